@@ -1,0 +1,90 @@
+#include "IPlugStandalone.h"
+
+#include <RtMidi.h>
+
+#include "IGraphics.h"
+#include "swell-wnd.h"
+
+IPlugStandalone* gPluginInstance = nullptr;
+HWND gHWND = nullptr;
+
+namespace
+{
+// Room the main window's title bar takes above the editor.
+constexpr int kTitleBarHeight = 22;
+} // namespace
+
+IPlugStandalone::IPlugStandalone(IPlugInstanceInfo instanceInfo, int nParams,
+                                 const char* channelIOStr, int nPresets,
+                                 const char* effectName, const char* productName,
+                                 const char* mfrName, int vendorVersion, int uniqueID, int mfrID,
+                                 int latency, bool plugDoesMidi, bool plugDoesChunks,
+                                 bool plugIsInst, int /*plugScChans*/)
+    : IPlugBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion,
+                uniqueID, mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst, kAPISA)
+{
+  SetInputChannelConnections(0, NInChannels(), true);
+  SetOutputChannelConnections(0, NOutChannels(), true);
+  SetBlockSize(1024);
+  SetHost("standalone", vendorVersion);
+  mMidiOut = instanceInfo.mMidiOut;
+  mMidiOutChanPtr = instanceInfo.mMidiOutChanPtr;
+}
+
+IPlugStandalone::~IPlugStandalone() = default;
+
+void IPlugStandalone::ResizeGraphics(int, int)
+{
+  IGraphics* gui = GetGUI();
+  if (!gui) return;
+  RECT r;
+  GetWindowRect(gHWND, &r);
+  const int w = gui->Width(), h = gui->Height();
+  SetWindowPos(gHWND, nullptr, r.left, r.bottom - h - kTitleBarHeight, w, h + kTitleBarHeight, 0);
+  OnWindowResize();
+}
+
+bool IPlugStandalone::SendMidiMsg(IMidiMsg* msg)
+{
+  if (!DoesMIDI() || !mMidiOut || !msg) return false;
+  IMidiMsg out = *msg;
+  const unsigned setting = mMidiOutChanPtr ? *mMidiOutChanPtr : 0;
+  const int kind = out.StatusMsg();
+  if (setting && kind != IMidiMsg::kNone)
+    out.mStatus = (uint8_t)((kind << 4) | (setting - 1));
+  // Always three bytes, whatever the kind.
+  const unsigned char bytes[3] = {out.mStatus, out.mData1, out.mData2};
+  try
+  {
+    mMidiOut->sendMessage(bytes, 3);
+  }
+  catch (RtMidiError& err)
+  {
+    err.printMessage();
+    return false;
+  }
+  return true;
+}
+
+bool IPlugStandalone::SendSysEx(ISysEx* msg)
+{
+  if (!mMidiOut || !msg) return false;
+  if (msg->mSize <= 0 || !msg->mData) return true;
+  try
+  {
+    mMidiOut->sendMessage(msg->mData, (size_t)msg->mSize);
+  }
+  catch (RtMidiError& err)
+  {
+    err.printMessage();
+    return false;
+  }
+  return true;
+}
+
+void IPlugStandalone::LockMutexAndProcessDoubleReplacing(double** inputs, double** outputs,
+                                                         int nFrames)
+{
+  IMutexLock lock(this);
+  ProcessDoubleReplacing(inputs, outputs, nFrames);
+}

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds, and runs every test: the normal build, then
+# the same suite built with the address and undefined-behaviour sanitizers,
+# then the fuzz targets for a bounded time. Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+top=$(pwd)
+jobs=$(nproc)
+
+bash tools/install-deps.sh
+
+run_suite() { # build dir, extra cmake args...
+  local dir=$1; shift
+  cmake -S . -B "$dir" "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  # JACK keeps a registry of servers in /dev/shm; as root, give the run a
+  # private one so that no server of another run (or a crashed one) interferes.
+  if [ "$(id -u)" -eq 0 ] && command -v unshare >/dev/null; then
+    unshare -m bash -c "mount -t tmpfs tmpfs /dev/shm && exec '$top/tools/with-services.sh' \
+      ctest --test-dir '$dir' --output-on-failure -j $jobs"
+  else
+    tools/with-services.sh ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+  fi
+}
+
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export LSAN_OPTIONS="suppressions=$top/tools/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+echo "== Tests"
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== Tests with address and undefined-behaviour sanitizers"
+run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DPLENMORA_SANITIZE=ON -DPLENMORA_BENCHMARKS=OFF
+if [ -x tools/run-fuzz.sh ]; then
+  echo "== Fuzzing"
+  tools/run-fuzz.sh
+fi
+echo "== All tests passed"
