@@ -13,14 +13,7 @@ run_suite() { # build dir, extra cmake args...
   local dir=$1; shift
   cmake -S . -B "$dir" "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
-  # JACK keeps a registry of servers in /dev/shm; as root, give the run a
-  # private one so that no server of another run (or a crashed one) interferes.
-  if [ "$(id -u)" -eq 0 ] && command -v unshare >/dev/null; then
-    unshare -m bash -c "mount -t tmpfs tmpfs /dev/shm && exec '$top/tools/with-services.sh' \
-      ctest --test-dir '$dir' --output-on-failure -j $jobs"
-  else
-    tools/with-services.sh ctest --test-dir "$dir" --output-on-failure -j "$jobs"
-  fi
+  tools/ctest-with-services.sh "$dir" -j "$jobs"
 }
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"

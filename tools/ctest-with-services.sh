@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs ctest on a build folder with a private X server and JACK server.
+#   tools/ctest-with-services.sh BUILD_DIR [CTEST ARGS...]
+# As root, the run gets a private /dev/shm: JACK keeps its server registry and
+# client sockets there, so runs side by side (or a crashed server) cannot
+# interfere with each other.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+dir=$(cd "$1" && pwd); shift
+if [ "$(id -u)" -eq 0 ] && command -v unshare >/dev/null; then
+  exec unshare -m bash -c 'mount -t tmpfs tmpfs /dev/shm && exec "$@"' _ \
+    "$top/tools/with-services.sh" ctest --test-dir "$dir" --output-on-failure "$@"
+fi
+exec "$top/tools/with-services.sh" ctest --test-dir "$dir" --output-on-failure "$@"
