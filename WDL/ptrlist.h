@@ -16,10 +16,7 @@ public:
 
   T** GetList() const { return static_cast<T**>(m_hb.Get()); }
   int GetSize() const { return m_hb.GetSize() / (int)sizeof(T*); }
-  T* Get(int index) const
-  {
-    return index >= 0 && index < GetSize() ? GetList()[index] : nullptr;
-  }
+  T* Get(int index) const { return index >= 0 && index < GetSize() ? GetList()[index] : nullptr; }
   T* operator[](int index) const { return Get(index); }
 
   // Appends p; returns p, or null when the list could not grow.

@@ -70,7 +70,8 @@ public:
 
   bool IsEqual(const ByteChunk& other) const
   {
-    return Size() == other.Size() && (!Size() || !std::memcmp(GetBytes(), other.GetBytes(), (size_t)Size()));
+    return Size() == other.Size() &&
+           (!Size() || !std::memcmp(GetBytes(), other.GetBytes(), (size_t)Size()));
   }
 
 private:

@@ -5,7 +5,6 @@
 #include <utility>
 #include <cstdio>
 
-
 namespace
 {
 void CopyText(char* dst, size_t size, const char* src)
@@ -79,7 +78,10 @@ double IParam::Constrain(double value) const
 
 void IParam::Set(double value) { mValue = Constrain(value); }
 
-void IParam::SetNormalized(double normalizedValue) { mValue = Constrain(GetNonNormalized(normalizedValue)); }
+void IParam::SetNormalized(double normalizedValue)
+{
+  mValue = Constrain(GetNonNormalized(normalizedValue));
+}
 
 double IParam::GetNormalized(double value) const
 {
@@ -147,8 +149,7 @@ void IParam::GetDisplayForHost(char* out, bool withDisplayText) const
   GetDisplayForHost(mValue, false, out, withDisplayText);
 }
 
-void IParam::GetDisplayForHost(double value, bool normalized, char* out,
-                               bool withDisplayText) const
+void IParam::GetDisplayForHost(double value, bool normalized, char* out, bool withDisplayText) const
 {
   if (normalized) value = GetNonNormalized(value);
   if (withDisplayText)
@@ -167,7 +168,4 @@ void IParam::GetDisplayForHost(double value, bool normalized, char* out,
     std::snprintf(out, MAX_PARAM_DISPLAY_TEXT_LEN, "%.*f", mDisplayPrecision, shown);
 }
 
-const char* IParam::GetLabelForHost() const
-{
-  return *GetDisplayText((int)mValue) ? "" : mLabel;
-}
+const char* IParam::GetLabelForHost() const { return *GetDisplayText((int)mValue) ? "" : mLabel; }

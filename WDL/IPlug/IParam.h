@@ -12,7 +12,14 @@
 class IParam
 {
 public:
-  enum EParamType { kTypeNone = 0, kTypeBool, kTypeInt, kTypeEnum, kTypeDouble };
+  enum EParamType
+  {
+    kTypeNone = 0,
+    kTypeBool,
+    kTypeInt,
+    kTypeEnum,
+    kTypeDouble
+  };
 
   IParam() = default;
   IParam(const IParam&) = delete;
@@ -54,7 +61,8 @@ public:
   // Display string of the current value (callers give 32 bytes).
   void GetDisplayForHost(char* out, bool withDisplayText = true) const;
   // Display string of a value, plain or normalised.
-  void GetDisplayForHost(double value, bool normalized, char* out, bool withDisplayText = true) const;
+  void GetDisplayForHost(double value, bool normalized, char* out,
+                         bool withDisplayText = true) const;
   void GetDisplayForHostNoDisplayText(char* out) const { GetDisplayForHost(out, false); }
 
   const char* GetNameForHost() const { return mName; }

@@ -46,12 +46,11 @@ void ParseChannelIO(const char* str, int* nIn, int* nOut)
 } // namespace
 
 IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName,
-                     const char* productName, const char* mfrName, int vendorVersion,
-                     int uniqueID, int mfrID, int latency, bool plugDoesMidi,
-                     bool plugDoesChunks, bool plugIsInst, int plugAPI)
+                     const char* productName, const char* mfrName, int vendorVersion, int uniqueID,
+                     int mfrID, int latency, bool plugDoesMidi, bool plugDoesChunks,
+                     bool plugIsInst, int plugAPI)
     : mUniqueID(uniqueID), mMfrID(mfrID), mVersion(vendorVersion), mLatency(latency),
-      mDoesMIDI(plugDoesMidi), mStateChunks(plugDoesChunks), mIsInst(plugIsInst),
-      mAPI(plugAPI)
+      mDoesMIDI(plugDoesMidi), mStateChunks(plugDoesChunks), mIsInst(plugIsInst), mAPI(plugAPI)
 {
   CopyName(mEffectName, sizeof(mEffectName), effectName);
   CopyName(mProductName, sizeof(mProductName), productName);
@@ -84,7 +83,8 @@ void IPlugBase::ProcessDoubleReplacing(double** inputs, double** outputs, int nF
 {
   const int n = NInChannels() < NOutChannels() ? NInChannels() : NOutChannels();
   for (int c = 0; c < n; ++c)
-    if (inputs[c] != outputs[c]) std::memcpy(outputs[c], inputs[c], sizeof(double) * (size_t)nFrames);
+    if (inputs[c] != outputs[c])
+      std::memcpy(outputs[c], inputs[c], sizeof(double) * (size_t)nFrames);
 }
 
 void IPlugBase::ProcessMidiMsg(IMidiMsg* msg) { SendMidiMsg(msg); }
@@ -116,7 +116,8 @@ void IPlugBase::AttachGraphics(IGraphics* graphics)
 void IPlugBase::RedrawParamControls()
 {
   if (!mGraphics) return;
-  for (int i = 0; i < NParams(); ++i) mGraphics->SetParameterFromPlug(i, GetParam(i)->Value(), false);
+  for (int i = 0; i < NParams(); ++i)
+    mGraphics->SetParameterFromPlug(i, GetParam(i)->Value(), false);
 }
 
 const char* IPlugBase::GetPresetName(int idx) const
@@ -206,7 +207,8 @@ int IPlugBase::UnserializeParams(const ByteChunk* chunk, int startPos)
 {
   IMutexLock lock(this);
   const int n = NParams();
-  if (startPos < 0 || (long long)startPos + (long long)n * (long long)sizeof(double) > chunk->Size())
+  if (startPos < 0 ||
+      (long long)startPos + (long long)n * (long long)sizeof(double) > chunk->Size())
     return -1;
   int pos = startPos;
   for (int i = 0; i < n; ++i)

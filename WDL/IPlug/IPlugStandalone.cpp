@@ -15,11 +15,10 @@ constexpr int kTitleBarHeight = 22;
 } // namespace
 
 IPlugStandalone::IPlugStandalone(IPlugInstanceInfo instanceInfo, int nParams,
-                                 const char* channelIOStr, int nPresets,
-                                 const char* effectName, const char* productName,
-                                 const char* mfrName, int vendorVersion, int uniqueID, int mfrID,
-                                 int latency, bool plugDoesMidi, bool plugDoesChunks,
-                                 bool plugIsInst, int /*plugScChans*/)
+                                 const char* channelIOStr, int nPresets, const char* effectName,
+                                 const char* productName, const char* mfrName, int vendorVersion,
+                                 int uniqueID, int mfrID, int latency, bool plugDoesMidi,
+                                 bool plugDoesChunks, bool plugIsInst, int /*plugScChans*/)
     : IPlugBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion,
                 uniqueID, mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst, kAPISA)
 {
@@ -50,8 +49,7 @@ bool IPlugStandalone::SendMidiMsg(IMidiMsg* msg)
   IMidiMsg out = *msg;
   const unsigned setting = mMidiOutChanPtr ? *mMidiOutChanPtr : 0;
   const int kind = out.StatusMsg();
-  if (setting && kind != IMidiMsg::kNone)
-    out.mStatus = (uint8_t)((kind << 4) | (setting - 1));
+  if (setting && kind != IMidiMsg::kNone) out.mStatus = (uint8_t)((kind << 4) | (setting - 1));
   // Always three bytes, whatever the kind.
   const unsigned char bytes[3] = {out.mStatus, out.mData1, out.mData2};
   try

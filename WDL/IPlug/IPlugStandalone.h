@@ -16,8 +16,8 @@ class RtMidiOut;
 struct IPlugInstanceInfo
 {
   WDL_String mBundleID;
-  RtMidiOut* mMidiOut = nullptr;          // the host's; null when MIDI set-up failed
-  uint16_t* mMidiOutChanPtr = nullptr;    // the host's saved MIDI output channel (0 = as is)
+  RtMidiOut* mMidiOut = nullptr;       // the host's; null when MIDI set-up failed
+  uint16_t* mMidiOutChanPtr = nullptr; // the host's saved MIDI output channel (0 = as is)
 };
 
 class IPlugStandalone : public IPlugBase

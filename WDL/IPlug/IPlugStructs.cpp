@@ -20,9 +20,8 @@ IRECT::IRECT(int x, int y, const IBitmap* bitmap)
 {
 }
 
-IText::IText(int size, const IColor* color, const char* font, int style, int align,
-             int orientation, int quality, const IColor* textEntryBGColor,
-             const IColor* textEntryFGColor)
+IText::IText(int size, const IColor* color, const char* font, int style, int align, int orientation,
+             int quality, const IColor* textEntryBGColor, const IColor* textEntryFGColor)
     : mSize(size), mColor(color ? *color : DEFAULT_TEXT_COLOR),
       mTextEntryBGColor(textEntryBGColor ? *textEntryBGColor : DEFAULT_TEXT_ENTRY_BGCOLOR),
       mTextEntryFGColor(textEntryFGColor ? *textEntryFGColor : DEFAULT_TEXT_ENTRY_FGCOLOR),

@@ -69,8 +69,8 @@ struct IColor
   bool operator!=(const IColor& o) const { return !(*this == o); }
 };
 
-extern const IColor COLOR_TRANSPARENT, COLOR_BLACK, COLOR_GRAY, COLOR_WHITE, COLOR_RED,
-    COLOR_GREEN, COLOR_BLUE, COLOR_YELLOW, COLOR_ORANGE;
+extern const IColor COLOR_TRANSPARENT, COLOR_BLACK, COLOR_GRAY, COLOR_WHITE, COLOR_RED, COLOR_GREEN,
+    COLOR_BLUE, COLOR_YELLOW, COLOR_ORANGE;
 extern const IColor DEFAULT_TEXT_COLOR, DEFAULT_TEXT_ENTRY_BGCOLOR, DEFAULT_TEXT_ENTRY_FGCOLOR;
 
 #define DEFAULT_FONT "Arial"
@@ -79,9 +79,25 @@ extern const IColor DEFAULT_TEXT_COLOR, DEFAULT_TEXT_ENTRY_BGCOLOR, DEFAULT_TEXT
 
 struct IText
 {
-  enum EStyle { kStyleNormal = 0, kStyleBold = 1, kStyleItalic = 2 };
-  enum EAlign { kAlignNear = 0, kAlignCenter = 1, kAlignFar = 2 };
-  enum EQuality { kQualityDefault = 0, kQualityNonAntiAliased, kQualityAntiAliased, kQualityClearType };
+  enum EStyle
+  {
+    kStyleNormal = 0,
+    kStyleBold = 1,
+    kStyleItalic = 2
+  };
+  enum EAlign
+  {
+    kAlignNear = 0,
+    kAlignCenter = 1,
+    kAlignFar = 2
+  };
+  enum EQuality
+  {
+    kQualityDefault = 0,
+    kQualityNonAntiAliased,
+    kQualityAntiAliased,
+    kQualityClearType
+  };
 
   char mFont[FONT_LEN];
   int mSize;
@@ -121,7 +137,13 @@ struct IBitmap
 
 struct IChannelBlend
 {
-  enum EBlendMethod { kBlendNone = 0, kBlendClobber = 1, kBlendAdd = 2, kBlendColorDodge = 3 };
+  enum EBlendMethod
+  {
+    kBlendNone = 0,
+    kBlendClobber = 1,
+    kBlendAdd = 2,
+    kBlendColorDodge = 3
+  };
   int mMethod;
   float mWeight;
   explicit IChannelBlend(int method = kBlendNone, float weight = 1.0f)

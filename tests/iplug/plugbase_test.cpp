@@ -1,0 +1,261 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "IGraphics.h"
+#include "IPlugBase.h"
+
+namespace
+{
+enum
+{
+  kRoom = 0,
+  kMix,
+  kMode,
+  kNumParams
+};
+
+// A small plug-in that records what the base calls on it, and whether it held
+// its mutex at the time.
+class TestPlug : public IPlugBase
+{
+public:
+  explicit TestPlug(int nPresets = 3)
+      : IPlugBase(kNumParams, "1-1 2-2", nPresets, "TestVerb", "TestVerb", "Tester", 0x10000, 1, 2,
+                  0, false, false, false, kAPISA)
+  {
+    GetParam(kRoom)->InitDouble("Room", 50.0, 0.0, 100.0, 0.1, "%");
+    GetParam(kMix)->InitDouble("Mix", 30.0, 0.0, 100.0, 0.1, "%");
+    GetParam(kMode)->InitEnum("Mode", 0, 3);
+  }
+
+  std::vector<std::string> calls;
+  bool lockedDuringChange = false;
+
+  void OnParamChange(int idx) override
+  {
+    lockedDuringChange = mMutex.HeldByCurrentThread();
+    calls.push_back("change " + std::to_string(idx));
+  }
+  void InformHostOfParamChange(int idx, double) override
+  {
+    calls.push_back("inform " + std::to_string(idx));
+  }
+  void InformHostOfProgramChange() override { calls.push_back("program"); }
+  void BeginInformHostOfParamChange(int) override {}
+  void EndInformHostOfParamChange(int) override {}
+  int GetSamplePos() override { return 0; }
+  double GetTempo() override { return 120.0; }
+  void GetTimeSig(int*, int*) override {}
+  void GetTime(ITimeInfo*) override {}
+  void ResizeGraphics(int, int) override {}
+  bool SendMidiMsg(IMidiMsg*) override { return false; }
+  bool SendSysEx(ISysEx*) override { return false; }
+
+  using IPlugBase::MakeDefaultPreset;
+  using IPlugBase::MakePreset;
+  WDL_Mutex& Mutex() { return mMutex; }
+};
+
+// An editor surface that records what the plug-in pushes into it.
+class RecordingGraphics : public IGraphics
+{
+public:
+  explicit RecordingGraphics(bool* destroyed) : mDestroyed(destroyed) {}
+  ~RecordingGraphics() override { *mDestroyed = true; }
+  void SetParameterFromPlug(int idx, double value, bool normalized) override
+  {
+    pushes.push_back({idx, value, normalized});
+  }
+  void SetControlFromPlug(int, double) override {}
+  void PrepDraw() override { ++prepDraws; }
+  int Width() const override { return 620; }
+  int Height() const override { return 580; }
+
+  struct Push
+  {
+    int idx;
+    double value;
+    bool normalized;
+  };
+  std::vector<Push> pushes;
+  int prepDraws = 0;
+
+private:
+  bool* mDestroyed;
+};
+} // namespace
+
+TEST(IPlugBase, ConstructionDefaults)
+{
+  TestPlug plug;
+  EXPECT_EQ(plug.NParams(), 3);
+  EXPECT_EQ(plug.NPresets(), 3);
+  EXPECT_EQ(plug.NInChannels(), 2);
+  EXPECT_EQ(plug.NOutChannels(), 2);
+  EXPECT_FALSE(plug.IsInChannelConnected(0));
+  EXPECT_DOUBLE_EQ(plug.GetSampleRate(), 44100.0);
+  EXPECT_EQ(plug.GetHost(), kHostUninit);
+  EXPECT_EQ(plug.GetParam(3), nullptr);
+  EXPECT_EQ(plug.GetParam(-1), nullptr);
+  EXPECT_EQ(plug.GetGUI(), nullptr);
+  plug.SetHost("standalone", 0x10000);
+  EXPECT_EQ(plug.GetHost(), kHostStandalone);
+  plug.SetHost("some other host", 3);
+  EXPECT_EQ(plug.GetHost(), kHostUnknown);
+  EXPECT_EQ(plug.GetHostVersion(), 3);
+}
+
+TEST(IPlugBase, SetParameterFromGUISetsInformsThenChangesUnderTheMutex)
+{
+  TestPlug plug;
+  plug.SetParameterFromGUI(kRoom, 0.25);
+  EXPECT_DOUBLE_EQ(plug.GetParam(kRoom)->Value(), 25.0);
+  EXPECT_EQ(plug.calls, (std::vector<std::string>{"inform 0", "change 0"}));
+  EXPECT_TRUE(plug.lockedDuringChange);
+  EXPECT_FALSE(plug.Mutex().HeldByCurrentThread());
+
+  plug.calls.clear();
+  plug.SetParameterFromGUI(17, 0.5); // no such parameter
+  EXPECT_TRUE(plug.calls.empty());
+}
+
+TEST(IPlugBase, ParameterChangeWaitsForABlockInProgress)
+{
+  TestPlug plug;
+  std::atomic<bool> changed{false};
+  plug.Mutex().Enter(); // the audio thread inside a block
+  std::thread editor(
+      [&]
+      {
+        plug.SetParameterFromGUI(kMix, 1.0);
+        changed = true;
+      });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(changed.load());
+  EXPECT_DOUBLE_EQ(plug.GetParam(kMix)->Value(), 30.0);
+  plug.Mutex().Leave();
+  editor.join();
+  EXPECT_TRUE(changed.load());
+  EXPECT_DOUBLE_EQ(plug.GetParam(kMix)->Value(), 100.0);
+}
+
+TEST(IPlugBase, PresetsRestoreEveryValue)
+{
+  TestPlug plug(4);
+  ASSERT_TRUE(plug.MakePreset("Hall", 80.0, 45.5, 2));
+  ASSERT_TRUE(plug.MakePreset("Room", 10, 20, 1));
+  ASSERT_TRUE(plug.MakeDefaultPreset("Init"));
+  EXPECT_FALSE(plug.MakePreset("Too few values", 1.0, 2.0));
+  EXPECT_STREQ(plug.GetPresetName(0), "Hall");
+  EXPECT_STREQ(plug.GetPresetName(2), "Init");
+  EXPECT_STREQ(plug.GetPresetName(9), "");
+  // Declaring presets does not change the current values.
+  EXPECT_DOUBLE_EQ(plug.GetParam(kRoom)->Value(), 50.0);
+
+  plug.SetParameterFromGUI(kRoom, 0.99);
+  plug.calls.clear();
+  ASSERT_TRUE(plug.RestorePreset(0));
+  EXPECT_DOUBLE_EQ(plug.GetParam(kRoom)->Value(), 80.0);
+  EXPECT_DOUBLE_EQ(plug.GetParam(kMix)->Value(), 45.5);
+  EXPECT_DOUBLE_EQ(plug.GetParam(kMode)->Value(), 2.0);
+  EXPECT_EQ(plug.GetCurrentPresetIdx(), 0);
+  EXPECT_EQ(plug.calls, (std::vector<std::string>{"change 0", "change 1", "change 2", "program"}));
+  EXPECT_TRUE(plug.lockedDuringChange);
+
+  ASSERT_TRUE(plug.RestorePreset(2));
+  EXPECT_DOUBLE_EQ(plug.GetParam(kRoom)->Value(), 50.0);
+  EXPECT_EQ(plug.GetCurrentPresetIdx(), 2);
+
+  // Out of range, or a slot that holds nothing: no change.
+  plug.calls.clear();
+  EXPECT_FALSE(plug.RestorePreset(4));
+  EXPECT_FALSE(plug.RestorePreset(-1));
+  EXPECT_FALSE(plug.RestorePreset(3));
+  EXPECT_TRUE(plug.calls.empty());
+  EXPECT_EQ(plug.GetCurrentPresetIdx(), 2);
+}
+
+TEST(IPlugBase, StateRoundTripAndShortChunk)
+{
+  TestPlug a, b;
+  a.GetParam(kRoom)->Set(12.3);
+  a.GetParam(kMode)->Set(2);
+  ByteChunk chunk;
+  ASSERT_TRUE(a.SerializeParams(&chunk));
+  EXPECT_EQ(b.UnserializeParams(&chunk, 0), chunk.Size());
+  EXPECT_DOUBLE_EQ(b.GetParam(kRoom)->Value(), 12.3);
+  EXPECT_DOUBLE_EQ(b.GetParam(kMode)->Value(), 2.0);
+
+  ByteChunk shortChunk;
+  const double one = 1.0;
+  shortChunk.Put(&one);
+  b.calls.clear();
+  EXPECT_EQ(b.UnserializeParams(&shortChunk, 0), -1);
+  EXPECT_DOUBLE_EQ(b.GetParam(kRoom)->Value(), 12.3);
+  EXPECT_TRUE(b.calls.empty());
+}
+
+TEST(IPlugBase, AttachGraphicsPushesNormalisedValuesAndOwnsTheEditor)
+{
+  bool destroyed = false;
+  {
+    TestPlug plug;
+    plug.AttachGraphics(nullptr);
+    EXPECT_EQ(plug.GetGUI(), nullptr);
+
+    auto* gui = new RecordingGraphics(&destroyed);
+    plug.AttachGraphics(gui);
+    EXPECT_EQ(plug.GetGUI(), gui);
+    EXPECT_EQ(gui->prepDraws, 1);
+    ASSERT_EQ(gui->pushes.size(), 3u);
+    EXPECT_EQ(gui->pushes[0].idx, 0);
+    EXPECT_DOUBLE_EQ(gui->pushes[0].value, 0.5);
+    EXPECT_TRUE(gui->pushes[0].normalized);
+    EXPECT_DOUBLE_EQ(gui->pushes[1].value, 0.3);
+
+    gui->pushes.clear();
+    plug.RedrawParamControls();
+    ASSERT_EQ(gui->pushes.size(), 3u);
+    EXPECT_DOUBLE_EQ(gui->pushes[0].value, 50.0);
+    EXPECT_FALSE(gui->pushes[0].normalized);
+
+    // Restoring a preset redraws the controls with the new values.
+    ASSERT_TRUE(plug.MakePreset("Hall", 80.0, 45.5, 2));
+    gui->pushes.clear();
+    ASSERT_TRUE(plug.RestorePreset(0));
+    ASSERT_EQ(gui->pushes.size(), 3u);
+    EXPECT_DOUBLE_EQ(gui->pushes[0].value, 80.0);
+    EXPECT_FALSE(destroyed);
+  }
+  EXPECT_TRUE(destroyed);
+}
+
+TEST(IPlugBase, ChannelConnectionsAndScratchBuffers)
+{
+  TestPlug plug;
+  plug.SetInputChannelConnections(1, 5, true); // clipped to the channel count
+  EXPECT_FALSE(plug.IsInChannelConnected(0));
+  EXPECT_TRUE(plug.IsInChannelConnected(1));
+  EXPECT_FALSE(plug.IsInChannelConnected(2));
+  plug.SetOutputChannelConnections(0, 2, true);
+  plug.SetOutputChannelConnections(0, 1, false);
+  EXPECT_FALSE(plug.IsOutChannelConnected(0));
+  EXPECT_TRUE(plug.IsOutChannelConnected(1));
+
+  plug.SetBlockSize(64);
+  EXPECT_EQ(plug.GetBlockSize(), 64);
+  double* scratch = plug.GetInScratchBuffer(0);
+  ASSERT_NE(scratch, nullptr);
+  for (int i = 0; i < 64; ++i) ASSERT_EQ(scratch[i], 0.0);
+  scratch[63] = 1.0;
+  plug.SetBlockSize(64); // unchanged size: contents stay
+  EXPECT_EQ(plug.GetInScratchBuffer(0)[63], 1.0);
+  plug.SetBlockSize(128); // new size: resized and zeroed
+  for (int i = 0; i < 128; ++i) ASSERT_EQ(plug.GetInScratchBuffer(0)[i], 0.0);
+  EXPECT_EQ(plug.GetOutScratchBuffer(2), nullptr);
+}

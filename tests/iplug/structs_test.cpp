@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include "Containers.h"
+#include "IPlugStructs.h"
+
+TEST(IRECT, EmptyRectangleInSetOperations)
+{
+  const IRECT empty;
+  const IRECT a(10, 20, 30, 40);
+  EXPECT_TRUE(empty.Empty());
+  EXPECT_FALSE(IRECT(0, 0, 0, 1).Empty());
+  EXPECT_FALSE(empty.Contains(0, 0));
+  EXPECT_FALSE(empty.Intersects(a));
+  EXPECT_FALSE(a.Intersects(empty));
+  EXPECT_TRUE(a.Intersect(empty).Empty());
+  EXPECT_EQ(a.Union(empty), a);
+  EXPECT_EQ(empty.Union(a), a);
+  EXPECT_TRUE(empty.Union(empty).Empty());
+}
+
+TEST(IRECT, ContainsIntersectAndUnion)
+{
+  const IRECT a(10, 20, 30, 40);
+  EXPECT_TRUE(a.Contains(10, 20));
+  EXPECT_FALSE(a.Contains(30, 25)); // right edge is exclusive
+  EXPECT_FALSE(a.Contains(15, 40)); // so is the bottom
+  EXPECT_EQ(a.W(), 20);
+  EXPECT_EQ(a.H(), 20);
+  EXPECT_FLOAT_EQ(IRECT(1, 2, 4, 7).MW(), 2.5f);
+  EXPECT_FLOAT_EQ(IRECT(1, 2, 4, 7).MH(), 4.5f);
+
+  const IRECT b(25, 35, 50, 60);
+  EXPECT_TRUE(a.Intersects(b));
+  EXPECT_EQ(a.Intersect(b), IRECT(25, 35, 30, 40));
+  EXPECT_EQ(a.Union(b), IRECT(10, 20, 50, 60));
+  // The test is R < other.L or L >= other.R (and the same vertically), so a
+  // neighbour touching the right edge counts for this rectangle but not the
+  // other way round.
+  const IRECT rightNeighbour(30, 20, 40, 40);
+  EXPECT_TRUE(a.Intersects(rightNeighbour));
+  EXPECT_FALSE(rightNeighbour.Intersects(a));
+  EXPECT_FALSE(a.Intersects(IRECT(0, 0, 10, 20)));
+  EXPECT_TRUE(a.Intersects(IRECT(0, 0, 11, 21)));
+  EXPECT_FALSE(a.Intersects(IRECT(31, 20, 40, 40)));
+}
+
+TEST(IRECT, SubRectsAndBitmapFrames)
+{
+  const IRECT r(0, 0, 100, 10);
+  EXPECT_EQ(r.SubRectHorizontal(3, 2), IRECT(66, 0, 99, 10));
+  EXPECT_EQ(IRECT(5, 10, 15, 110).SubRectVertical(4, 1), IRECT(5, 35, 15, 60));
+  IBitmap strip(nullptr, 48, 48 * 101, 101);
+  EXPECT_EQ(IRECT(7, 9, &strip), IRECT(7, 9, 55, 57));
+}
+
+TEST(IMidiMsg, StatusAndChannel)
+{
+  EXPECT_EQ(IMidiMsg(0, 0x93, 60, 100).StatusMsg(), IMidiMsg::kNoteOn);
+  EXPECT_EQ(IMidiMsg(0, 0x93, 60, 100).Channel(), 3);
+  EXPECT_EQ(IMidiMsg(0, 0xEF).StatusMsg(), IMidiMsg::kPitchWheel);
+  EXPECT_EQ(IMidiMsg(0, 0xF8).StatusMsg(), IMidiMsg::kNone);
+  EXPECT_EQ(IMidiMsg(0, 0x45).StatusMsg(), IMidiMsg::kNone);
+}
+
+TEST(IText, NullArgumentsTakeTheDefaults)
+{
+  IText t(14, nullptr, nullptr);
+  EXPECT_STREQ(t.mFont, DEFAULT_FONT);
+  EXPECT_EQ(t.mColor, DEFAULT_TEXT_COLOR);
+  EXPECT_EQ(t.mTextEntryBGColor, DEFAULT_TEXT_ENTRY_BGCOLOR);
+  EXPECT_EQ(t.mCached, nullptr);
+  const IColor red = COLOR_RED;
+  IText u(10, &red, "A face name far longer than thirty-one characters");
+  EXPECT_EQ(u.mColor, COLOR_RED);
+  EXPECT_EQ(std::strlen(u.mFont), 31u);
+}
+
+TEST(ByteChunk, ReadsBackAndRefusesShortReads)
+{
+  ByteChunk c;
+  const double d = 0.25;
+  const int i = -7;
+  c.Put(&d);
+  c.Put(&i);
+  c.PutStr("Hall");
+  double d2 = 0;
+  int i2 = 0;
+  WDL_String s;
+  int pos = c.Get(&d2, 0);
+  pos = c.Get(&i2, pos);
+  pos = c.GetStr(&s, pos);
+  EXPECT_EQ(pos, c.Size());
+  EXPECT_EQ(d2, d);
+  EXPECT_EQ(i2, i);
+  EXPECT_STREQ(s.Get(), "Hall");
+  EXPECT_EQ(c.Get(&d2, c.Size() - 4), -1);
+  EXPECT_EQ(c.Get(&d2, -1), -1);
+
+  ByteChunk bad;
+  const int hugeLen = 1 << 30;
+  bad.Put(&hugeLen);
+  EXPECT_EQ(bad.GetStr(&s, 0), -1);
+}
