@@ -1,0 +1,48 @@
+// The audio engine: the RtAudio driver object, the device lists, the one
+// duplex stereo stream and its callback that runs the plug-in.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <RtAudio.h>
+
+// The audio drivers, numbered as AppState::mAudioDriver counts them.
+constexpr int kNumAudioDrivers = 3;
+extern const char* const kAudioDriverNames[kNumAudioDrivers]; // "JACK", "PulseAudio", "ALSA"
+
+extern RtAudio* gDAC;                              // null when the driver choice is unusable
+extern std::vector<std::string> gAudioIDDevNames;  // every device's name, by RtAudio index
+extern std::vector<unsigned int> gAudioInputDevs;  // indexes of probed devices with inputs
+extern std::vector<unsigned int> gAudioOutputDevs; // indexes of probed devices with outputs
+
+extern unsigned int gIOVS; // frames per device buffer (as granted)
+extern int gSigVS;         // frames per plug-in block
+extern unsigned int gBufIndex;
+extern unsigned int gVecElapsed; // callbacks since the stream was opened
+extern double gFadeMult;
+
+// Deletes the driver object (closing its stream) and makes the one that
+// gState->mAudioDriver names. Returns whether there is one.
+bool TryToChangeAudioDriverType();
+// Rebuilds the three device lists from the driver.
+void ProbeAudioIO();
+// Name of device index (empty out of range), and the index of a name (-1).
+std::string GetAudioDeviceName(int idx);
+int GetAudioDeviceID(const char* deviceName);
+// Opens the stream that gState describes; false (the running stream left
+// alone, nothing printed) when a device name is not present.
+bool TryToChangeAudio();
+// Closes any open stream and opens and starts a new one; on success gState is
+// copied into gActiveState.
+bool InitialiseAudio(unsigned int inId, unsigned int outId, unsigned int sr, unsigned int iovs,
+                     unsigned int chnls, unsigned int inChanL, unsigned int outChanL);
+// The stream callback.
+int AudioCallback(void* outputBuffer, void* inputBuffer, unsigned int nFrames, double streamTime,
+                  RtAudioStreamStatus status, void* userData);
+
+// Shut-down helpers: stop the stream (errors printed), close it when open,
+// delete the driver object.
+void StopAudioStream();
+void CloseAudioStream();
+void DeleteAudioDriver();
