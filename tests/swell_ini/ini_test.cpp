@@ -1,0 +1,299 @@
+// Profile files: reading rules, sorted rewrites, failure safety, concurrency.
+#include "swell.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+class Ini : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    char tmpl[] = "/tmp/swell_ini_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir = tmpl;
+    file = dir + "/settings.ini";
+  }
+  void TearDown() override
+  {
+    chmod(dir.c_str(), 0755);
+    fs::remove_all(dir);
+  }
+  void Put(const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
+  std::string Contents() const
+  {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+  std::string Get(const char* sec, const char* key, const char* def = "DEF")
+  {
+    char buf[4096];
+    GetPrivateProfileString(sec, key, def, buf, sizeof buf, file.c_str());
+    return buf;
+  }
+  int Leftovers() const
+  {
+    int n = 0;
+    for (auto& e : fs::directory_iterator(dir))
+      if (e.path().filename().string().find(".tmp-") != std::string::npos) n++;
+    return n;
+  }
+
+  std::string dir, file;
+};
+
+} // namespace
+
+TEST_F(Ini, ReadingTrimsQuotesAndIgnoresCase)
+{
+  Put("\xEF\xBB\xBF; comment=not a key\r\n"
+      "[Audio]\r\n"
+      "  indev  =   Built-in Input  \r\n"
+      "quoted=\"  spaced  \"\r\n"
+      "single=' x '\r\n"
+      "half=\"abc\r\n"
+      "empty=\r\n"
+      "eq=a=b\r\n"
+      "no equals sign here\r\n"
+      "\r\n"
+      "[midi]\n"
+      "indev=first\n"
+      "indev=second\n");
+  EXPECT_EQ(Get("audio", "INDEV"), "Built-in Input");
+  EXPECT_EQ(Get("AUDIO", "quoted"), "  spaced  ");
+  EXPECT_EQ(Get("audio", "single"), " x ");
+  EXPECT_EQ(Get("audio", "half"), "\"abc");
+  EXPECT_EQ(Get("audio", "empty"), "");
+  EXPECT_EQ(Get("audio", "eq"), "a=b");
+  EXPECT_EQ(Get("audio", "no equals sign here"), "DEF");
+  EXPECT_EQ(Get("audio", "; comment"), "DEF");
+  EXPECT_EQ(Get("midi", "indev"), "first");
+  EXPECT_EQ(Get("midi", "missing"), "DEF");
+  EXPECT_EQ(Get("nosection", "indev"), "DEF");
+  EXPECT_EQ(Get("midi", "missing", nullptr), "");
+}
+
+TEST_F(Ini, StringIsTruncatedToTheBuffer)
+{
+  Put("[a]\nk=abcdef\n");
+  char buf[4] = {'x', 'x', 'x', 'x'};
+  EXPECT_EQ(GetPrivateProfileString("a", "k", "", buf, sizeof buf, file.c_str()), 3u);
+  EXPECT_STREQ(buf, "abc");
+  EXPECT_EQ(GetPrivateProfileString("a", "k", "", buf, 1, file.c_str()), 0u);
+  EXPECT_STREQ(buf, "");
+  EXPECT_EQ(GetPrivateProfileString("a", "missing", "defaultvalue", buf, sizeof buf, file.c_str()),
+            3u);
+  EXPECT_STREQ(buf, "def");
+}
+
+TEST_F(Ini, IntegerDefaultRule)
+{
+  Put("[s]\nzero=0\nzeros=007\nneg=-12\nword=abc\nnegzero=-0\nlead=42abc\nspace=  17 \n"
+      "empty=\nbig=99999999999\nquoted=\"5\"\n");
+  const char* f = file.c_str();
+  EXPECT_EQ(GetPrivateProfileInt("s", "zero", 9, f), 0);
+  EXPECT_EQ(GetPrivateProfileInt("s", "zeros", 9, f), 7);
+  EXPECT_EQ(GetPrivateProfileInt("s", "neg", 9, f), -12);
+  EXPECT_EQ(GetPrivateProfileInt("s", "word", 9, f), 9);
+  EXPECT_EQ(GetPrivateProfileInt("s", "negzero", 9, f), 9);
+  EXPECT_EQ(GetPrivateProfileInt("s", "lead", 9, f), 42);
+  EXPECT_EQ(GetPrivateProfileInt("s", "space", 9, f), 17);
+  EXPECT_EQ(GetPrivateProfileInt("s", "empty", 9, f), 9);
+  EXPECT_EQ(GetPrivateProfileInt("s", "big", 9, f), INT_MAX);
+  EXPECT_EQ(GetPrivateProfileInt("s", "quoted", 9, f), 5);
+  EXPECT_EQ(GetPrivateProfileInt("s", "missing", 9, f), 9);
+}
+
+TEST_F(Ini, MissingFileGivesDefaults)
+{
+  EXPECT_EQ(Get("a", "b", "fallback"), "fallback");
+  EXPECT_EQ(GetPrivateProfileInt("a", "b", 33, file.c_str()), 33);
+  EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(Ini, WritesSortedSectionsAndKeys)
+{
+  const char* f = file.c_str();
+  ASSERT_TRUE(WritePrivateProfileString("midi", "outdev", "off", f));
+  ASSERT_TRUE(WritePrivateProfileString("audio", "sr", "44100", f));
+  ASSERT_TRUE(WritePrivateProfileString("audio", "Driver", "0", f));
+  ASSERT_TRUE(WritePrivateProfileString("audio", "in1", "1", f));
+  ASSERT_TRUE(WritePrivateProfileString("midi", "inchan", "0", f));
+  ASSERT_TRUE(WritePrivateProfileString("AUDIO", "indev", "Built-in Input", f));
+  EXPECT_EQ(Contents(), "[audio]\nDriver=0\nin1=1\nindev=Built-in Input\nsr=44100\n"
+                        "[midi]\ninchan=0\noutdev=off\n");
+  EXPECT_EQ(Leftovers(), 0);
+}
+
+TEST_F(Ini, UnsortedFileIsRewrittenSortedKeepingOtherLines)
+{
+  Put("top=1\r\n[zeta]\r\nb=2\r\n; note about a\r\na=1\r\n\r\n[Alpha]\r\nx=\"q\"\r\n");
+  ASSERT_TRUE(WritePrivateProfileString("zeta", "c", "3", file.c_str()));
+  EXPECT_EQ(Contents(), "top=1\n[Alpha]\nx=\"q\"\n[zeta]\n; note about a\na=1\nb=2\nc=3\n");
+  EXPECT_EQ(Get("alpha", "x"), "q");
+}
+
+TEST_F(Ini, RewritesOnlyWhenAValueChanges)
+{
+  Put("[b]\nk = v \n[a]\nk=1\n");
+  struct stat before, after;
+  ASSERT_EQ(stat(file.c_str(), &before), 0);
+  // Same value (as a reader sees it): the unsorted file is left untouched.
+  ASSERT_TRUE(WritePrivateProfileString("B", "K", "v", file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileString("a", "x", nullptr, file.c_str())); // nothing to remove
+  ASSERT_EQ(stat(file.c_str(), &after), 0);
+  EXPECT_EQ(before.st_ino, after.st_ino);
+  EXPECT_EQ(Contents(), "[b]\nk = v \n[a]\nk=1\n");
+  ASSERT_TRUE(WritePrivateProfileString("b", "k", "w", file.c_str()));
+  EXPECT_EQ(Contents(), "[a]\nk=1\n[b]\nk=w\n");
+}
+
+TEST_F(Ini, ValuesReadBackExactlyAsWritten)
+{
+  const char* f = file.c_str();
+  const std::string longValue(100000, 'x');
+  const char* values[] = {"  padded  ",  "\"quoted\"", "'single'",       "\"",
+                          "a \"mid\" b", "",           longValue.c_str()};
+  for (const char* v : values)
+  {
+    ASSERT_TRUE(WritePrivateProfileString("s", "k", v, f));
+    std::string buf(200000, '?');
+    GetPrivateProfileString("s", "k", "DEF", &buf[0], (DWORD)buf.size(), f);
+    EXPECT_EQ(std::string(buf.c_str()), v);
+  }
+}
+
+TEST_F(Ini, RefusesWhatCannotBeStored)
+{
+  Put("[s]\nk=v\n");
+  const char* f = file.c_str();
+  EXPECT_FALSE(WritePrivateProfileString("s", "k", "two\nlines", f));
+  EXPECT_FALSE(WritePrivateProfileString("s", "k\r", "x", f));
+  EXPECT_FALSE(WritePrivateProfileString("s", "a=b", "x", f));
+  EXPECT_FALSE(WritePrivateProfileString("s]x", "k", "x", f));
+  EXPECT_FALSE(WritePrivateProfileString("", "k", "x", f));
+  EXPECT_FALSE(WritePrivateProfileString("s", " ", "x", f));
+  EXPECT_FALSE(WritePrivateProfileString(nullptr, "k", "x", f));
+  EXPECT_FALSE(WritePrivateProfileString("s", "k", "x", nullptr));
+  EXPECT_EQ(Contents(), "[s]\nk=v\n");
+}
+
+TEST_F(Ini, NullValueRemovesKeyNullKeyRemovesSection)
+{
+  Put("[a]\nx=1\ny=2\n[b]\nz=3\n");
+  ASSERT_TRUE(WritePrivateProfileString("a", "X", nullptr, file.c_str()));
+  EXPECT_EQ(Contents(), "[a]\ny=2\n[b]\nz=3\n");
+  ASSERT_TRUE(WritePrivateProfileString("B", nullptr, nullptr, file.c_str()));
+  EXPECT_EQ(Contents(), "[a]\ny=2\n");
+}
+
+TEST_F(Ini, KeepsPermissionsAndWritesThroughLinks)
+{
+  Put("[a]\nx=1\n");
+  chmod(file.c_str(), 0640);
+  const std::string link = dir + "/link.ini";
+  ASSERT_EQ(symlink(file.c_str(), link.c_str()), 0);
+  ASSERT_TRUE(WritePrivateProfileString("a", "x", "2", link.c_str()));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(Contents(), "[a]\nx=2\n");
+  struct stat st;
+  ASSERT_EQ(stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(Ini, UnreadableOrMissingFolderReportsFailure)
+{
+  EXPECT_FALSE(WritePrivateProfileString("a", "b", "c", (dir + "/no/such/x.ini").c_str()));
+  fs::create_directory(file); // a folder where the file should be
+  EXPECT_FALSE(WritePrivateProfileString("a", "b", "c", file.c_str()));
+  EXPECT_TRUE(fs::is_directory(file));
+}
+
+// Writing into a folder that cannot be written fails and leaves the old file
+// as it was. As root, permissions do not stop writes, so the folder becomes a
+// read-only mount in a private mount namespace of a child process.
+TEST_F(Ini, UnwritableFolderLeavesTheOldFileIntact)
+{
+  const std::string original = "[a]\nx=1\n";
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0)
+  {
+    if (geteuid() == 0)
+    {
+      if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr))
+        _exit(77);
+      if (mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=1m")) _exit(77);
+      Put(original);
+      if (mount(nullptr, dir.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr)) _exit(77);
+    }
+    else
+    {
+      Put(original);
+      chmod(dir.c_str(), 0555);
+    }
+    const BOOL ok = WritePrivateProfileString("a", "x", "2", file.c_str());
+    const bool intact = Contents() == original && Leftovers() == 0;
+    _exit(!ok && intact ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot make a read-only folder here";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "write reported success or changed the old file";
+}
+
+TEST_F(Ini, ConcurrentWritersLoseNothing)
+{
+  const int kProcs = 3, kKeys = 40;
+  std::vector<pid_t> kids;
+  for (int p = 0; p < kProcs; p++)
+  {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0)
+    {
+      bool ok = true;
+      for (int i = 0; i < kKeys; i++)
+      {
+        const std::string key = "p" + std::to_string(p) + "_" + std::to_string(i);
+        ok = WritePrivateProfileString(i % 2 ? "odd" : "even", key.c_str(), key.c_str(),
+                                       file.c_str()) &&
+             ok;
+      }
+      _exit(ok ? 0 : 1);
+    }
+    kids.push_back(pid);
+  }
+  for (pid_t pid : kids)
+  {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  for (int p = 0; p < kProcs; p++)
+    for (int i = 0; i < kKeys; i++)
+    {
+      const std::string key = "p" + std::to_string(p) + "_" + std::to_string(i);
+      EXPECT_EQ(Get(i % 2 ? "odd" : "even", key.c_str()), key);
+    }
+  EXPECT_EQ(Leftovers(), 0);
+}
