@@ -1,15 +1,27 @@
-// Memory drawing contexts and the pool their handles come from.
+// Memory drawing contexts, GDI objects and the pools their handles come from.
 #include "swell-gdi-internal.h"
 
-#include <cstdint>
 #include <cstdlib>
 
+// The pools are never destroyed: contexts and objects may be freed by static
+// destructors of other objects during exit.
 SWELL_HandlePool<SWELL_GDIContext>& SWELL_ContextPool()
 {
-  // Never destroyed: contexts may be freed by static destructors of other
-  // objects during exit.
   static auto* pool = new SWELL_HandlePool<SWELL_GDIContext>();
   return *pool;
+}
+
+SWELL_HandlePool<SWELL_GDIObject>& SWELL_ObjectPool()
+{
+  static auto* pool = new SWELL_HandlePool<SWELL_GDIObject>();
+  return *pool;
+}
+
+SWELL_GDIObject* SWELL_GetObject(HGDIOBJ h, int kind)
+{
+  if (!SWELL_ObjectPool().Validate(h)) return nullptr;
+  auto* o = reinterpret_cast<SWELL_GDIObject*>(h);
+  return o->kind == kind ? o : nullptr;
 }
 
 HDC SWELL_CreateMemContext(HDC, int width, int height)
@@ -38,6 +50,51 @@ void SWELL_DeleteGfxContext(HDC ctx)
 {
   SWELL_GDIContext* c = SWELL_GetContext(ctx);
   if (!c) return;
+  SWELL_ReleaseTextState(c);
   free(c->raw);
   SWELL_ContextPool().Free(c);
+}
+
+HGDIOBJ SelectObject(HDC ctx, HGDIOBJ obj)
+{
+  SWELL_GDIContext* c = SWELL_GetContext(ctx);
+  if (!c || (obj && !SWELL_GetObject(obj, SWELL_GDI_FONT))) return nullptr;
+  HGDIOBJ old = c->font;
+  c->font = obj;
+  return old;
+}
+
+BOOL DeleteObject(HGDIOBJ obj)
+{
+  if (!SWELL_ObjectPool().Validate(obj)) return FALSE;
+  auto* o = reinterpret_cast<SWELL_GDIObject*>(obj);
+  if (o->kind == SWELL_GDI_FONT) SWELL_ReleaseFont(o);
+  return SWELL_ObjectPool().Free(o) ? TRUE : FALSE;
+}
+
+int SetTextColor(HDC ctx, int color)
+{
+  SWELL_GDIContext* c = SWELL_GetContext(ctx);
+  if (!c) return -1;
+  const int old = c->textColor;
+  c->textColor = color & 0xffffff;
+  return old;
+}
+
+int SetBkColor(HDC ctx, int color)
+{
+  SWELL_GDIContext* c = SWELL_GetContext(ctx);
+  if (!c) return -1;
+  const int old = c->bkColor;
+  c->bkColor = color & 0xffffff;
+  return old;
+}
+
+int SetBkMode(HDC ctx, int mode)
+{
+  SWELL_GDIContext* c = SWELL_GetContext(ctx);
+  if (!c) return 0;
+  const int old = c->bkMode;
+  c->bkMode = mode;
+  return old;
 }
