@@ -27,6 +27,8 @@ extern double gFadeMult;
 bool TryToChangeAudioDriverType();
 // Rebuilds the three device lists from the driver.
 void ProbeAudioIO();
+// A device name as listed: the part after its last ": ", if any.
+std::string ShortAudioDeviceName(const std::string& name);
 // Name of device index (empty out of range), and the index of a name (-1).
 std::string GetAudioDeviceName(int idx);
 int GetAudioDeviceID(const char* deviceName);
@@ -37,6 +39,10 @@ bool TryToChangeAudio();
 // copied into gActiveState.
 bool InitialiseAudio(unsigned int inId, unsigned int outId, unsigned int sr, unsigned int iovs,
                      unsigned int chnls, unsigned int inChanL, unsigned int outChanL);
+// Sets the callback's state for a new stream: gSigVS (the default 32 when
+// sigVS is below 1 or above 8192), the counters and the fade, and the scratch
+// block. Only while no stream runs.
+void PrepareAudioCallback(int sigVS);
 // The stream callback.
 int AudioCallback(void* outputBuffer, void* inputBuffer, unsigned int nFrames, double streamTime,
                   RtAudioStreamStatus status, void* userData);

@@ -1,0 +1,192 @@
+#include "app_midi.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "IPlugStandalone.h"
+#include "app_settings.h"
+
+RtMidiIn* gMidiIn = nullptr;
+RtMidiOut* gMidiOut = nullptr;
+std::vector<std::string> gMIDIInputDevNames;
+std::vector<std::string> gMIDIOutputDevNames;
+
+namespace
+{
+constexpr const char* kMidiOff = "off";
+constexpr const char* kVirtualInput = "virtual input";
+constexpr const char* kVirtualOutput = "virtual output";
+constexpr const char* kVirtualInputPortName = "To Plenmora";
+constexpr const char* kVirtualOutputPortName = "From Plenmora";
+
+// Place of name among the choices of one side: 0 off, 1 virtual, n >= 2
+// port n - 2 as the port list is now; -1 when none matches.
+int GetPortNumber(RtMidi* midi, const char* virtualName, const char* name)
+{
+  if (!strcmp(name, kMidiOff)) return 0;
+  if (!strcmp(name, virtualName)) return 1;
+  if (!midi) return -1;
+  try
+  {
+    const unsigned int n = midi->getPortCount();
+    for (unsigned int i = 0; i < n; ++i)
+      if (midi->getPortName(i) == name) return (int)i + 2;
+  }
+  catch (RtMidiError& err)
+  {
+    err.printMessage();
+  }
+  return -1;
+}
+
+void ListChoices(RtMidi* midi, const char* virtualName, std::vector<std::string>& names)
+{
+  names.clear();
+  names.push_back(kMidiOff);
+  names.push_back(virtualName);
+  try
+  {
+    const unsigned int n = midi->getPortCount();
+    for (unsigned int i = 0; i < n; ++i) names.push_back(midi->getPortName(i));
+  }
+  catch (RtMidiError& err)
+  {
+    err.printMessage();
+  }
+}
+
+// Closes the side and opens choice `port` on it; errors are printed.
+bool OpenChoice(RtMidi* midi, int port, const char* virtualPortName, const char* portName)
+{
+  try
+  {
+    midi->closePort();
+    if (port == 1)
+      midi->openVirtualPort(virtualPortName);
+    else if (port >= 2)
+      midi->openPort((unsigned int)(port - 2), portName);
+  }
+  catch (RtMidiError& err)
+  {
+    err.printMessage();
+    return false;
+  }
+  return true;
+}
+
+// An unknown stored name becomes "off" and the settings are saved.
+int NumberOrOff(int port, char (&field)[kAppStateTextSize])
+{
+  if (port != -1) return port;
+  SetAppStateText(field, kMidiOff);
+  UpdateINI();
+  return 0;
+}
+} // namespace
+
+bool InitialiseMidi()
+{
+  const RtMidi::Api api =
+      gState && gState->mAudioDriver == 0 ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
+  try
+  {
+    gMidiIn = new RtMidiIn(api, "RtMidi Input Client");
+  }
+  catch (RtMidiError& err)
+  {
+    gMidiIn = nullptr;
+    err.printMessage();
+    return false;
+  }
+  try
+  {
+    gMidiOut = new RtMidiOut(api, "RtMidi Output Client");
+  }
+  catch (RtMidiError& err)
+  {
+    gMidiOut = nullptr;
+    err.printMessage();
+    return false;
+  }
+  gMidiIn->setCallback(MIDICallback, nullptr);
+  // No system exclusive, timing or active sensing.
+  gMidiIn->ignoreTypes(true, true, true);
+  return true;
+}
+
+void ProbeMidiIO()
+{
+  if (!gMidiIn || !gMidiOut) return;
+  ListChoices(gMidiIn, kVirtualInput, gMIDIInputDevNames);
+  ListChoices(gMidiOut, kVirtualOutput, gMIDIOutputDevNames);
+}
+
+int GetMIDIInPortNumber(const char* name) { return GetPortNumber(gMidiIn, kVirtualInput, name); }
+
+int GetMIDIOutPortNumber(const char* name) { return GetPortNumber(gMidiOut, kVirtualOutput, name); }
+
+bool ChooseMidiInput(const char* name)
+{
+  int port = GetMIDIInPortNumber(name);
+  if (port == -1 && gState) port = NumberOrOff(port, gState->mMidiInDevice);
+  if (!gMidiIn) return false;
+  return OpenChoice(gMidiIn, port, kVirtualInputPortName, "RtMidi Input");
+}
+
+bool ChooseMidiOutput(const char* name)
+{
+  int port = GetMIDIOutPortNumber(name);
+  if (port == -1 && gState) port = NumberOrOff(port, gState->mMidiOutDevice);
+  if (!gMidiOut) return false;
+  return OpenChoice(gMidiOut, port, kVirtualOutputPortName, "RtMidi Output");
+}
+
+void MIDICallback(double /*deltatime*/, std::vector<unsigned char>* message, void* /*userData*/)
+{
+  if (!message || message->empty()) return;
+  const std::vector<unsigned char>& m = *message;
+  IMidiMsg msg;
+  switch (m.size())
+  {
+    case 3:
+      msg.mData2 = m[2];
+      [[fallthrough]];
+    case 2:
+      msg.mData1 = m[1];
+      [[fallthrough]];
+    case 1:
+      msg.mStatus = m[0];
+      break;
+    default:
+      printf("NOT EXPECTING %d midi callback msg len\n", (int)m.size());
+      return;
+  }
+  const unsigned int channel = gState ? gState->mMidiInChannel : 0;
+  if (channel != 0 && channel != (unsigned int)msg.Channel() + 1) return;
+  if (gPluginInstance) gPluginInstance->ProcessMidiMsg(&msg);
+}
+
+void CloseMidiPorts()
+{
+  try
+  {
+    if (gMidiIn)
+    {
+      gMidiIn->cancelCallback();
+      gMidiIn->closePort();
+    }
+    if (gMidiOut) gMidiOut->closePort();
+  }
+  catch (RtMidiError& err)
+  {
+    err.printMessage();
+  }
+}
+
+void DeleteMidi()
+{
+  delete gMidiIn;
+  delete gMidiOut;
+  gMidiIn = nullptr;
+  gMidiOut = nullptr;
+}

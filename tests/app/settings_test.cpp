@@ -1,0 +1,224 @@
+// The settings record and "settings.ini": first run, reading, per-key
+// defaults, bad values, the folder and the equality tests.
+#include <cstring>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "app_settings.h"
+#include "host_test_support.h"
+
+namespace
+{
+const char* const kDefaultFile = "[audio]\n"
+                                 "driver=0\n"
+                                 "in1=1\n"
+                                 "in2=2\n"
+                                 "indev=system\n"
+                                 "iovs=512\n"
+                                 "monoinput=0\n"
+                                 "out1=1\n"
+                                 "out2=2\n"
+                                 "outdev=system\n"
+                                 "sigvs=32\n"
+                                 "sr=44100\n"
+                                 "[midi]\n"
+                                 "inchan=0\n"
+                                 "indev=off\n"
+                                 "outchan=0\n"
+                                 "outdev=off\n";
+
+class SettingsTest : public testing::Test
+{
+protected:
+  void TearDown() override { DeleteSettings(); }
+  TempHome mHome;
+};
+
+TEST_F(SettingsTest, FirstRunCreatesOwnerOnlyFolderAndWritesTheDefaults)
+{
+  const mode_t oldMask = umask(0);
+  ASSERT_TRUE(LoadSettings());
+  umask(oldMask);
+
+  struct stat st;
+  ASSERT_EQ(0, stat(mHome.SettingsFolder().c_str(), &st));
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+  EXPECT_EQ(0700u, st.st_mode & 07777);
+  EXPECT_EQ(mHome.SettingsFile(), gINIPath);
+  EXPECT_EQ(kDefaultFile, ReadFile(mHome.SettingsFile()));
+
+  const AppState defaults;
+  EXPECT_TRUE(AllSettingsInStateAreEqual(gState, &defaults));
+  EXPECT_STREQ("off", gState->mMidiInDevice);
+  EXPECT_EQ(0, gState->mAudioMonoInput);
+}
+
+TEST_F(SettingsTest, XdgConfigHomeWhenAbsoluteElseHomeConfig)
+{
+  const std::string xdg = mHome.Path() + "/xdg/conf";
+  setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
+  ASSERT_TRUE(LoadSettings());
+  EXPECT_EQ(xdg + "/Plenmora/settings.ini", gINIPath);
+  EXPECT_EQ(kDefaultFile, ReadFile(xdg + "/Plenmora/settings.ini"));
+
+  setenv("XDG_CONFIG_HOME", "relative/conf", 1);
+  ASSERT_TRUE(LoadSettings());
+  EXPECT_EQ(mHome.SettingsFile(), gINIPath);
+}
+
+TEST_F(SettingsTest, ReadsEveryKeyAndWritesThemBackSorted)
+{
+  const std::string file = "[midi]\noutchan=10\ninchan=3\nindev=virtual input\n"
+                           "outdev=virtual output\n"
+                           "[audio]\nsr=48000\nsigvs=64\niovs=1024\ndriver=1\n"
+                           "indev=capture: Mic\noutdev=Speakers\nin1=3\nin2=4\n"
+                           "out1=5\nout2=6\nmonoinput=1\n";
+  WriteFile(mHome.SettingsFile(), file);
+  ASSERT_TRUE(LoadSettings());
+  EXPECT_EQ(1, gState->mAudioDriver);
+  EXPECT_STREQ("capture: Mic", gState->mAudioInDevice);
+  EXPECT_STREQ("Speakers", gState->mAudioOutDevice);
+  EXPECT_STREQ("48000", gState->mAudioSampleRate);
+  EXPECT_STREQ("1024", gState->mAudioIOVS);
+  EXPECT_STREQ("64", gState->mAudioSigVS);
+  EXPECT_EQ(3, gState->mAudioIn1);
+  EXPECT_EQ(4, gState->mAudioIn2);
+  EXPECT_EQ(5, gState->mAudioOut1);
+  EXPECT_EQ(6, gState->mAudioOut2);
+  EXPECT_EQ(1, gState->mAudioMonoInput);
+  EXPECT_STREQ("virtual input", gState->mMidiInDevice);
+  EXPECT_STREQ("virtual output", gState->mMidiOutDevice);
+  EXPECT_EQ(3, gState->mMidiInChannel);
+  EXPECT_EQ(10, gState->mMidiOutChannel);
+  // Every value written back is the one read: the file keeps its contents.
+  EXPECT_EQ(file, ReadFile(mHome.SettingsFile()));
+}
+
+TEST_F(SettingsTest, MissingKeysTakeTheirOwnDefaults)
+{
+  // No [midi] section: the names read as names no port has.
+  WriteFile(mHome.SettingsFile(), "[audio]\nin1=3\n");
+  ASSERT_TRUE(LoadSettings());
+  EXPECT_EQ(3, gState->mAudioIn1);
+  EXPECT_EQ(2, gState->mAudioIn2);
+  EXPECT_STREQ("system", gState->mAudioInDevice);
+  EXPECT_STREQ("no input", gState->mMidiInDevice);
+  EXPECT_STREQ("no output", gState->mMidiOutDevice);
+  const std::string file = ReadFile(mHome.SettingsFile());
+  EXPECT_NE(std::string::npos, file.find("indev=no input\n"));
+  EXPECT_NE(std::string::npos, file.find("in1=3\nin2=2\n"));
+}
+
+TEST_F(SettingsTest, ValuesTheEngineCannotUseFallBack)
+{
+  const std::string longName(150, 'x');
+  WriteFile(mHome.SettingsFile(), "[audio]\ndriver=7\nindev=" + longName +
+                                      "\nin1=0\nin2=70000\nout1=-3\nout2=65535\n"
+                                      "monoinput=99999\niovs=500\nsigvs=abc\nsr=0\n"
+                                      "[midi]\ninchan=17\noutchan=65536\nindev=" +
+                                      longName + "\n");
+  ASSERT_TRUE(LoadSettings());
+  EXPECT_EQ(0, gState->mAudioDriver);
+  EXPECT_EQ(std::string(99, 'x'), gState->mAudioInDevice);
+  EXPECT_EQ(std::string(99, 'x'), gState->mMidiInDevice);
+  EXPECT_EQ(1, gState->mAudioIn1);
+  EXPECT_EQ(2, gState->mAudioIn2);
+  EXPECT_EQ(1, gState->mAudioOut1);
+  EXPECT_EQ(65535, gState->mAudioOut2);
+  EXPECT_EQ(0, gState->mAudioMonoInput);
+  EXPECT_STREQ("512", gState->mAudioIOVS);
+  EXPECT_STREQ("32", gState->mAudioSigVS);
+  EXPECT_STREQ("44100", gState->mAudioSampleRate);
+  EXPECT_EQ(0, gState->mMidiInChannel);
+  EXPECT_EQ(0, gState->mMidiOutChannel);
+
+  // A signal vector size above the IO vector size is cut to it.
+  WriteFile(mHome.SettingsFile(), "[audio]\niovs=64\nsigvs=1024\nsr=96000x\n");
+  ASSERT_TRUE(LoadSettings());
+  EXPECT_STREQ("64", gState->mAudioIOVS);
+  EXPECT_STREQ("64", gState->mAudioSigVS);
+  EXPECT_STREQ("44100", gState->mAudioSampleRate);
+}
+
+TEST_F(SettingsTest, NoHomeMeansDefaultsAndNoFile)
+{
+  unsetenv("HOME");
+  std::string out;
+  out = CaptureStdout([] { EXPECT_TRUE(LoadSettings()); });
+  EXPECT_NE(std::string::npos, out.find("HOME is not set"));
+  EXPECT_STREQ("", gINIPath);
+  const AppState defaults;
+  EXPECT_TRUE(AllSettingsInStateAreEqual(gState, &defaults));
+  UpdateINI(); // must not write anywhere
+  struct stat st;
+  EXPECT_NE(0, stat(mHome.SettingsFolder().c_str(), &st));
+}
+
+TEST_F(SettingsTest, PathTooLongMeansDefaultsAndNoFile)
+{
+  const std::string deep = mHome.Path() + "/" + std::string(180, 'd');
+  setenv("XDG_CONFIG_HOME", deep.c_str(), 1);
+  const std::string out = CaptureStdout([] { EXPECT_TRUE(LoadSettings()); });
+  EXPECT_NE(std::string::npos, out.find("too long"));
+  EXPECT_STREQ("", gINIPath);
+  struct stat st;
+  EXPECT_NE(0, stat(deep.c_str(), &st));
+}
+
+TEST_F(SettingsTest, FolderThatCannotBeMadeFailsTheLoadAndSavesNothing)
+{
+  // ~/.config is a file: no folder can be made under it.
+  WriteFile(mHome.Path() + "/.config", "not a folder");
+  std::string out = CaptureStdout([] { EXPECT_FALSE(LoadSettings()); });
+  EXPECT_NE(std::string::npos, out.find("couldn't create the settings folder"));
+  const AppState defaults;
+  EXPECT_TRUE(AllSettingsInStateAreEqual(gState, &defaults));
+  SetAppStateText(gState->mAudioInDevice, "changed");
+  UpdateINI();
+  EXPECT_EQ("not a folder", ReadFile(mHome.Path() + "/.config"));
+}
+
+TEST_F(SettingsTest, LoadingAgainKeepsTheRecordsWhereTheyAre)
+{
+  ASSERT_TRUE(LoadSettings());
+  AppState* state = gState;
+  uint16_t* outChan = &gState->mMidiOutChannel;
+  WriteFile(mHome.SettingsFile(), "[midi]\noutchan=4\n");
+  ASSERT_TRUE(LoadSettings());
+  EXPECT_EQ(state, gState);
+  EXPECT_EQ(4, *outChan);
+}
+
+TEST(SettingsEquality, EachTestLooksAtItsOwnFields)
+{
+  AppState a, b;
+  b.mMidiOutChannel = 5;
+  EXPECT_TRUE(AudioSettingsInStateAreEqual(&a, &b));
+  EXPECT_FALSE(MIDISettingsInStateAreEqual(&a, &b));
+  EXPECT_FALSE(AllSettingsInStateAreEqual(&a, &b));
+
+  b = a;
+  SetAppStateText(b.mAudioSigVS, "64");
+  EXPECT_FALSE(AudioSettingsInStateAreEqual(&a, &b));
+  EXPECT_TRUE(MIDISettingsInStateAreEqual(&a, &b));
+  EXPECT_FALSE(AllSettingsInStateAreEqual(&a, &b));
+
+  b = a;
+  b.mAudioMonoInput = 1;
+  EXPECT_FALSE(AudioSettingsInStateAreEqual(&a, &b));
+  b = a;
+  b.mAudioIn2 = 3;
+  EXPECT_FALSE(AudioSettingsInStateAreEqual(&a, &b));
+  b = a;
+  SetAppStateText(b.mMidiInDevice, "virtual input");
+  EXPECT_TRUE(AudioSettingsInStateAreEqual(&a, &b));
+  EXPECT_FALSE(MIDISettingsInStateAreEqual(&a, &b));
+
+  // Text compares as text, not as the bytes after the terminator.
+  b = a;
+  memset(b.mAudioInDevice, 'z', sizeof(b.mAudioInDevice));
+  SetAppStateText(b.mAudioInDevice, a.mAudioInDevice);
+  EXPECT_TRUE(AllSettingsInStateAreEqual(&a, &b));
+}
+} // namespace

@@ -1,0 +1,169 @@
+#include "host_test_support.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "app_audio.h"
+#include "app_midi.h"
+#include "app_settings.h"
+
+TestPlug::TestPlug(RtMidiOut* midiOut, uint16_t* midiOutChan, bool doesMidi)
+    : IPlugStandalone(
+          [&]
+          {
+            IPlugInstanceInfo info;
+            info.mMidiOut = midiOut;
+            info.mMidiOutChanPtr = midiOutChan;
+            return info;
+          }(),
+          0, "2-2", 0, "TestPlug", "TestPlug", "Tests", 0x10000, 0x54737431, 0x54657374, 0, doesMidi, false,
+          false, 0),
+      mBlocks(kMaxBlocks)
+{
+}
+
+void TestPlug::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
+{
+  const size_t n = mNumBlocks.load(std::memory_order_relaxed);
+  if (n < kMaxBlocks)
+  {
+    mBlocks[n] = Block{{inputs[0], inputs[1]},
+                       {outputs[0], outputs[1]},
+                       nFrames,
+                       gVecElapsed,
+                       mMutex.HeldByCurrentThread()};
+  }
+  IPlugStandalone::ProcessDoubleReplacing(inputs, outputs, nFrames);
+  mNumBlocks.store(n + 1, std::memory_order_release);
+}
+
+void TestPlug::ProcessMidiMsg(IMidiMsg* msg)
+{
+  {
+    std::lock_guard<std::mutex> lock(mMidiLock);
+    mMidi.push_back(*msg);
+  }
+  IPlugStandalone::ProcessMidiMsg(msg);
+}
+
+void TestPlug::Reset()
+{
+  ++mResets;
+  IPlugStandalone::Reset();
+}
+
+bool TestPlug::WaitForBlocks(size_t n, int timeoutMs) const
+{
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (NumBlocks() < n)
+  {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+std::vector<IMidiMsg> TestPlug::MidiReceived()
+{
+  std::lock_guard<std::mutex> lock(mMidiLock);
+  return mMidi;
+}
+
+bool TestPlug::WaitForMidi(size_t n, int timeoutMs)
+{
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (MidiReceived().size() < n)
+  {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+TempHome::TempHome()
+{
+  char tmpl[] = "/tmp/plenmora-home.XXXXXX";
+  mPath = mkdtemp(tmpl);
+  const char* home = getenv("HOME");
+  const char* xdg = getenv("XDG_CONFIG_HOME");
+  mHadHome = home != nullptr;
+  mHadXdg = xdg != nullptr;
+  if (home) mOldHome = home;
+  if (xdg) mOldXdg = xdg;
+  setenv("HOME", mPath.c_str(), 1);
+  unsetenv("XDG_CONFIG_HOME");
+}
+
+TempHome::~TempHome()
+{
+  if (mHadHome)
+    setenv("HOME", mOldHome.c_str(), 1);
+  else
+    unsetenv("HOME");
+  if (mHadXdg)
+    setenv("XDG_CONFIG_HOME", mOldXdg.c_str(), 1);
+  else
+    unsetenv("XDG_CONFIG_HOME");
+  std::error_code ec;
+  std::filesystem::permissions(mPath, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(mPath, ec);
+}
+
+std::string ReadFile(const std::string& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text)
+{
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+bool StartHost(const PlugFactory& factory)
+{
+  TryToChangeAudioDriverType();
+  ProbeAudioIO();
+  InitialiseMidi();
+  ProbeMidiIO();
+  gPluginInstance = factory(gMidiOut, &gState->mMidiOutChannel);
+  ChooseMidiInput(gState->mMidiInDevice);
+  ChooseMidiOutput(gState->mMidiOutDevice);
+  return TryToChangeAudio();
+}
+
+void StopHost()
+{
+  StopAudioStream();
+  CloseMidiPorts();
+  CloseAudioStream();
+  delete gPluginInstance;
+  gPluginInstance = nullptr;
+  DeleteMidi();
+  DeleteAudioDriver();
+  gAudioIDDevNames.clear();
+  gAudioInputDevs.clear();
+  gAudioOutputDevs.clear();
+  gMIDIInputDevNames.clear();
+  gMIDIOutputDevNames.clear();
+}
+
+std::string CaptureStdout(const std::function<void()>& fn)
+{
+  fflush(stdout);
+  testing::internal::CaptureStdout();
+  fn();
+  fflush(stdout);
+  return testing::internal::GetCapturedStdout();
+}

@@ -1,0 +1,81 @@
+// Support for the stand-alone host tests: a plug-in of the tests' own that
+// logs what the host gives it, a fresh settings folder per test, and the
+// host's start-up and shut-down with any plug-in.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "IPlugStandalone.h"
+
+// Passes audio through unchanged (inputs to outputs) and logs every block;
+// logs incoming MIDI, and passes it on to its MIDI output when it does MIDI.
+class TestPlug : public IPlugStandalone
+{
+public:
+  struct Block
+  {
+    const double* in[2];
+    double* out[2];
+    int nFrames;
+    unsigned int vecElapsed; // the host's callback count when the block ran
+    bool mutexHeld;
+  };
+
+  TestPlug(RtMidiOut* midiOut, uint16_t* midiOutChan, bool doesMidi);
+
+  void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+  void ProcessMidiMsg(IMidiMsg* msg) override;
+  void Reset() override;
+
+  // Blocks logged so far (the log holds the first kMaxBlocks).
+  size_t NumBlocks() const { return mNumBlocks.load(std::memory_order_acquire); }
+  const Block& GetBlock(size_t i) const { return mBlocks[i]; }
+  bool WaitForBlocks(size_t n, int timeoutMs) const;
+  std::vector<IMidiMsg> MidiReceived();
+  bool WaitForMidi(size_t n, int timeoutMs);
+  int NumResets() const { return mResets.load(); }
+  bool MutexHeld() { return mMutex.HeldByCurrentThread(); }
+
+  static constexpr size_t kMaxBlocks = 1 << 16;
+
+private:
+  std::vector<Block> mBlocks;
+  std::atomic<size_t> mNumBlocks{0};
+  std::atomic<int> mResets{0};
+  std::mutex mMidiLock;
+  std::vector<IMidiMsg> mMidi;
+};
+
+// A fresh, empty home folder for the test's lifetime: HOME points at it and
+// XDG_CONFIG_HOME is unset; both are restored afterwards.
+class TempHome
+{
+public:
+  TempHome();
+  ~TempHome();
+  const std::string& Path() const { return mPath; }
+  std::string SettingsFolder() const { return mPath + "/.config/Plenmora"; }
+  std::string SettingsFile() const { return SettingsFolder() + "/settings.ini"; }
+
+private:
+  std::string mPath, mOldHome, mOldXdg;
+  bool mHadHome, mHadXdg;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& text);
+
+using PlugFactory = std::function<IPlugStandalone*(RtMidiOut*, uint16_t*)>;
+// The application's start-up on the loaded settings, with the plug-in made
+// by factory: driver, device lists, MIDI objects and lists, plug-in, MIDI
+// ports, audio stream. Returns whether the stream opened.
+bool StartHost(const PlugFactory& factory);
+// The application's shut-down, but for the settings records.
+void StopHost();
+
+// Standard output of fn, run now.
+std::string CaptureStdout(const std::function<void()>& fn);
