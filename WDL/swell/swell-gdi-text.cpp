@@ -25,6 +25,7 @@ namespace
 
 std::mutex g_textMutex;
 const int kDefaultCellHeight = 16;
+const int kMaxFontSize = 16384; // pixels; larger requests are limited to this
 const char* const kDefaultFamily = "Sans";
 
 // The font map and a context for font metrics without hinting; both made on
@@ -69,6 +70,7 @@ bool MakeFont(SWELL_GDIObject& f, int height, int weight, bool italic, bool unde
               bool strikeOut, int quality, const char* face)
 {
   if (weight <= 0) weight = FW_NORMAL;
+  height = std::min(std::max(height, -kMaxFontSize), kMaxFontSize);
   weight = std::min(std::max(weight, 100), 1000);
 
   PangoFontDescription* desc = pango_font_description_new();
@@ -234,6 +236,13 @@ int LayOut(SWELL_GDIContext* c)
   return width;
 }
 
+// Limits a position to a range far outside any buffer.
+inline int Limit(long long v)
+{
+  const long long kFar = 1 << 29;
+  return (int)std::min(kFar, std::max(-kFar, v));
+}
+
 inline unsigned char Mix(unsigned char dst, int src, int cover)
 {
   return (unsigned char)((dst * (255 - cover) + src * cover + 127) / 255);
@@ -289,7 +298,7 @@ void RenderLines(SWELL_GDIContext* c, const SWELL_GDIObject* f, int top, int l, 
   cairo_set_source_rgba(cr, 0, 0, 0, 1);
   for (size_t i = 0; i < c->lines.size(); i++)
   {
-    const int lineTop = top + (int)i * f->tm.tmHeight;
+    const long long lineTop = top + (long long)i * f->tm.tmHeight;
     if (lineTop >= b || lineTop + f->tm.tmHeight * 2 <= t) continue;
     cairo_move_to(cr, c->lines[i].left - c->lines[i].x - l, lineTop + f->tm.tmAscent - t);
     pango_cairo_show_layout_line(cr, c->lines[i].line);
@@ -381,58 +390,60 @@ int SWELL_DrawText(HDC ctx, const char* text, int len, RECT* r, int flags)
   PrepareText(c->text, text, len, flags);
   const int width = LayOut(c);
   const int cell = f->tm.tmHeight;
-  const int height = (int)c->lines.size() * cell;
+  // Positions are worked out in 64 bits and limited to a range far outside
+  // any buffer, so extreme rectangles cannot overflow.
+  const int height = Limit((long long)c->lines.size() * cell);
   if (flags & DT_CALCRECT)
   {
-    r->right = r->left + width;
-    r->bottom = r->top + height;
+    r->right = Limit((long long)r->left + width);
+    r->bottom = Limit((long long)r->top + height);
     return height ? height + 1 : 0;
   }
   if (!height) return 0;
 
   // Where the text goes.
-  int top = r->top;
+  const long long rl = r->left, rt = r->top, rr = r->right, rb = r->bottom;
+  long long top = rt;
   if (flags & DT_VCENTER)
-    top += ((r->bottom - r->top) - height) / 2;
+    top += ((rb - rt) - height) / 2;
   else if (flags & DT_BOTTOM)
-    top = r->bottom - height;
-  int boxLeft = 0, boxRight = 0;
+    top = rb - height;
+  long long boxLeft = 0, boxRight = 0;
   for (size_t i = 0; i < c->lines.size(); i++)
   {
     const int w = c->lines[i].width;
-    int& x = c->lines[i].left;
+    long long x = rl;
     if (flags & DT_CENTER)
-      x = r->left + ((r->right - r->left) - w) / 2;
+      x = rl + ((rr - rl) - w) / 2;
     else if (flags & DT_RIGHT)
-      x = r->right - w;
-    else
-      x = r->left;
+      x = rr - w;
+    c->lines[i].left = Limit(x);
     boxLeft = i ? std::min(boxLeft, x) : x;
     boxRight = i ? std::max(boxRight, x + w) : x + w;
   }
 
   // The clip: the buffer, and the rectangle unless DT_NOCLIP.
-  int cl = 0, ct = 0, cr = c->width, cb = c->height;
+  long long cl = 0, ct = 0, cr = c->width, cb = c->height;
   if (!(flags & DT_NOCLIP))
   {
-    cl = std::max(cl, r->left);
-    ct = std::max(ct, r->top);
-    cr = std::min(cr, r->right);
-    cb = std::min(cb, r->bottom);
+    cl = std::max(cl, rl);
+    ct = std::max(ct, rt);
+    cr = std::min(cr, rr);
+    cb = std::min(cb, rb);
   }
   if (cl >= cr || ct >= cb) return height + 1;
 
   if (c->bkMode == OPAQUE)
   {
-    const int l = std::max(cl, boxLeft), t = std::max(ct, top);
-    const int rr = std::min(cr, boxRight), b = std::min(cb, top + height);
-    if (l < rr && t < b) FillRGB(c, l, t, rr, b, c->bkColor);
+    const long long l = std::max(cl, boxLeft), t = std::max(ct, top);
+    const long long rgt = std::min(cr, boxRight), b = std::min(cb, top + height);
+    if (l < rgt && t < b) FillRGB(c, (int)l, (int)t, (int)rgt, (int)b, c->bkColor);
   }
 
   // Ink may reach past the line boxes (overhangs, accents): render a margin.
   const int margin = cell / 2 + 2;
-  const int l = std::max(cl, boxLeft - margin), t = std::max(ct, top - margin);
-  const int rr = std::min(cr, boxRight + margin), b = std::min(cb, top + height + margin);
-  if (l < rr && t < b) RenderLines(c, f, top, l, t, rr, b);
+  const long long l = std::max(cl, boxLeft - margin), t = std::max(ct, top - margin);
+  const long long rgt = std::min(cr, boxRight + margin), b = std::min(cb, top + height + margin);
+  if (l < rgt && t < b) RenderLines(c, f, Limit(top), (int)l, (int)t, (int)rgt, (int)b);
   return height + 1;
 }

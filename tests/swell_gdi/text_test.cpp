@@ -425,3 +425,39 @@ TEST_F(Text, HandlesAreChecked)
   EXPECT_EQ(SWELL_DrawText(dc, "x", -1, nullptr, 0), 0);
   EXPECT_EQ(SWELL_DrawText(dc, nullptr, -1, &r, 0), 0);
 }
+
+TEST_F(Text, ExtremeRectanglesAndSizesAreSafe)
+{
+  const int big = 0x7fffffff, small = -0x7fffffff - 1;
+  const RECT rects[] = {{small, small, big, big},
+                        {big, big, small, small},
+                        {big - 5, 0, big, 10},
+                        {small, 0, small + 3, 50}};
+  const int flagSets[] = {0, DT_CENTER | DT_VCENTER, DT_RIGHT | DT_BOTTOM, DT_NOCLIP,
+                          DT_CENTER | DT_NOCLIP | DT_VCENTER};
+  SetBkMode(dc, OPAQUE);
+  for (const RECT& rc : rects)
+    for (int fl : flagSets)
+    {
+      RECT r = rc;
+      EXPECT_EQ(SWELL_DrawText(dc, "Far\naway", -1, &r, fl), 41);
+      r = rc;
+      SWELL_DrawText(dc, "Far", -1, &r, fl | DT_CALCRECT);
+    }
+  EXPECT_FALSE(InkOf(0, kAlpha).Any());
+
+  for (int h : {1, -1, 100000, -100000, big, small})
+  {
+    HFONT f = CreateFont(h, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+    ASSERT_NE(f, nullptr) << h;
+    SelectObject(dc, f);
+    TEXTMETRIC tm;
+    ASSERT_TRUE(GetTextMetrics(dc, &tm));
+    EXPECT_GE(tm.tmHeight, 1);
+    EXPECT_LE(tm.tmHeight, 20000);
+    RECT r = {0, 0, W, H};
+    EXPECT_GT(SWELL_DrawText(dc, "x", -1, &r, 0), 0);
+    SelectObject(dc, font);
+    DeleteObject(f);
+  }
+}
