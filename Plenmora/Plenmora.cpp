@@ -1,0 +1,191 @@
+#include "Plenmora.h"
+
+#include <cmath>
+
+#include "IGraphics.h"
+#include "mutex.h"
+
+namespace
+{
+constexpr int FourCC(const char (&c)[5])
+{
+  return (int)(((unsigned)(unsigned char)c[0] << 24) | ((unsigned)(unsigned char)c[1] << 16) |
+               ((unsigned)(unsigned char)c[2] << 8) | (unsigned)(unsigned char)c[3]);
+}
+
+constexpr const char* kBundleID = "com.Vorlane.standalone.Plenmora";
+constexpr const char* kEffectName = "Plenmora";
+constexpr const char* kProductName = "Plenmora";
+constexpr const char* kMfrName = "Vorlane";
+constexpr const char* kChannelIO = "1-1 2-2";
+constexpr int kUniqueID = FourCC("Plnm");
+constexpr int kMfrID = FourCC("Vrln");
+constexpr int kLatency = 0;
+
+struct ParamInfo
+{
+  const char* name;
+  double defaultValue;
+};
+
+// In EParams order. Every parameter is a percentage, 0 to 100.
+constexpr ParamInfo kParamInfo[Plenmora::kNumParams] = {
+    {"Room Size", 50.0}, {"Dampening", 50.0}, {"Width", 100.0}, {"Dry", 100.0}, {"Wet", 30.0},
+};
+
+struct FactoryPreset
+{
+  const char* name;
+  double roomSize, dampening, width, dry, wet;
+};
+
+constexpr FactoryPreset kFactoryPresets[Plenmora::kNumPresets] = {
+    {"Default", 50, 50, 100, 100, 30},       {"Small Room", 20, 60, 80, 100, 25},
+    {"Medium Room", 40, 50, 90, 100, 28},    {"Large Room", 60, 45, 100, 100, 30},
+    {"Vocal Booth", 10, 70, 60, 100, 20},    {"Drum Room", 35, 30, 100, 100, 35},
+    {"Live Room", 45, 40, 100, 100, 30},     {"Wood Chamber", 50, 65, 90, 100, 32},
+    {"Stone Chamber", 65, 20, 100, 100, 35}, {"Small Hall", 70, 45, 100, 100, 30},
+    {"Concert Hall", 82, 40, 100, 100, 32},  {"Large Hall", 88, 35, 100, 90, 35},
+    {"Cathedral", 96, 30, 100, 85, 40},      {"Church", 90, 50, 100, 90, 35},
+    {"Bright Plate", 70, 5, 100, 100, 30},   {"Dark Plate", 70, 80, 100, 100, 30},
+    {"Vocal Plate", 60, 35, 80, 100, 25},    {"Snare Plate", 55, 15, 100, 100, 40},
+    {"Ambience", 25, 50, 100, 100, 15},      {"Tight Ambience", 12, 55, 100, 100, 12},
+    {"Wide Space", 75, 40, 100, 100, 35},    {"Narrow Space", 60, 45, 20, 100, 30},
+    {"Mono Verb", 60, 50, 0, 100, 30},       {"Warm Hall", 80, 75, 100, 100, 30},
+    {"Cold Hall", 80, 10, 100, 100, 30},     {"Cave", 98, 60, 100, 80, 45},
+    {"Tunnel", 85, 25, 40, 90, 40},          {"Garage", 45, 15, 90, 100, 30},
+    {"Tiled Room", 30, 5, 70, 100, 35},      {"Endless Wash", 100, 50, 100, 60, 60},
+    {"Wet Only", 70, 50, 100, 0, 100},
+};
+
+double PeakOf(const double* buf, int n)
+{
+  double peak = 0.0;
+  for (int i = 0; i < n; ++i)
+  {
+    const double a = std::fabs(buf[i]);
+    if (a > peak) peak = a;
+  }
+  return peak;
+}
+} // namespace
+
+Plenmora::Plenmora(IPlugInstanceInfo instanceInfo)
+    : IPlugStandalone(instanceInfo, kNumParams, kChannelIO, kNumPresets, kEffectName, kProductName,
+                      kMfrName, kVersion, kUniqueID, kMfrID, kLatency, false /* MIDI */,
+                      false /* chunks */, false /* instrument */, 0 /* side-chain channels */)
+{
+  InitParameters();
+  MakeFactoryPresets();
+  mReverb.SetSampleRate(GetSampleRate());
+  for (int i = 0; i < kNumParams; ++i) OnParamChange(i);
+  CreateEditor(instanceInfo);
+}
+
+Plenmora::~Plenmora() = default;
+
+void Plenmora::InitParameters()
+{
+  for (int i = 0; i < kNumParams; ++i)
+    GetParam(i)->InitDouble(kParamInfo[i].name, kParamInfo[i].defaultValue, 0.0, 100.0, 0.1, "%");
+}
+
+void Plenmora::MakeFactoryPresets()
+{
+  for (const FactoryPreset& p : kFactoryPresets)
+    MakePreset(p.name, p.roomSize, p.dampening, p.width, p.dry, p.wet);
+}
+
+// The editor: background, the five parameter knobs, the four level meters
+// (whose control indexes go to mMeterControlIdx), the about overlay, the
+// link and the preset menu, on a 620 x 580 surface. Until the editor
+// framework is part of the program the effect runs without one and
+// GetGUI() stays null.
+void Plenmora::CreateEditor(const IPlugInstanceInfo& /*instanceInfo*/) {}
+
+void Plenmora::Reset()
+{
+  IMutexLock lock(this);
+  mReverb.SetSampleRate(GetSampleRate());
+  for (double& level : mMeterLevel) level = 0.0;
+}
+
+void Plenmora::OnParamChange(int paramIdx)
+{
+  IMutexLock lock(this);
+  IParam* param = GetParam(paramIdx);
+  if (!param) return;
+  const double value = param->Value();
+  switch (paramIdx)
+  {
+    case kRoomSize:
+      mReverb.SetRoomSize(value);
+      break;
+    case kDampening:
+      mReverb.SetDampening(value);
+      break;
+    case kWidth:
+      mReverb.SetWidth(value);
+      break;
+    case kDry:
+      mReverb.SetDry(value);
+      break;
+    case kWet:
+      mReverb.SetWet(value);
+      break;
+    default:
+      break;
+  }
+}
+
+void Plenmora::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
+{
+  if (nFrames <= 0) return;
+  // The input peaks first: the host may process in place.
+  const double inPeakL = PeakOf(inputs[0], nFrames), inPeakR = PeakOf(inputs[1], nFrames);
+  mReverb.ProcessSampleBlock(inputs[0], inputs[1], outputs[0], outputs[1], nFrames);
+  const double peaks[kNumMeters] = {inPeakL, inPeakR, PeakOf(outputs[0], nFrames),
+                                    PeakOf(outputs[1], nFrames)};
+
+  UpdateMeters(peaks, nFrames);
+}
+
+void Plenmora::UpdateMeters(const double* peaks, int nFrames)
+{
+  // Peaks in dB over the meter range, rising at once and falling no faster
+  // than the release allows.
+  const double maxFall =
+      kMeterReleaseDbPerSecond / kMeterRangeDb * nFrames / mReverb.GetSampleRate();
+  for (int m = 0; m < kNumMeters; ++m)
+  {
+    double level = 0.0;
+    if (peaks[m] > 0.0) level = (20.0 * std::log10(peaks[m]) + kMeterRangeDb) / kMeterRangeDb;
+    if (!(level > 0.0)) level = 0.0; // also NaN
+    if (level > 1.0) level = 1.0;
+    const double floor = mMeterLevel[m] - maxFall;
+    mMeterLevel[m] = level > floor ? level : floor;
+    if (mMeterLevel[m] < 0.0) mMeterLevel[m] = 0.0;
+  }
+
+  // Sent without the lock: the editor only stores the values and marks the
+  // meters for its next redraw.
+  if (IGraphics* gui = GetGUI())
+    for (int m = 0; m < kNumMeters; ++m)
+      if (mMeterControlIdx[m] >= 0) gui->SetControlFromPlug(mMeterControlIdx[m], mMeterLevel[m]);
+}
+
+double Plenmora::GetMeterLevel(int meter) const
+{
+  return meter >= 0 && meter < kNumMeters ? mMeterLevel[meter] : 0.0;
+}
+
+IPlugStandalone* MakePlug(RtMidiOut* midiOut, uint16_t* midiOutChan, void*)
+{
+  static WDL_Mutex sMutex;
+  WDL_MutexLock lock(&sMutex);
+  IPlugInstanceInfo info;
+  info.mBundleID.Set(kBundleID);
+  info.mMidiOut = midiOut;
+  info.mMidiOutChanPtr = midiOutChan;
+  return new Plenmora(info);
+}
