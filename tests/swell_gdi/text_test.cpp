@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <algorithm>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace
 {
@@ -459,5 +462,39 @@ TEST_F(Text, ExtremeRectanglesAndSizesAreSafe)
     EXPECT_GT(SWELL_DrawText(dc, "x", -1, &r, 0), 0);
     SelectObject(dc, font);
     DeleteObject(f);
+  }
+}
+
+// Contexts used on different threads at once draw what they draw alone.
+TEST(TextThreads, ContextsOnSeveralThreads)
+{
+  auto render = [](int seed, std::vector<unsigned char>& out)
+  {
+    HDC dc = SWELL_CreateMemContext(nullptr, 120, 40);
+    HFONT f = CreateFont(14 + seed, 0, 0, 0, seed % 2 ? FW_BOLD : FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0,
+                         seed % 3 ? "Arial" : "Times New Roman");
+    SelectObject(dc, f);
+    SetTextColor(dc, RGB(255, 128, 0));
+    auto* p = static_cast<unsigned char*>(SWELL_GetCtxFrameBuffer(dc));
+    for (int i = 0; i < 50; i++)
+    {
+      memset(p, 0, 120 * 40 * 4);
+      RECT r = {2, 2, 118, 38};
+      SWELL_DrawText(dc, "Thread text", -1, &r, DT_CENTER | DT_VCENTER);
+    }
+    out.assign(p, p + 120 * 40 * 4);
+    SWELL_DeleteGfxContext(dc);
+    DeleteObject(f);
+  };
+  const int kThreads = 4;
+  std::vector<std::vector<unsigned char>> alone(kThreads), together(kThreads);
+  for (int i = 0; i < kThreads; i++) render(i, alone[i]);
+  std::vector<std::thread> threads;
+  for (int i = 0; i < kThreads; i++) threads.emplace_back(render, i, std::ref(together[i]));
+  for (auto& t : threads) t.join();
+  for (int i = 0; i < kThreads; i++)
+  {
+    EXPECT_EQ(alone[i], together[i]) << "thread " << i;
+    EXPECT_NE(std::count(alone[i].begin(), alone[i].end(), 0), (long)alone[i].size());
   }
 }
