@@ -72,29 +72,31 @@ BOOL DeleteObject(HGDIOBJ obj)
   return SWELL_ObjectPool().Free(o) ? TRUE : FALSE;
 }
 
-int SetTextColor(HDC ctx, int color)
+namespace
+{
+// Sets one setting of a context and returns the one before, or fail for a
+// handle that is not a live context.
+int SetContextValue(HDC ctx, int SWELL_GDIContext::*field, int value, int fail)
 {
   SWELL_GDIContext* c = SWELL_GetContext(ctx);
-  if (!c) return -1;
-  const int old = c->textColor;
-  c->textColor = color & 0xffffff;
+  if (!c) return fail;
+  const int old = c->*field;
+  c->*field = value;
   return old;
+}
+} // namespace
+
+int SetTextColor(HDC ctx, int color)
+{
+  return SetContextValue(ctx, &SWELL_GDIContext::textColor, color & 0xffffff, -1);
 }
 
 int SetBkColor(HDC ctx, int color)
 {
-  SWELL_GDIContext* c = SWELL_GetContext(ctx);
-  if (!c) return -1;
-  const int old = c->bkColor;
-  c->bkColor = color & 0xffffff;
-  return old;
+  return SetContextValue(ctx, &SWELL_GDIContext::bkColor, color & 0xffffff, -1);
 }
 
 int SetBkMode(HDC ctx, int mode)
 {
-  SWELL_GDIContext* c = SWELL_GetContext(ctx);
-  if (!c) return 0;
-  const int old = c->bkMode;
-  c->bkMode = mode;
-  return old;
+  return SetContextValue(ctx, &SWELL_GDIContext::bkMode, mode, 0);
 }
