@@ -48,8 +48,9 @@ struct SWELL_GDIContext
   unsigned char* bits = nullptr; // first 64-byte boundary inside raw
   int width = 0, height = 0;     // in pixels; rows are width * 4 bytes
 
-  HGDIOBJ font = nullptr; // selected font; null: the default font
-  int textColor = 0;      // RGB()
+  HGDIOBJ font = nullptr;  // selected font; null: the default font
+  uint64_t fontSerial = 0; // its serial: a record reused for another font is not it
+  int textColor = 0;       // RGB()
   int bkColor = 0xffffff;
   int bkMode = TRANSPARENT;
 

@@ -135,16 +135,17 @@ bool MakeFont(SWELL_GDIObject& f, int height, int weight, bool italic, bool unde
 // Call with the mutex held.
 const SWELL_GDIObject* ContextFont(const SWELL_GDIContext* c)
 {
-  if (const SWELL_GDIObject* f = SWELL_GetObject(c->font, SWELL_GDI_FONT)) return f;
+  const SWELL_GDIObject* f = SWELL_GetObject(c->font, SWELL_GDI_FONT);
+  if (f && f->serial == c->fontSerial) return f;
   static SWELL_GDIObject* def = []
   {
-    auto* f = new SWELL_GDIObject();
-    if (!MakeFont(*f, 0, FW_NORMAL, false, false, false, DEFAULT_QUALITY, nullptr))
+    auto* made = new SWELL_GDIObject();
+    if (!MakeFont(*made, 0, FW_NORMAL, false, false, false, DEFAULT_QUALITY, nullptr))
     {
-      delete f;
+      delete made;
       return (SWELL_GDIObject*)nullptr;
     }
-    return f;
+    return made;
   }();
   return def;
 }

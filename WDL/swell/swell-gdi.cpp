@@ -58,9 +58,12 @@ void SWELL_DeleteGfxContext(HDC ctx)
 HGDIOBJ SelectObject(HDC ctx, HGDIOBJ obj)
 {
   SWELL_GDIContext* c = SWELL_GetContext(ctx);
-  if (!c || (obj && !SWELL_GetObject(obj, SWELL_GDI_FONT))) return nullptr;
+  if (!c) return nullptr;
+  const SWELL_GDIObject* f = SWELL_GetObject(obj, SWELL_GDI_FONT);
+  if (obj && !f) return nullptr;
   HGDIOBJ old = c->font;
   c->font = obj;
+  c->fontSerial = f ? f->serial : 0;
   return old;
 }
 

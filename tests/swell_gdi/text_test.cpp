@@ -415,6 +415,25 @@ TEST_F(Text, HandlesAreChecked)
   EXPECT_NE(tm.tmHeight, 40);
   SelectObject(dc, font);
 
+  // Nor does it take up a later font that happens to reuse the record.
+  HFONT old = CreateFont(40, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+  SelectObject(dc, old);
+  DeleteObject(old);
+  HFONT reused = nullptr;
+  for (int i = 0; i < 1000 && !reused; i++)
+  {
+    HFONT f = CreateFont(30, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+    if (f == old)
+      reused = f;
+    else
+      DeleteObject(f);
+  }
+  ASSERT_NE(reused, nullptr) << "the pool never reused the record";
+  ASSERT_TRUE(GetTextMetrics(dc, &tm));
+  EXPECT_NE(tm.tmHeight, 30);
+  DeleteObject(reused);
+  SelectObject(dc, font);
+
   EXPECT_FALSE(GetTextMetrics(dc, nullptr));
   HDC dead = SWELL_CreateMemContext(nullptr, 10, 10);
   SWELL_DeleteGfxContext(dead);
