@@ -16,10 +16,6 @@ run_suite() { # build dir, extra cmake args...
   tools/ctest-with-services.sh "$dir" -j "$jobs"
 }
 
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
-export LSAN_OPTIONS="suppressions=$top/tools/lsan.supp:print_suppressions=0"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-
 echo "== Tests"
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== Tests with address and undefined-behaviour sanitizers"
