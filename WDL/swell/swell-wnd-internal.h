@@ -71,8 +71,15 @@ void SWELL_NotifyParent(HWND control, int code);
 // Height of a top level window's menu bar (0 without one).
 int SWELL_MenuBarHeight(HWND h);
 
-// Shows the menu of a top level window in its menu bar (null: none).
-void SWELL_ShowMenuBar(HWND h, HMENU menu);
+// True while SWELL_ApplicationMain runs.
+bool SWELL_ApplicationRunning();
+
+// Sends a message to the application's SWELLAppMain; 0 when the program
+// has none.
+INT_PTR SWELL_SendAppMessage(int msg, INT_PTR parm1, INT_PTR parm2);
+
+// A top level window gained or lost the focus.
+void SWELL_ActivityChanged();
 
 // Called when a top level window is gone; ends the application when it was
 // the last one and the application main loop runs.
@@ -102,6 +109,9 @@ void SWELL_EndModalOnDestroy(HWND h);
 
 // Ends every running modal loop (the application quits).
 void SWELL_EndAllModals();
+
+// Closes every open message box (the application quits).
+void SWELL_EndAllMessageBoxes();
 
 // Starts the timer that sends posted messages (every 0.05 s).
 void SWELL_StartPostTimer();

@@ -44,6 +44,8 @@ gboolean OnConfigure(GtkWidget*, GdkEventConfigure* ev, gpointer data)
   return FALSE;
 }
 
+void OnActiveChanged(GObject*, GParamSpec*, gpointer) { SWELL_ActivityChanged(); }
+
 void OnChildViewDestroyed(GtkWidget*, gpointer data)
 {
   HWND h = (HWND)data;
@@ -244,6 +246,7 @@ HWND SWELL_CreateTopLevel(HWND owner, const char* title, int clientW, int client
   gtk_widget_show(h->vbox);
   gtk_widget_show(h->client);
   g_signal_connect(h->widget, "configure-event", G_CALLBACK(OnConfigure), h);
+  g_signal_connect(h->widget, "notify::is-active", G_CALLBACK(OnActiveChanged), h);
   h->rect = {0, 0, h->clientW, h->clientH};
   gtk_window_set_default_size(GTK_WINDOW(h->widget), h->clientW, h->clientH);
   SWELL_InstallTopLevelHandlers(h);

@@ -1,6 +1,150 @@
 // The application delegate: start-up, the main loop and termination.
 #include "swellappmain.h"
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "swell-menu.h"
+#include "swell-menugen.h"
 #include "swell-wnd-internal.h"
 
-void SWELL_TopLevelGone() {}
+// The program's callback; a program that never runs the application need
+// not define it.
+extern INT_PTR SWELLAppMain(int msg, INT_PTR parm1, INT_PTR parm2) __attribute__((weak));
+
+namespace
+{
+class SWELLAppController
+{
+public:
+  int Run(int argc, char** argv)
+  {
+    if (!gtk_init_check(&argc, &argv) || !SWELL_EnsureGtk())
+    {
+      fprintf(stderr, "cannot open the display\n");
+      return 1;
+    }
+    for (int i = 1; i < argc; i++)
+      if (argv[i][0] != '-') m_files.push_back(argv[i]);
+    m_running = true;
+    m_terminating = false;
+    m_launched = false;
+    m_menu = SWELL_LoadMenu(SWELL_curmodule_menuresource_head, SWELL_APP_MENU_ID);
+
+    Send(SWELLAPP_ONLOAD, 0, 0);
+    SWELL_StartPostTimer();
+    m_loop = g_main_loop_new(nullptr, FALSE);
+    m_launchIdle = g_idle_add(
+        [](gpointer self) -> gboolean
+        {
+          auto* c = static_cast<SWELLAppController*>(self);
+          c->m_launchIdle = 0;
+          c->LaunchFinished();
+          return G_SOURCE_REMOVE;
+        },
+        this);
+    // A quit asked for while loading ends the application before it launches.
+    if (!m_terminating) g_main_loop_run(m_loop);
+    if (m_launchIdle) g_source_remove(m_launchIdle);
+    m_launchIdle = 0;
+    g_main_loop_unref(m_loop);
+    m_loop = nullptr;
+
+    Send(SWELLAPP_DESTROY, 0, 0);
+    DestroyMenu(m_menu);
+    m_menu = nullptr;
+    m_running = false;
+    return 0;
+  }
+
+  INT_PTR Send(int msg, INT_PTR parm1, INT_PTR parm2)
+  {
+    return SWELLAppMain ? SWELLAppMain(msg, parm1, parm2) : 0;
+  }
+
+  void Quit()
+  {
+    m_terminating = true;
+    SWELL_EndAllModals();
+    SWELL_EndAllMessageBoxes();
+    if (m_loop) g_main_loop_quit(m_loop);
+  }
+
+  void TopLevelGone()
+  {
+    if (!m_running || m_terminating || !m_launched || SWELL_TopLevelCount() > 0) return;
+    if (Send(SWELLAPP_SHOULDDESTROY, 0, 0) == 0) Quit();
+  }
+
+  // Activation follows the focus of the application's windows; changes are
+  // gathered so that moving between two windows reports nothing.
+  void ActivityChanged()
+  {
+    if (!m_running || m_activityIdle) return;
+    m_activityIdle = g_idle_add(
+        [](gpointer self) -> gboolean
+        {
+          auto* c = static_cast<SWELLAppController*>(self);
+          c->m_activityIdle = 0;
+          bool active = false;
+          GList* list = gtk_window_list_toplevels();
+          for (GList* l = list; l; l = l->next)
+            active |= gtk_window_is_active(GTK_WINDOW(l->data)) != FALSE;
+          g_list_free(list);
+          if (active != c->m_active && c->m_running && !c->m_terminating)
+          {
+            c->m_active = active;
+            c->Send(SWELLAPP_ACTIVATE, active ? 1 : 0, 0);
+          }
+          return G_SOURCE_REMOVE;
+        },
+        this);
+  }
+
+  bool m_running = false;
+  HMENU m_menu = nullptr;
+
+private:
+  void LaunchFinished()
+  {
+    if (m_launched) return;
+    m_launched = true;
+    Send(SWELLAPP_LOADED, 0, 0);
+    if (m_terminating) return;
+    for (const std::string& f : m_files) Send(SWELLAPP_OPENFILE, (INT_PTR)f.c_str(), 0);
+    if (m_files.empty() && Send(SWELLAPP_SHOULDOPENNEWFILE, 0, 0) > 0) Send(SWELLAPP_NEWFILE, 0, 0);
+  }
+
+  GMainLoop* m_loop = nullptr;
+  bool m_terminating = false;
+  bool m_launched = false;
+  bool m_active = false;
+  guint m_activityIdle = 0;
+  guint m_launchIdle = 0;
+  std::vector<std::string> m_files;
+};
+
+SWELLAppController gApp;
+} // namespace
+
+int SWELL_ApplicationMain(int argc, char** argv)
+{
+  if (gApp.m_running) return 1;
+  return gApp.Run(argc, argv);
+}
+
+void SWELL_PostQuitMessage(HWND) { gApp.Quit(); }
+
+bool SWELL_ApplicationRunning() { return gApp.m_running; }
+
+INT_PTR SWELL_SendAppMessage(int msg, INT_PTR parm1, INT_PTR parm2)
+{
+  return gApp.m_running ? gApp.Send(msg, parm1, parm2) : 0;
+}
+
+void SWELL_TopLevelGone() { gApp.TopLevelGone(); }
+
+void SWELL_ActivityChanged() { gApp.ActivityChanged(); }
+
+HMENU SWELL_GetCurrentMenu() { return gApp.m_running ? gApp.m_menu : nullptr; }
