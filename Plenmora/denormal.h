@@ -7,7 +7,7 @@
 // - WDL_DenormalFlushScope switches the floating-point unit to
 //   flush-to-zero and denormals-are-zero for the lifetime of the object
 //   (one processed block) and restores the caller's mode afterwards;
-// - denormal_filter_double() snaps a value that has decayed below any
+// - denormal_filter() snaps a value that has decayed below any
 //   audible level to exactly zero. Filters apply it to their recursive
 //   states between blocks, and, where the processor has no flush mode
 //   (WDL_DenormalFlushScope::kInHardware false), to every value they feed
@@ -46,11 +46,11 @@ private:
 #endif
 };
 
-// Returns x, or exactly 0 when |x| is below about 1e-34 (some 680 dB under
-// full scale). Adding and removing a constant whose last bit is far above
-// the subnormal range rounds such tiny values away and changes larger ones
-// by at most about 2e-34. Branch-free, so it can sit in an inner loop.
-inline double denormal_filter_double(double x)
+// Returns x (a double or a vector of doubles), or exactly 0 when |x| is below about 1e-34 (some 680
+// dB under full scale). Adding and removing a constant whose last bit is far above the subnormal
+// range rounds such tiny values away and changes larger ones by at most about 2e-34. Branch-free,
+// so it can sit in an inner loop.
+template <class T> inline T denormal_filter(T x)
 {
   constexpr double kBias = 1e-18;
   x += kBias;
@@ -60,7 +60,7 @@ inline double denormal_filter_double(double x)
 
 // The guard for values fed back inside a filter's inner loop: needed only
 // where the flush mode is not available.
-inline double denormal_filter_feedback(double x)
+template <class T> inline T denormal_filter_feedback(T x)
 {
-  return WDL_DenormalFlushScope::kInHardware ? x : denormal_filter_double(x);
+  return WDL_DenormalFlushScope::kInHardware ? x : denormal_filter(x);
 }

@@ -103,44 +103,27 @@ bool WDL_ReverbEngine::SetSampleRate(double sampleRate)
   // within its ring; one cache line of padding after each ring keeps those
   // writes in different cache sets instead of all in one.
   const unsigned combSize = RingSizeFor(maxComb), allpassSize = RingSizeFor(maxAllpass);
-  const unsigned combStride = combSize + kLinePad, allpassStride = allpassSize + kLinePad;
-  const int perChannel = (int)(kNumCombs * combStride + kNumAllpasses * allpassStride);
-  mMemory.Resize(kNumChannels * perChannel, true);
-  mReady = mMemory.GetSize() == kNumChannels * perChannel;
-  if (!mReady)
-  {
-    mMemory.Resize(0, true);
-    for (Channel& c : mChannels)
-    {
-      for (WDL_ReverbComb& comb : c.mCombs) comb.Attach(nullptr, 0, 1);
-      for (WDL_ReverbAllpass& ap : c.mAllpasses) ap.Attach(nullptr, 0, 1);
-    }
-    return false;
-  }
-
-  double* mem = mMemory.Get();
-  for (int ch = 0; ch < kNumChannels; ++ch)
-  {
-    Channel& c = mChannels[ch];
-    for (int i = 0; i < kNumCombs; ++i, mem += combStride)
-      c.mCombs[i].Attach(mem, combSize - 1, delays[ch][i]);
-    for (int i = 0; i < kNumAllpasses; ++i, mem += allpassStride)
-      c.mAllpasses[i].Attach(mem, allpassSize - 1, delays[ch][kNumCombs + i]);
-  }
+  const unsigned combStride = 2 * combSize + kLinePad, allpassStride = 2 * allpassSize + kLinePad;
+  const int total = (int)(kNumCombs * combStride + kNumAllpasses * allpassStride);
+  mMemory.Resize(total, true);
+  mReady = mMemory.GetSize() == total;
+  double* mem = mReady ? mMemory.Get() : nullptr;
+  if (!mReady) mMemory.Resize(0, true);
+  for (int i = 0; i < kNumCombs; ++i, mem = mem ? mem + combStride : nullptr)
+    mCombs[i].Attach(mem, combSize - 1, delays[0][i], delays[1][i]);
+  for (int i = 0; i < kNumAllpasses; ++i, mem = mem ? mem + allpassStride : nullptr)
+    mAllpasses[i].Attach(mem, allpassSize - 1, delays[0][kNumCombs + i], delays[1][kNumCombs + i]);
   UpdateFeedback();
   UpdateDamping();
   Clear();
-  return true;
+  return mReady;
 }
 
 void WDL_ReverbEngine::Clear()
 {
   if (mMemory.GetSize()) std::memset(mMemory.Get(), 0, sizeof(double) * (size_t)mMemory.GetSize());
-  for (Channel& c : mChannels)
-  {
-    for (WDL_ReverbComb& comb : c.mCombs) comb.FilterState() = 0.0;
-    c.mPos = 0;
-  }
+  for (WDL_ReverbComb& comb : mCombs) comb.FilterState() = WDL_ReverbFrame{0.0, 0.0};
+  mPos = 0;
 }
 
 void WDL_ReverbEngine::SetRoomSize(double percent)
@@ -175,17 +158,15 @@ void WDL_ReverbEngine::UpdateFeedback()
   // The echo that has gone round a comb of D samples k times has been scaled
   // by g^k after k D / fs seconds; 60 dB down after RT60 seconds gives
   // g = 10^(-3 D / (RT60 fs)).
-  for (Channel& c : mChannels)
-    for (WDL_ReverbComb& comb : c.mCombs)
-      comb.SetFeedback(std::pow(10.0, -3.0 * comb.GetDelay() / (mRT60 * mSampleRate)));
+  for (WDL_ReverbComb& comb : mCombs)
+    for (int ch = 0; ch < kNumChannels; ++ch)
+      comb.SetFeedback(ch, std::pow(10.0, -3.0 * comb.GetDelay(ch) / (mRT60 * mSampleRate)));
 }
 
 void WDL_ReverbEngine::UpdateDamping()
 {
   if (mSampleRate <= 0.0) return;
-  const double a = std::exp(-2.0 * kPi * mCutoff / mSampleRate);
-  for (Channel& c : mChannels)
-    for (WDL_ReverbComb& comb : c.mCombs) comb.SetDamping(a);
+  mDamp2 = std::exp(-2.0 * kPi * mCutoff / mSampleRate);
 }
 
 void WDL_ReverbEngine::UpdateMix()
@@ -197,27 +178,29 @@ void WDL_ReverbEngine::UpdateMix()
 int WDL_ReverbEngine::GetCombDelay(int channel, int idx) const
 {
   if (channel < 0 || channel >= kNumChannels || idx < 0 || idx >= kNumCombs) return 0;
-  return mChannels[channel].mCombs[idx].GetDelay();
+  return mCombs[idx].GetDelay(channel);
 }
 
 double WDL_ReverbEngine::GetCombFeedback(int channel, int idx) const
 {
   if (channel < 0 || channel >= kNumChannels || idx < 0 || idx >= kNumCombs) return 0.0;
-  return mChannels[channel].mCombs[idx].GetFeedback();
+  return mCombs[idx].GetFeedback(channel);
 }
 
 int WDL_ReverbEngine::GetAllpassDelay(int channel, int idx) const
 {
   if (channel < 0 || channel >= kNumChannels || idx < 0 || idx >= kNumAllpasses) return 0;
-  return mChannels[channel].mAllpasses[idx].GetDelay();
+  return mAllpasses[idx].GetDelay(channel);
 }
 
-void WDL_ReverbEngine::Channel::Process(const double* in, double* wet, int nFrames)
+void WDL_ReverbEngine::ProcessWet(const double* inL, const double* inR, double* wetL, double* wetR,
+                                  int nFrames)
 {
-  // The filters' coefficients and states live in locals for the loop, out
-  // of reach of the stores into the delay lines.
-  const double damp1 = mCombs[0].GetDamp1(), damp2 = mCombs[0].GetDamp2();
-  double filter[kNumCombs], feedback[kNumCombs];
+  // Coefficients and filter states live in locals for the loop, out of
+  // reach of the stores into the delay lines.
+  const WDL_ReverbFrame damp2 = {mDamp2, mDamp2};
+  const WDL_ReverbFrame damp1 = 1.0 - damp2;
+  WDL_ReverbFrame filter[kNumCombs], feedback[kNumCombs];
   for (int k = 0; k < kNumCombs; ++k)
   {
     filter[k] = mCombs[k].FilterState();
@@ -227,48 +210,59 @@ void WDL_ReverbEngine::Channel::Process(const double* in, double* wet, int nFram
   while (nFrames > 0)
   {
     int run = nFrames;
-    const double* combIn[kNumCombs];
+    const double *combL[kNumCombs], *combR[kNumCombs];
     double* combOut[kNumCombs];
-    const double* apIn[kNumAllpasses];
+    const double *apL[kNumAllpasses], *apR[kNumAllpasses];
     double* apOut[kNumAllpasses];
     for (int k = 0; k < kNumCombs; ++k)
     {
       const int r = mCombs[k].RunAt(mPos);
       if (r < run) run = r;
-      combIn[k] = mCombs[k].ReadAt(mPos);
+      combL[k] = mCombs[k].ReadAt(mPos, 0);
+      combR[k] = mCombs[k].ReadAt(mPos, 1);
       combOut[k] = mCombs[k].WriteAt(mPos);
     }
     for (int k = 0; k < kNumAllpasses; ++k)
     {
       const int r = mAllpasses[k].RunAt(mPos);
       if (r < run) run = r;
-      apIn[k] = mAllpasses[k].ReadAt(mPos);
+      apL[k] = mAllpasses[k].ReadAt(mPos, 0);
+      apR[k] = mAllpasses[k].ReadAt(mPos, 1);
       apOut[k] = mAllpasses[k].WriteAt(mPos);
     }
 
     for (int i = 0; i < run; ++i)
     {
-      const double x = in[i] * kInputGain;
-      double sum = 0.0;
+      const int at = 2 * i;
+      const WDL_ReverbFrame x = WDL_ReverbFrame{inL[i], inR[i]} * kInputGain;
+      WDL_ReverbFrame sum = {0.0, 0.0};
 #pragma GCC unroll 8
       for (int k = 0; k < kNumCombs; ++k)
       {
-        const double y = combIn[k][i];
-        combOut[k][i] = WDL_ReverbComb::Step(x, y, filter[k], damp1, damp2, feedback[k]);
+        const WDL_ReverbFrame y = {combL[k][at], combR[k][at]};
+        const WDL_ReverbFrame v = WDL_ReverbComb::Step(x, y, filter[k], damp1, damp2, feedback[k]);
+        std::memcpy(combOut[k] + at, &v, sizeof(v));
         sum += y;
       }
 #pragma GCC unroll 4
       for (int k = 0; k < kNumAllpasses; ++k)
-        sum = WDL_ReverbAllpass::Step(sum, apIn[k][i], &apOut[k][i]);
-      wet[i] = sum;
+      {
+        WDL_ReverbFrame w;
+        sum = WDL_ReverbAllpass::Step(sum, WDL_ReverbFrame{apL[k][at], apR[k][at]}, &w);
+        std::memcpy(apOut[k] + at, &w, sizeof(w));
+      }
+      wetL[i] = sum[0];
+      wetR[i] = sum[1];
     }
     mPos += (unsigned)run;
-    in += run;
-    wet += run;
+    inL += run;
+    inR += run;
+    wetL += run;
+    wetR += run;
     nFrames -= run;
   }
 
-  for (int k = 0; k < kNumCombs; ++k) mCombs[k].FilterState() = denormal_filter_double(filter[k]);
+  for (int k = 0; k < kNumCombs; ++k) mCombs[k].FilterState() = denormal_filter(filter[k]);
 }
 
 void WDL_ReverbEngine::ProcessSampleBlock(const double* inL, const double* inR, double* outL,
@@ -286,8 +280,7 @@ void WDL_ReverbEngine::ProcessSampleBlock(const double* inL, const double* inR, 
     double *yL = outL + done, *yR = outR + done;
     if (mReady)
     {
-      mChannels[0].Process(xL, wetL, n);
-      mChannels[1].Process(xR, wetR, n);
+      ProcessWet(xL, xR, wetL, wetR, n);
     }
     else
     {

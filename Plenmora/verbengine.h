@@ -1,7 +1,8 @@
 // WDL_ReverbEngine: a stereo Schroeder-Moorer reverb.
 //
 // Per channel, eight low-pass-feedback comb filters run in parallel and their
-// sum passes through four all-pass filters in series. Every delay is a prime
+// sum passes through four all-pass filters in series; both channels are
+// computed together, one stereo frame at a time. Every delay is a prime
 // number of samples, so no two delays share a period; the right channel's
 // delays are about half a millisecond longer than the left's, which
 // decorrelates the two sides. Each comb's feedback gain follows from its own
@@ -15,37 +16,51 @@
 #include "denormal.h"
 #include "heapbuf.h"
 
-// A delay line over a power-of-two ring buffer. The channel's running frame
-// counter, masked, addresses it; the processing loop works in runs of frames
-// over which neither the read nor the write position wraps, so the inner
-// loop is plain pointer arithmetic.
+// One stereo frame (left, right), computed on both channels at once.
+typedef double WDL_ReverbFrame __attribute__((vector_size(16)));
+
+// A stereo delay line over a power-of-two ring of frames, left and right
+// samples side by side. The running frame counter, masked, addresses it;
+// the two channels have delays of their own but write the same frame. The
+// processing loop works in runs of frames over which no position wraps, so
+// the inner loop is plain pointer arithmetic.
 class WDL_ReverbDelayLine
 {
 public:
-  void Attach(double* buf, unsigned mask, int delay)
+  void Attach(double* buf, unsigned mask, int delayL, int delayR)
   {
     mBuf = buf;
     mMask = mask;
-    mDelay = (unsigned)delay;
+    mDelay[0] = (unsigned)delayL;
+    mDelay[1] = (unsigned)delayR;
   }
-  int GetDelay() const { return (int)mDelay; }
+  int GetDelay(int ch) const { return (int)mDelay[ch]; }
 
-  // Where frame pos reads (the sample written mDelay frames earlier) and
-  // writes.
-  const double* ReadAt(unsigned pos) const { return mBuf + ((pos - mDelay) & mMask); }
-  double* WriteAt(unsigned pos) const { return mBuf + (pos & mMask); }
-  // Frames from pos on before either position wraps.
+  // Where channel ch reads at frame pos (its sample of mDelay[ch] frames
+  // earlier); successive frames are two doubles apart.
+  const double* ReadAt(unsigned pos, int ch) const
+  {
+    return mBuf + 2 * ((pos - mDelay[ch]) & mMask) + ch;
+  }
+  // Where frame pos is written.
+  double* WriteAt(unsigned pos) const { return mBuf + 2 * (pos & mMask); }
+  // Frames from pos on before a read or the write position wraps.
   int RunAt(unsigned pos) const
   {
     const unsigned size = mMask + 1;
-    const unsigned r = size - ((pos - mDelay) & mMask), w = size - (pos & mMask);
-    return (int)(r < w ? r : w);
+    unsigned run = size - (pos & mMask);
+    for (unsigned d : mDelay)
+    {
+      const unsigned r = size - ((pos - d) & mMask);
+      if (r < run) run = r;
+    }
+    return (int)run;
   }
 
 private:
   double* mBuf = nullptr;
   unsigned mMask = 0;
-  unsigned mDelay = 1;
+  unsigned mDelay[2] = {1, 1};
 };
 
 // Comb filter with a one-pole low-pass filter in its feedback path: the
@@ -55,30 +70,24 @@ private:
 class WDL_ReverbComb : public WDL_ReverbDelayLine
 {
 public:
-  void SetFeedback(double g) { mFeedback = g; }
-  double GetFeedback() const { return mFeedback; }
-  // Low-pass: s = (1 - a) y + a s[-1].
-  void SetDamping(double a)
-  {
-    mDamp1 = 1.0 - a;
-    mDamp2 = a;
-  }
-  double GetDamp1() const { return mDamp1; }
-  double GetDamp2() const { return mDamp2; }
-  double& FilterState() { return mFilter; }
+  void SetFeedback(int ch, double g) { mFeedback[ch] = g; }
+  double GetFeedback(int ch) const { return mFeedback[ch]; }
+  WDL_ReverbFrame GetFeedback() const { return mFeedback; }
+  WDL_ReverbFrame& FilterState() { return mFilter; }
 
-  // One frame: y is the delayed sample (the comb's output); returns what
-  // goes into the line.
-  static double Step(double x, double y, double& filter, double damp1, double damp2, double g)
+  // One frame: y is the delayed frame (the comb's output); returns what goes
+  // into the line. The low-pass is s = damp1 y + damp2 s[-1], with
+  // damp1 = 1 - damp2.
+  static WDL_ReverbFrame Step(WDL_ReverbFrame x, WDL_ReverbFrame y, WDL_ReverbFrame& filter,
+                              WDL_ReverbFrame damp1, WDL_ReverbFrame damp2, WDL_ReverbFrame g)
   {
     filter = y * damp1 + filter * damp2;
     return denormal_filter_feedback(x + filter * g);
   }
 
 private:
-  double mFeedback = 0.0;
-  double mDamp1 = 1.0, mDamp2 = 0.0;
-  double mFilter = 0.0;
+  WDL_ReverbFrame mFeedback = {0.0, 0.0};
+  WDL_ReverbFrame mFilter = {0.0, 0.0};
 };
 
 // Schroeder all-pass filter: flat magnitude response, smears the comb
@@ -88,13 +97,12 @@ class WDL_ReverbAllpass : public WDL_ReverbDelayLine
 public:
   static constexpr double kGain = 0.5;
 
-  // One frame: d is the delayed sample; stores w for the line and returns
+  // One frame: d is the delayed frame; returns w (for the line) in *w and
   // the output.
-  static double Step(double x, double d, double* w)
+  static WDL_ReverbFrame Step(WDL_ReverbFrame x, WDL_ReverbFrame d, WDL_ReverbFrame* w)
   {
-    const double v = denormal_filter_feedback(x + kGain * d);
-    *w = v;
-    return d - kGain * v;
+    *w = denormal_filter_feedback(x + kGain * d);
+    return d - kGain * *w;
   }
 };
 
@@ -151,15 +159,9 @@ public:
                           int nFrames);
 
 private:
-  struct Channel
-  {
-    WDL_ReverbComb mCombs[kNumCombs];
-    WDL_ReverbAllpass mAllpasses[kNumAllpasses];
-    unsigned mPos = 0;
-
-    // The reverb of nFrames input samples (input gain applied here).
-    void Process(const double* in, double* wet, int nFrames);
-  };
+  // The reverb of nFrames stereo frames into wetL and wetR (input gain
+  // applied here).
+  void ProcessWet(const double* inL, const double* inR, double* wetL, double* wetR, int nFrames);
 
   // Frames processed at a time (the wet signal's scratch buffers).
   static constexpr int kChunk = 64;
@@ -168,7 +170,10 @@ private:
   void UpdateDamping();
   void UpdateMix();
 
-  Channel mChannels[kNumChannels];
+  WDL_ReverbComb mCombs[kNumCombs];
+  WDL_ReverbAllpass mAllpasses[kNumAllpasses];
+  unsigned mPos = 0; // running frame counter
+  double mDamp2 = 0.0;
   WDL_TypedBuf<double> mMemory;
   double mSampleRate = 0.0;
   bool mReady = false;
