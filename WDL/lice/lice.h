@@ -61,8 +61,13 @@ typedef int LICE_CombineMode;
 #define LICE_BLIT_USE_ALPHA LICE_COMBINE_USE_SOURCE_ALPHA
 
 // The integer weight of a float alpha: alpha * 256 truncated toward zero.
-// 0 draws nothing, 256 is full strength.
-inline int LICE_AlphaToWeight(double alpha) { return (int)(alpha * 256.0); }
+// 0 draws nothing, 256 is full strength. Weights are limited to +-32768
+// (alpha +-128), where no combine formula can overflow.
+inline int LICE_AlphaToWeight(double alpha)
+{
+  const double v = alpha * 256.0;
+  return v >= 32768.0 ? 32768 : v <= -32768.0 ? -32768 : v == v ? (int)v : 0;
+}
 
 // A bitmap as the drawing calls see it. Rows are getRowSpan() pixels apart;
 // a flipped bitmap stores picture row y at memory row height - 1 - y.
@@ -213,3 +218,16 @@ struct LICE_ImageLoaderEntry
   LICE_ImageLoaderEntry* _next;
 };
 extern LICE_ImageLoaderEntry* LICE_ImageLoader_list;
+
+// The PNG loader's entry in the loader list (made at start-up).
+class LICE_PNGLoader
+{
+public:
+  LICE_ImageLoaderEntry rec;
+  LICE_PNGLoader();
+  // With checkFileName, only names ending in ".png" (any case) are tried.
+  static LICE_IBitmap* loadfunc(const char* filename, bool checkFileName, LICE_IBitmap* bmpbase);
+  // "PNG files (*.PNG)\0*.PNG\0\0"
+  static const char* get_extlist();
+};
+extern LICE_PNGLoader LICE_pngldr;

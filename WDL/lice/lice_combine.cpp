@@ -17,7 +17,7 @@ const unsigned short __LICE_RGB2HSV_invtab[256] = {
 
 LICE_Pixel LICE_CombinePixels(LICE_Pixel dest, LICE_Pixel src, float alpha, int mode)
 {
-  const int ia = (int)(alpha * 256.0f);
+  const int ia = LICE_AlphaToWeight(alpha);
   LICE_CombinePixels2(&dest, (int)LICE_GETR(src), (int)LICE_GETG(src), (int)LICE_GETB(src),
                       (int)LICE_GETA(src), ia, mode);
   return dest;

@@ -12,3 +12,4 @@
 #include "swell-misc.h"
 #include "swell-miscdlg.h"
 #include "swellappmain.h"
+#include "swell-resources.h"

@@ -1,0 +1,224 @@
+// Scaled blits: nearest, bilinear and reducing sampling at up and down
+// scales including 1:1, mirrored and clipped, against the plain reference.
+#include "lice.h"
+#include "lice_reference.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+
+namespace
+{
+std::unique_ptr<LICE_IBitmap> Make(int w, int h, bool flipped)
+{
+  if (flipped) return std::make_unique<ref::FlippedBitmap>(w, h);
+  return std::make_unique<LICE_MemBitmap>(w, h, 4);
+}
+
+struct Call
+{
+  int dstx, dsty, dstw, dsth;
+  float srcx, srcy, srcw, srch, alpha;
+  int mode;
+};
+
+void ExpectScaledMatches(LICE_IBitmap* dest, LICE_IBitmap* src, const Call& c)
+{
+  const auto before = ref::Pixels(dest);
+  LICE_ScaledBlit(dest, src, c.dstx, c.dsty, c.dstw, c.dsth, c.srcx, c.srcy, c.srcw, c.srch,
+                  c.alpha, c.mode);
+  const auto got = ref::Pixels(dest);
+  ref::SetPixels(dest, before);
+  ref::ScaledBlit(dest, src, c.dstx, c.dsty, c.dstw, c.dsth, c.srcx, c.srcy, c.srcw, c.srch,
+                  c.alpha, c.mode);
+  ASSERT_EQ(got, ref::Pixels(dest))
+      << "dst " << c.dstx << "," << c.dsty << " " << c.dstw << "x" << c.dsth << " src " << c.srcx
+      << "," << c.srcy << " " << c.srcw << "x" << c.srch << " alpha " << c.alpha << " mode "
+      << std::hex << c.mode;
+}
+
+// A picture whose every pixel differs from its neighbours.
+void Pattern(LICE_IBitmap* bm)
+{
+  for (int y = 0; y < bm->getHeight(); ++y)
+    for (int x = 0; x < bm->getWidth(); ++x)
+      ref::At(bm, x, y) = LICE_RGBA(x * 16 + 1, y * 16 + 2, (x * 5 + y * 3) & 255, 255 - x - y);
+}
+} // namespace
+
+TEST(ScaledBlit, SameSizeIsAnUnscaledBlitUnlessFilteredOffGrid)
+{
+  LICE_MemBitmap src(130, 60, 4), a(100, 50, 4), b(100, 50, 4);
+  std::mt19937 rng(1);
+  ref::Randomize(&src, rng);
+  LICE_Clear(&a, 0);
+  LICE_Clear(&b, 0);
+  LICE_ScaledBlit(&a, &src, 0, 0, 100, 50, 10.4f, 0.0f, 100.0f, 50.0f, 1.0f, 0);
+  LICE_Blit(&b, &src, 0, 0, 10, 0, 100, 50, 1.0f, 0);
+  EXPECT_EQ(LICE_BitmapCmp(&a, &b), 0);
+
+  LICE_ScaledBlit(&a, &src, 0, 0, 100, 50, 10.02f, 0.0f, 100.0f, 50.0f, 1.0f,
+                  LICE_BLIT_FILTER_BILINEAR);
+  EXPECT_EQ(LICE_BitmapCmp(&a, &b), 0);
+
+  LICE_ScaledBlit(&a, &src, 0, 0, 100, 50, 10.4f, 0.0f, 100.0f, 50.0f, 1.0f,
+                  LICE_BLIT_FILTER_BILINEAR);
+  EXPECT_NE(LICE_BitmapCmp(&a, &b), 0) << "0.4 of a pixel off the grid is filtered";
+  ExpectScaledMatches(&a, &src, {0, 0, 100, 50, 10.4f, 0.0f, 100.0f, 50.0f, 1.0f, 0x100});
+}
+
+TEST(ScaledBlit, NearestDoublingRepeatsEachPixel)
+{
+  LICE_MemBitmap src(4, 3, 4), dest(8, 6, 4);
+  Pattern(&src);
+  LICE_ScaledBlit(&dest, &src, 0, 0, 8, 6, 0, 0, 4, 3, 1.0f, 0);
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(ref::At(&dest, x, y), ref::At(&src, x / 2, y / 2));
+}
+
+TEST(ScaledBlit, BilinearDoublingInterpolatesAndStopsAtTheEdge)
+{
+  LICE_MemBitmap src(2, 1, 4), dest(4, 1, 4);
+  src.getBits()[0] = LICE_RGBA(0, 0, 0, 0);
+  src.getBits()[1] = LICE_RGBA(200, 100, 50, 255);
+  LICE_ScaledBlit(&dest, &src, 0, 0, 4, 1, 0, 0, 2, 1, 1.0f, LICE_BLIT_FILTER_BILINEAR);
+  EXPECT_EQ(dest.getBits()[0], LICE_RGBA(0, 0, 0, 0));
+  EXPECT_EQ(dest.getBits()[1], LICE_RGBA(100, 50, 25, 127));
+  // The last column is not blended with anything beyond it.
+  EXPECT_EQ(dest.getBits()[2], LICE_RGBA(200, 100, 50, 255));
+  EXPECT_EQ(dest.getBits()[3], LICE_RGBA(200, 100, 50, 255));
+}
+
+TEST(ScaledBlit, StrongReductionsAverageBoxes)
+{
+  // 2:1 averages 3 x 3 taps, 4:1 5 x 5 taps around each sample.
+  LICE_MemBitmap src(16, 16, 4), dest(8, 8, 4), small(4, 4, 4);
+  Pattern(&src);
+  LICE_ScaledBlit(&dest, &src, 0, 0, 8, 8, 0, 0, 16, 16, 1.0f, LICE_BLIT_FILTER_BILINEAR);
+  int sum = 0, n = 0;
+  for (int y = 1; y <= 3; ++y)
+    for (int x = 1; x <= 3; ++x, ++n) sum += (int)LICE_GETR(ref::At(&src, x, y));
+  EXPECT_EQ((int)LICE_GETR(ref::At(&dest, 1, 1)), sum / n);
+  // The corner sample has only the 2 x 2 taps inside the picture.
+  EXPECT_EQ((int)LICE_GETG(ref::At(&dest, 0, 0)), (2 + 2 + 18 + 18) / 4);
+  LICE_ScaledBlit(&small, &src, 0, 0, 4, 4, 0, 0, 16, 16, 1.0f, LICE_BLIT_FILTER_BILINEAR);
+  sum = n = 0;
+  for (int y = 2; y <= 6; ++y)
+    for (int x = 2; x <= 6; ++x, ++n) sum += (int)LICE_GETR(ref::At(&src, x, y));
+  EXPECT_EQ((int)LICE_GETR(ref::At(&small, 1, 1)), sum / n);
+  // 2:1 across but 1.5:1 down is sampled bilinearly, not averaged.
+  LICE_MemBitmap other(8, 8, 4);
+  ExpectScaledMatches(&other, &src, {0, 0, 8, 8, 0, 0, 16, 12, 1.0f, 0x100});
+  LICE_ScaledBlit(&other, &src, 0, 0, 8, 8, 0, 0, 16, 12, 1.0f, 0x100);
+  EXPECT_EQ(ref::At(&other, 1, 0), LICE_RGBA(2 * 16 + 1, 2, 10, 253));
+}
+
+TEST(ScaledBlit, NegativeSizesMirror)
+{
+  LICE_MemBitmap src(6, 4, 4), dest(6, 4, 4);
+  Pattern(&src);
+  // 1:1 mirrored on both axes is the picture turned half a turn.
+  LICE_ScaledBlit(&dest, &src, 6, 4, -6, -4, 0, 0, 6, 4, 1.0f, 0);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(ref::At(&dest, x, y), ref::At(&src, 5 - x, 3 - y));
+  // Mirrored doubling.
+  LICE_MemBitmap wide(12, 4, 4);
+  LICE_ScaledBlit(&wide, &src, 12, 0, -12, 4, 0, 0, 6, 4, 1.0f, 0);
+  for (int x = 0; x < 12; ++x) EXPECT_EQ(ref::At(&wide, x, 2), ref::At(&src, 5 - x / 2, 2));
+}
+
+TEST(ScaledBlit, SamplesBeyondTheSourceLeaveTheDestination)
+{
+  LICE_MemBitmap src(4, 4, 4), dest(16, 16, 4);
+  Pattern(&src);
+  LICE_Clear(&dest, 0xabababab);
+  // Source rectangle twice the bitmap's size, doubled: only the top-left
+  // 8 x 8 has source pixels.
+  LICE_ScaledBlit(&dest, &src, 0, 0, 16, 16, 0, 0, 8, 8, 1.0f, 0);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x)
+      EXPECT_EQ(ref::At(&dest, x, y), x < 8 && y < 8 ? ref::At(&src, x / 2, y / 2) : 0xabababab)
+          << x << "," << y;
+  ExpectScaledMatches(&dest, &src, {-3, -5, 16, 16, -2, -1, 8, 8, 0.7f, 0x100});
+}
+
+TEST(ScaledBlit, NothingForNullZeroSizesOrZeroAlpha)
+{
+  LICE_MemBitmap src(4, 4, 4), dest(8, 8, 4), empty;
+  Pattern(&src);
+  LICE_Clear(&dest, 7);
+  const auto before = ref::Pixels(&dest);
+  LICE_ScaledBlit(nullptr, &src, 0, 0, 8, 8, 0, 0, 4, 4, 1.0f, 0);
+  LICE_ScaledBlit(&dest, nullptr, 0, 0, 8, 8, 0, 0, 4, 4, 1.0f, 0);
+  LICE_ScaledBlit(&dest, &empty, 0, 0, 8, 8, 0, 0, 4, 4, 1.0f, 0);
+  LICE_ScaledBlit(&dest, &src, 0, 0, 0, 8, 0, 0, 4, 4, 1.0f, 0);
+  LICE_ScaledBlit(&dest, &src, 0, 0, 8, 0, 0, 0, 4, 4, 1.0f, 0);
+  LICE_ScaledBlit(&dest, &src, 0, 0, 8, 8, 0, 0, 4, 4, 0.0f, 0);
+  LICE_ScaledBlit(&dest, &src, 0, 0, 8, 8, 0, 0, 4, 4, 1.0f, 9);
+  LICE_ScaledBlit(&dest, &src, 8, 0, 8, 8, 0, 0, 4, 4, 1.0f, 0);
+  LICE_ScaledBlit(&dest, &src, 0, 0, 8, 8, 4, 0, 4, 4, 1.0f, 0);
+  LICE_ScaledBlit(&dest, &src, 0, 0, 8, 8, -9, 0, 4, 4, 1.0f, 0);
+  LICE_ScaledBlit(&dest, &src, 0, 0, 8, 8, 1e30f, 0, 4, 4, 1.0f, 0);
+  EXPECT_EQ(ref::Pixels(&dest), before);
+  // An absurdly large source rectangle: the first sample is pixel (0, 0),
+  // every other one lies beyond the source.
+  LICE_ScaledBlit(&dest, &src, 0, 0, 8, 8, 0, 0, 1e30f, 1e30f, 1.0f, 0);
+  auto want = before;
+  want[0] = ref::At(&src, 0, 0);
+  EXPECT_EQ(ref::Pixels(&dest), want);
+  LICE_ScaledBlit(&dest, &src, 0, 0, -8, -8, 0, 0, 1e30f, -1e30f, 1.0f, 0x100);
+  LICE_ScaledBlit(&dest, &src, -100000, 0, 8, 8, -1e30f, 0, 1e30f, 1e30f, 1.0f, 0x100);
+}
+
+TEST(ScaledBlit, EveryLoopAtUpAndDownScalesMatchesReference)
+{
+  std::mt19937 rng(99);
+  // Exactly representable ratios and offsets, so that clipped and unclipped
+  // positions agree to the last bit.
+  const float ratios[] = {0.25f, 0.5f, 0.625f, 0.75f, 1.0f, 1.25f, 1.5f, 2.0f, 3.0f, 4.0f, 6.0f};
+  const int modes[] = {0, 0x100, 0x10000, 0x10100, 1, 0x101, 0x10001, 3, 0x10102, 4, 5, 0x10105};
+  const float alphas[] = {1.0f, 0.5f, 0.75f, 0.1f};
+  for (int i = 0; i < 6000; ++i)
+  {
+    const bool fs = rng() & 1, fd = rng() & 1;
+    auto src = Make(1 + rng() % 40, 1 + rng() % 40, fs);
+    auto dest = Make(1 + rng() % 40, 1 + rng() % 40, fd);
+    ref::Randomize(src.get(), rng);
+    ref::Randomize(dest.get(), rng);
+    Call c;
+    c.dstw = 1 + (int)(rng() % 48);
+    c.dsth = 1 + (int)(rng() % 48);
+    c.srcw = c.dstw * ratios[rng() % 11];
+    c.srch = c.dsth * ratios[rng() % 11];
+    c.srcx = (int)(rng() % 64) / 8.0f - 2.0f;
+    c.srcy = (int)(rng() % 64) / 8.0f - 2.0f;
+    c.dstx = (int)(rng() % 50) - 10;
+    c.dsty = (int)(rng() % 50) - 10;
+    if (rng() % 4 == 0)
+    {
+      c.dstx += c.dstw;
+      c.dstw = -c.dstw;
+    }
+    if (rng() % 4 == 0)
+    {
+      c.dsty += c.dsth;
+      c.dsth = -c.dsth;
+    }
+    c.alpha = alphas[rng() % 4];
+    c.mode = modes[rng() % 12];
+    ExpectScaledMatches(dest.get(), src.get(), c);
+  }
+}
+
+TEST(ScaledBlit, SelfBlitReadsTheUntouchedSource)
+{
+  LICE_MemBitmap bm(20, 20, 4);
+  std::mt19937 rng(4);
+  for (int mode : {0, 0x100, 0x10000})
+  {
+    ref::Randomize(&bm, rng);
+    ExpectScaledMatches(&bm, &bm, {2, 3, 15, 14, 0, 0, 10, 7, 1.0f, mode});
+    ExpectScaledMatches(&bm, &bm, {0, 0, 5, 5, 2, 3, 15, 14, 0.6f, mode});
+  }
+}
