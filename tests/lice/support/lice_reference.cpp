@@ -25,21 +25,6 @@ Channels Of(LICE_Pixel p)
 }
 LICE_Pixel Word(const Channels& ch) { return Join(ch.c[0], ch.c[1], ch.c[2], ch.c[3]); }
 
-LICE_Pixel HsvAdjust(LICE_Pixel dest, int r, int g, int b, int a, int w)
-{
-  Rgba d = Split(dest);
-  int h, s, v;
-  RgbToHsv(d.r, d.g, d.b, &h, &s, &v);
-  h += (r + r / 2 - 192) * w / 256;
-  if (h < 0)
-    h += 384;
-  else if (h > 383)
-    h -= 384;
-  s = Clamp(s + (g - 128) * w / 128);
-  v = Clamp(v + (b - 128) * w / 128);
-  return HsvToPixel(h, s, v, a);
-}
-
 // Every mode but copy, with weight w (already scaled by the source alpha
 // where the mode asks for it).
 LICE_Pixel Blend(int op, LICE_Pixel dest, int r, int g, int b, int a, int w, bool clampMul)
@@ -140,6 +125,21 @@ void Apply(LICE_Pixel* p, Rgba s, int ia, int mode)
   *p = Combine(*p, s.r, s.g, s.b, s.a, ia, mode);
 }
 } // namespace
+
+LICE_Pixel HsvAdjust(LICE_Pixel dest, int r, int g, int b, int a, int w)
+{
+  Rgba d = Split(dest);
+  int h, s, v;
+  RgbToHsv(d.r, d.g, d.b, &h, &s, &v);
+  h += (r + r / 2 - 192) * w / 256;
+  if (h < 0)
+    h += 384;
+  else if (h > 383)
+    h -= 384;
+  s = Clamp(s + (g - 128) * w / 128);
+  v = Clamp(v + (b - 128) * w / 128);
+  return HsvToPixel(h, s, v, a);
+}
 
 void RgbToHsv(int r, int g, int b, int* h, int* s, int* v)
 {

@@ -28,6 +28,8 @@ inline LICE_Pixel Join(int r, int g, int b, int a)
 // Hue in 384 steps.
 void RgbToHsv(int r, int g, int b, int* h, int* s, int* v);
 LICE_Pixel HsvToPixel(int h, int s, int v, int alpha);
+// The hue/saturation/value adjustment of dest by (r, g, b) at weight w.
+LICE_Pixel HsvAdjust(LICE_Pixel dest, int r, int g, int b, int a, int w);
 
 // The combination a blit applies for mode word `mode` and integer weight w
 // (table on mode & 0x100ff). Returns the new destination pixel.
