@@ -292,7 +292,9 @@ int AudioCallback(void* outputBuffer, void* inputBuffer, unsigned int nFrames,
   unsigned int i = 0;
   for (; i < nFrames && gFadeMult < 1.0; ++i)
   {
-    gFadeMult += fadeStep;
+    // Held at 1: with a buffer size whose reciprocal is not exact in binary
+    // the sum would end up to one step above 1 and stay there, louder.
+    gFadeMult = std::min(1.0, gFadeMult + fadeStep);
     outL[i] = outL[i] * gFadeMult * kOutputGain;
     outR[i] = outR[i] * gFadeMult * kOutputGain;
   }

@@ -22,8 +22,8 @@ TestPlug::TestPlug(RtMidiOut* midiOut, uint16_t* midiOutChan, bool doesMidi)
             info.mMidiOutChanPtr = midiOutChan;
             return info;
           }(),
-          0, "2-2", 0, "TestPlug", "TestPlug", "Tests", 0x10000, 0x54737431, 0x54657374, 0, doesMidi, false,
-          false, 0),
+          0, "2-2", 0, "TestPlug", "TestPlug", "Tests", 0x10000, 0x54737431, 0x54657374, 0,
+          doesMidi, false, false, 0),
       mBlocks(kMaxBlocks)
 {
 }

@@ -80,10 +80,17 @@ void JackTestClient::Deactivate()
   mActive = false;
 }
 
-void JackTestClient::StartRecording()
+bool JackTestClient::StartRecording()
 {
-  mRecorded.store(0, std::memory_order_release);
-  mRecord.store(true, std::memory_order_release);
+  // The process thread starts over at its next cycle and acknowledges.
+  mRestartRecording.store(true, std::memory_order_release);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (mRestartRecording.load(std::memory_order_acquire))
+  {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
 }
 
 bool JackTestClient::WaitForFrames(size_t frames, int timeoutMs)
@@ -153,6 +160,14 @@ int JackTestClient::Process(jack_nframes_t nFrames, void* arg)
 
 int JackTestClient::ProcessCycle(jack_nframes_t nFrames)
 {
+  if (mRestartRecording.load(std::memory_order_acquire))
+  {
+    mRecordingNow = true;
+    mRecorded.store(0, std::memory_order_release);
+    mRecordStartPos.store(mSignalPos.empty() ? 0 : mSignalPos[0], std::memory_order_release);
+    mRestartRecording.store(false, std::memory_order_release);
+  }
+  const bool recording = mRecordingNow;
   for (size_t c = 0; c < mOuts.size(); ++c)
   {
     float* out = (float*)jack_port_get_buffer(mOuts[c], nFrames);
@@ -171,7 +186,7 @@ int JackTestClient::ProcessCycle(jack_nframes_t nFrames)
     mSignalPos[c] = pos;
   }
 
-  if (mRecord.load(std::memory_order_acquire))
+  if (recording)
   {
     const size_t at = mRecorded.load(std::memory_order_relaxed);
     const size_t capacity = mRecording.empty() ? 0 : mRecording[0].size();

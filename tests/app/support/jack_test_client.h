@@ -41,12 +41,15 @@ public:
   bool Activate();
   void Deactivate();
 
-  // Audio recording: starts with the first cycle after StartRecording().
-  void StartRecording();
+  // Audio recording: starts over with the next cycle; false when the client
+  // runs no cycles.
+  bool StartRecording();
   size_t RecordedFrames() const { return mRecorded.load(std::memory_order_acquire); }
   // Waits (up to timeoutMs) until frames frames are recorded.
   bool WaitForFrames(size_t frames, int timeoutMs);
   const std::vector<float>& Recording(int channel) const { return mRecording[channel]; }
+  // Position in channel 0's loop of the first recorded frame.
+  size_t RecordStartSignalPos() const { return mRecordStartPos.load(std::memory_order_acquire); }
   uint64_t CyclesRun() const { return mCycles.load(std::memory_order_acquire); }
 
   // MIDI: bytes go out of MIDI output port `port` in the next cycle.
@@ -68,8 +71,10 @@ private:
   std::vector<std::vector<float>> mSignals;
   std::vector<size_t> mSignalPos;
   std::vector<std::vector<float>> mRecording;
-  std::atomic<bool> mRecord{false};
+  std::atomic<bool> mRestartRecording{false};
+  bool mRecordingNow = false; // process thread only
   std::atomic<size_t> mRecorded{0};
+  std::atomic<size_t> mRecordStartPos{0};
   std::atomic<uint64_t> mCycles{0};
   std::vector<jack_ringbuffer_t*> mMidiToSend;
   jack_ringbuffer_t* mMidiReceived = nullptr;

@@ -1,0 +1,176 @@
+// The audio callback on buffers of its own: the silent start, the fade, the
+// gain, the block slicing at any buffer and block size, and the underflow
+// message. The buffers are exactly as long as the frame count says, so a
+// read or write past them shows under the address sanitizer.
+#include <cstring>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "app_audio.h"
+#include "app_settings.h"
+#include "host_test_support.h"
+
+namespace
+{
+class CallbackTest : public testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    gState = new AppState();
+    mPlug = new TestPlug(nullptr, &gState->mMidiOutChannel, false);
+    gPluginInstance = mPlug;
+  }
+  void TearDown() override
+  {
+    delete mPlug;
+    gPluginInstance = nullptr;
+    delete gState;
+    gState = nullptr;
+  }
+
+  // One callback over nFrames of stereo input whose frame f (counted over
+  // all callbacks) is f + 1 on the left and -(f + 1) on the right.
+  std::vector<double> Run(unsigned int nFrames, RtAudioStreamStatus status = 0)
+  {
+    std::vector<double> in(2 * nFrames), out(2 * nFrames, 99.0);
+    for (unsigned int i = 0; i < nFrames; ++i)
+    {
+      in[i] = (double)(mFrame + i + 1);
+      in[nFrames + i] = -(double)(mFrame + i + 1);
+    }
+    mFrame += nFrames;
+    EXPECT_EQ(0, AudioCallback(out.data(), in.data(), nFrames, 0.0, status, nullptr));
+    return out;
+  }
+
+  void RunSilentStart(unsigned int nFrames)
+  {
+    for (int c = 0; c < 51; ++c)
+    {
+      const std::vector<double> out = Run(nFrames);
+      for (double v : out) ASSERT_EQ(0.0, v);
+    }
+    ASSERT_EQ(0u, mPlug->NumBlocks());
+    ASSERT_EQ(51u, gVecElapsed);
+  }
+
+  TestPlug* mPlug;
+  unsigned long mFrame = 0;
+};
+
+TEST_F(CallbackTest, SilentStartThenSixteenBlocksFadeAndGain)
+{
+  PrepareAudioCallback(32);
+  RunSilentStart(512);
+
+  std::vector<double> in(1024), out(1024);
+  for (int i = 0; i < 512; ++i) in[i] = in[512 + i] = 1.0;
+  ASSERT_EQ(0, AudioCallback(out.data(), in.data(), 512, 0.0, 0, nullptr));
+  ASSERT_EQ(16u, mPlug->NumBlocks());
+  for (size_t k = 0; k < 16; ++k)
+  {
+    const TestPlug::Block& b = mPlug->GetBlock(k);
+    EXPECT_EQ(32, b.nFrames);
+    EXPECT_EQ(in.data() + 32 * k, b.in[0]);
+    EXPECT_EQ(in.data() + 512 + 32 * k, b.in[1]);
+    EXPECT_EQ(out.data() + 32 * k, b.out[0]);
+    EXPECT_EQ(out.data() + 512 + 32 * k, b.out[1]);
+    EXPECT_TRUE(b.mutexHeld);
+  }
+  EXPECT_DOUBLE_EQ(0.25 / 512, out[0]);
+  EXPECT_DOUBLE_EQ(0.25 * 256 / 512, out[255]);
+  EXPECT_DOUBLE_EQ(0.25, out[511]);
+  EXPECT_DOUBLE_EQ(0.25 / 512, out[512]);
+  EXPECT_DOUBLE_EQ(0.25, out[1023]);
+  // Full level from then on.
+  ASSERT_EQ(0, AudioCallback(out.data(), in.data(), 512, 0.0, 0, nullptr));
+  for (double v : out) ASSERT_DOUBLE_EQ(0.25, v);
+  EXPECT_EQ(53u, gVecElapsed);
+}
+
+TEST_F(CallbackTest, MonoFeedsTheLeftInputToBothSides)
+{
+  PrepareAudioCallback(32);
+  gState->mAudioMonoInput = 1;
+  RunSilentStart(64);
+  Run(64);
+  const std::vector<double> out = Run(64);
+  for (int i = 0; i < 64; ++i) ASSERT_DOUBLE_EQ(out[i], out[64 + i]);
+  EXPECT_DOUBLE_EQ(0.25 * (mFrame - 63), out[0]);
+}
+
+// Buffers that are not whole blocks: every block is still processed whole,
+// and the output is the input one block later.
+TEST_F(CallbackTest, BlocksAcrossBufferBoundariesComeOutOneBlockLater)
+{
+  struct Case
+  {
+    int sigVS;
+    unsigned int nFrames;
+  };
+  for (const Case c : {Case{32, 100}, Case{32, 7}, Case{1024, 512}, Case{48, 512}, Case{5, 3}})
+  {
+    SCOPED_TRACE(testing::Message() << c.sigVS << " / " << c.nFrames);
+    TearDown();
+    SetUp();
+    mFrame = 0;
+    PrepareAudioCallback(c.sigVS);
+    RunSilentStart(c.nFrames);
+    const unsigned long start = mFrame;
+    unsigned long checked = 0;
+    for (int n = 0; n < 40; ++n)
+    {
+      const unsigned long first = mFrame;
+      const std::vector<double> out = Run(c.nFrames);
+      if (n < 2) continue; // fading in
+      // The fade ends at 1 exactly, whatever the buffer size.
+      ASSERT_EQ(1.0, gFadeMult);
+      for (unsigned int i = 0; i < c.nFrames; ++i)
+      {
+        const long src = (long)(first + i) - c.sigVS; // frame index of the input
+        const double expected = src < (long)start ? 0.0 : 0.25 * (double)(src + 1);
+        ASSERT_DOUBLE_EQ(expected, out[i]) << i;
+        ASSERT_DOUBLE_EQ(-expected, out[c.nFrames + i]) << i;
+        ++checked;
+      }
+    }
+    EXPECT_GT(checked, 0u);
+    for (size_t b = 0; b < mPlug->NumBlocks(); ++b) ASSERT_EQ(c.sigVS, mPlug->GetBlock(b).nFrames);
+    EXPECT_EQ((mFrame - start) / c.sigVS, mPlug->NumBlocks());
+  }
+}
+
+TEST_F(CallbackTest, UnusableSignalVectorSizesTakeTheDefault)
+{
+  for (int bad : {0, -5, 100000})
+  {
+    PrepareAudioCallback(bad);
+    EXPECT_EQ(32, gSigVS) << bad;
+  }
+  PrepareAudioCallback(8192);
+  EXPECT_EQ(8192, gSigVS);
+}
+
+TEST_F(CallbackTest, UnderflowIsReportedAndProcessingGoesOn)
+{
+  PrepareAudioCallback(32);
+  EXPECT_EQ("Stream underflow detected!\n",
+            CaptureStdout([&] { Run(64, RTAUDIO_OUTPUT_UNDERFLOW); }));
+  EXPECT_EQ("Stream underflow detected!\n",
+            CaptureStdout([&] { Run(64, RTAUDIO_INPUT_OVERFLOW); }));
+  EXPECT_EQ("", CaptureStdout([&] { Run(64); }));
+  EXPECT_EQ(3u, gVecElapsed);
+}
+
+TEST_F(CallbackTest, NoInputBufferGivesSilence)
+{
+  PrepareAudioCallback(32);
+  RunSilentStart(64);
+  std::vector<double> out(128, 5.0);
+  ASSERT_EQ(0, AudioCallback(out.data(), nullptr, 64, 0.0, 0, nullptr));
+  for (double v : out) ASSERT_EQ(0.0, v);
+  EXPECT_EQ(0u, mPlug->NumBlocks());
+}
+} // namespace
