@@ -1,0 +1,280 @@
+// MIDI input and output through JACK MIDI: the lists of choices, opening
+// ports, stale names, the input callback's lengths and channel filter, and a
+// plug-in that does MIDI sending out of "From Plenmora".
+#include <algorithm>
+#include <unistd.h>
+#include <memory>
+
+#include <gtest/gtest.h>
+#include <jack/midiport.h>
+
+#include "app_midi.h"
+#include "app_settings.h"
+#include "host_test_support.h"
+#include "jack_test_client.h"
+
+namespace
+{
+using Bytes = std::vector<uint8_t>;
+
+bool Connected(jack_client_t* client, const std::string& a, const std::string& b)
+{
+  jack_port_t* port = jack_port_by_name(client, a.c_str());
+  return port && jack_port_connected_to(port, b.c_str());
+}
+
+bool PortExists(jack_client_t* client, const std::string& name)
+{
+  return jack_port_by_name(client, name.c_str()) != nullptr;
+}
+
+class MidiTest : public testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    ASSERT_TRUE(LoadSettings());
+    JackTestClient::Options options;
+    options.audioIns = options.audioOuts = 0;
+    options.midiOuts = 2;
+    mClient = std::make_unique<JackTestClient>(options);
+    ASSERT_TRUE(mClient->IsOpen()) << "no JACK server";
+    ASSERT_TRUE(mClient->Activate());
+  }
+  void TearDown() override
+  {
+    StopHost();
+    mClient.reset();
+    DeleteSettings();
+  }
+
+  // The host with a plug-in of the tests' own; the audio stream is left out.
+  void Start(bool doesMidi)
+  {
+    ASSERT_TRUE(InitialiseMidi());
+    ProbeMidiIO();
+    gPluginInstance = mPlug = new TestPlug(gMidiOut, &gState->mMidiOutChannel, doesMidi);
+  }
+
+  // Sends each message into "To Plenmora", then a marker (a control change
+  // on the filter's channel, channel 6 when all pass) and waits until the
+  // plug-in has it; returns what arrived before the marker.
+  std::vector<IMidiMsg> SendAndCollect(const std::vector<Bytes>& messages)
+  {
+    const size_t before = mPlug->MidiReceived().size();
+    for (const Bytes& m : messages) EXPECT_TRUE(mClient->SendMidi(m));
+    const uint8_t mark = (uint8_t)(mMarker++ & 0x7f);
+    const unsigned chan = gState->mMidiInChannel;
+    const uint8_t markStatus = (uint8_t)(chan ? 0xB0 | (chan - 1) : 0xB5);
+    EXPECT_TRUE(mClient->SendMidi({markStatus, 0x7F, mark}));
+    std::vector<IMidiMsg> got;
+    for (int i = 0; i < 400; ++i)
+    {
+      got = mPlug->MidiReceived();
+      if (!got.empty() && got.back().mStatus == markStatus && got.back().mData2 == mark) break;
+      mPlug->WaitForMidi(got.size() + 1, 10);
+    }
+    EXPECT_FALSE(got.empty());
+    EXPECT_EQ(markStatus, got.back().mStatus) << "the marker did not arrive";
+    got.erase(got.begin(), got.begin() + (long)before);
+    got.pop_back();
+    return got;
+  }
+
+  TempHome mHome;
+  std::unique_ptr<JackTestClient> mClient;
+  TestPlug* mPlug = nullptr;
+  int mMarker = 0;
+};
+
+TEST_F(MidiTest, ChoicesAreOffVirtualAndEveryPortInPortOrder)
+{
+  Start(false);
+  const char** ports =
+      jack_get_ports(mClient->Client(), nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput);
+  std::vector<std::string> sources = {"off", "virtual input"};
+  for (const char** p = ports; p && *p; ++p) sources.push_back(*p);
+  jack_free(ports);
+  EXPECT_EQ(sources, gMIDIInputDevNames);
+  ports = jack_get_ports(mClient->Client(), nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
+  std::vector<std::string> destinations = {"off", "virtual output"};
+  for (const char** p = ports; p && *p; ++p) destinations.push_back(*p);
+  jack_free(ports);
+  EXPECT_EQ(destinations, gMIDIOutputDevNames);
+
+  // The test client's two sources are system ports; choosing the second
+  // entry after them opens it.
+  const std::string second = mClient->PortName("midi_out_2");
+  const auto it = std::find(gMIDIInputDevNames.begin(), gMIDIInputDevNames.end(), second);
+  ASSERT_NE(gMIDIInputDevNames.end(), it);
+  const int place = (int)(it - gMIDIInputDevNames.begin());
+  EXPECT_EQ(place, GetMIDIInPortNumber(second.c_str()));
+  EXPECT_EQ(0, GetMIDIInPortNumber("off"));
+  EXPECT_EQ(1, GetMIDIInPortNumber("virtual input"));
+  EXPECT_EQ(-1, GetMIDIInPortNumber("virtual output"));
+  EXPECT_EQ(1, GetMIDIOutPortNumber("virtual output"));
+  EXPECT_EQ(-1, GetMIDIOutPortNumber("nowhere"));
+
+  ASSERT_TRUE(ChooseMidiInput(second.c_str()));
+  EXPECT_TRUE(Connected(mClient->Client(), second, "RtMidi Input Client:RtMidi Input"));
+  EXPECT_FALSE(Connected(mClient->Client(), mClient->PortName("midi_out_1"),
+                         "RtMidi Input Client:RtMidi Input"));
+
+  const std::string dest = mClient->PortName("midi_in");
+  ASSERT_TRUE(ChooseMidiOutput(dest.c_str()));
+  EXPECT_TRUE(Connected(mClient->Client(), "RtMidi Output Client:RtMidi Output", dest));
+}
+
+TEST_F(MidiTest, VirtualPortsOpenAndOffClosesThem)
+{
+  Start(false);
+  ASSERT_TRUE(ChooseMidiInput("virtual input"));
+  ASSERT_TRUE(ChooseMidiOutput("virtual output"));
+  EXPECT_TRUE(PortExists(mClient->Client(), "RtMidi Input Client:To Plenmora"));
+  EXPECT_TRUE(PortExists(mClient->Client(), "RtMidi Output Client:From Plenmora"));
+  // Choosing the same port again reopens it.
+  ASSERT_TRUE(ChooseMidiInput("virtual input"));
+  EXPECT_TRUE(PortExists(mClient->Client(), "RtMidi Input Client:To Plenmora"));
+
+  ASSERT_TRUE(ChooseMidiInput("off"));
+  ASSERT_TRUE(ChooseMidiOutput("off"));
+  EXPECT_FALSE(PortExists(mClient->Client(), "RtMidi Input Client:To Plenmora"));
+  EXPECT_FALSE(PortExists(mClient->Client(), "RtMidi Output Client:From Plenmora"));
+}
+
+TEST_F(MidiTest, NamesOfPortsThatAreGoneBecomeOffAndAreSaved)
+{
+  WriteFile(mHome.SettingsFile(), "[midi]\nindev=gone:port\noutdev=also gone:port\ninchan=2\n");
+  ASSERT_TRUE(LoadSettings());
+  Start(false);
+  EXPECT_TRUE(ChooseMidiInput(gState->mMidiInDevice));
+  EXPECT_TRUE(ChooseMidiOutput(gState->mMidiOutDevice));
+  EXPECT_STREQ("off", gState->mMidiInDevice);
+  EXPECT_STREQ("off", gState->mMidiOutDevice);
+  const std::string file = ReadFile(mHome.SettingsFile());
+  EXPECT_NE(std::string::npos, file.find("[midi]\ninchan=2\nindev=off\noutchan=0\noutdev=off\n"))
+      << file;
+}
+
+TEST_F(MidiTest, MissingMidiSectionIsOffAfterStartUp)
+{
+  WriteFile(mHome.SettingsFile(), "[audio]\nsr=44100\n");
+  ASSERT_TRUE(LoadSettings());
+  ASSERT_STREQ("no input", gState->mMidiInDevice);
+  StartHost([](RtMidiOut* out, uint16_t* chan) { return new TestPlug(out, chan, false); });
+  EXPECT_STREQ("off", gState->mMidiInDevice);
+  EXPECT_STREQ("off", gState->mMidiOutDevice);
+  const std::string file = ReadFile(mHome.SettingsFile());
+  EXPECT_NE(std::string::npos, file.find("indev=off\noutchan=0\noutdev=off\n")) << file;
+}
+
+TEST_F(MidiTest, InputLengthsAndChannelFilter)
+{
+  Start(false);
+  ASSERT_TRUE(ChooseMidiInput("virtual input"));
+  ASSERT_TRUE(mClient->Connect(mClient->PortName("midi_out_1"), "RtMidi Input Client:To Plenmora"));
+
+  // All channels: one, two and three bytes arrive with the missing data
+  // bytes zero; other lengths are reported and dropped; system exclusive,
+  // clock and active sensing are dropped before the callback.
+  std::vector<IMidiMsg> got;
+  const std::string out = CaptureStdout(
+      [&]
+      {
+        got = SendAndCollect({{0x90, 0x40, 0x7f},
+                              {0xC0, 0x05},
+                              {0xFA},
+                              {0x90, 0x41, 0x7f, 0x00},
+                              {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7},
+                              {0xF8},
+                              {0xFE},
+                              {0xE3, 0x00, 0x40}});
+      });
+  ASSERT_EQ(4u, got.size());
+  EXPECT_EQ(0x90, got[0].mStatus);
+  EXPECT_EQ(0x40, got[0].mData1);
+  EXPECT_EQ(0x7f, got[0].mData2);
+  EXPECT_EQ(0xC0, got[1].mStatus);
+  EXPECT_EQ(5, got[1].mData1);
+  EXPECT_EQ(0, got[1].mData2);
+  EXPECT_EQ(0xFA, got[2].mStatus);
+  EXPECT_EQ(0, got[2].mData1);
+  EXPECT_EQ(0, got[2].mData2);
+  EXPECT_EQ(0xE3, got[3].mStatus);
+  for (const IMidiMsg& m : got) EXPECT_EQ(0, m.mOffset);
+  EXPECT_EQ("NOT EXPECTING 4 midi callback msg len\n", out);
+
+  // Channel 3: only messages whose low four bits are 2 pass, system
+  // messages included.
+  gState->mMidiInChannel = 3;
+  got = SendAndCollect({{0x92, 0x40, 0x7f}, {0x90, 0x40, 0x7f}, {0xFA}, {0xC2, 0x07}});
+  ASSERT_EQ(2u, got.size());
+  EXPECT_EQ(0x92, got[0].mStatus);
+  EXPECT_EQ(0xC2, got[1].mStatus);
+
+  // Channel 11: the start message (low bits 10) passes.
+  gState->mMidiInChannel = 11;
+  got = SendAndCollect({{0xFA}, {0x9A, 0x3c, 0x01}, {0x92, 0x3c, 0x01}});
+  ASSERT_EQ(2u, got.size());
+  EXPECT_EQ(0xFA, got[0].mStatus);
+  EXPECT_EQ(0x9A, got[1].mStatus);
+}
+
+// MIDI in through "To Plenmora", through the plug-in's default handling,
+// out through "From Plenmora" with the channel rewrite.
+TEST_F(MidiTest, PluginThatDoesMidiSendsOutOfFromPlenmora)
+{
+  Start(true);
+  ASSERT_TRUE(ChooseMidiInput("virtual input"));
+  ASSERT_TRUE(ChooseMidiOutput("virtual output"));
+  ASSERT_TRUE(mClient->Connect(mClient->PortName("midi_out_1"), "RtMidi Input Client:To Plenmora"));
+  ASSERT_TRUE(mClient->Connect("RtMidi Output Client:From Plenmora", mClient->PortName("midi_in")));
+
+  gState->mMidiOutChannel = 10;
+  SendAndCollect({{0x90, 0x40, 0x7f}, {0xC0, 0x05}});
+  gState->mMidiOutChannel = 0;
+  SendAndCollect({{0x93, 0x41, 0x10}});
+  // Messages are sent on the MIDI input thread; wait for all five (the two
+  // markers are sent on as well).
+  ASSERT_TRUE(mClient->WaitForMidi(5, 5000));
+  const std::vector<Bytes> sent = mClient->TakeMidi();
+  ASSERT_EQ(5u, sent.size());
+  EXPECT_EQ((Bytes{0x99, 0x40, 0x7f}), sent[0]);
+  EXPECT_EQ((Bytes{0xC9, 0x05, 0x00}), sent[1]); // always three bytes
+  EXPECT_EQ((Bytes{0xB9, 0x7f, 0x00}), sent[2]); // the first marker, rewritten too
+  EXPECT_EQ((Bytes{0x93, 0x41, 0x10}), sent[3]);
+  EXPECT_EQ((Bytes{0xB5, 0x7f, 0x01}), sent[4]);
+}
+
+TEST_F(MidiTest, EffectThatDoesNotDoMidiSendsNothing)
+{
+  Start(false);
+  ASSERT_TRUE(ChooseMidiInput("virtual input"));
+  ASSERT_TRUE(ChooseMidiOutput("virtual output"));
+  ASSERT_TRUE(mClient->Connect(mClient->PortName("midi_out_1"), "RtMidi Input Client:To Plenmora"));
+  ASSERT_TRUE(mClient->Connect("RtMidi Output Client:From Plenmora", mClient->PortName("midi_in")));
+  EXPECT_EQ(2u, SendAndCollect({{0x90, 0x40, 0x7f}, {0x80, 0x40, 0x00}}).size());
+  mClient->WaitForMidi(1, 300);
+  EXPECT_TRUE(mClient->TakeMidi().empty());
+}
+
+TEST(MidiWithoutClient, AlsaSequencerMissingLeavesNoObjectsAndEmptyLists)
+{
+  TempHome home;
+  ASSERT_TRUE(LoadSettings());
+  gState->mAudioDriver = 2; // not JACK: the ALSA sequencer, which this machine lacks
+  if (access("/dev/snd/seq", F_OK) == 0) GTEST_SKIP() << "this machine has an ALSA sequencer";
+  EXPECT_FALSE(InitialiseMidi());
+  EXPECT_EQ(nullptr, gMidiIn);
+  EXPECT_EQ(nullptr, gMidiOut);
+  ProbeMidiIO();
+  EXPECT_TRUE(gMIDIInputDevNames.empty());
+  EXPECT_TRUE(gMIDIOutputDevNames.empty());
+  EXPECT_FALSE(ChooseMidiInput("virtual input"));
+  EXPECT_FALSE(ChooseMidiOutput("off"));
+  // A stored name that is not a choice still becomes "off".
+  EXPECT_FALSE(ChooseMidiOutput("gone"));
+  EXPECT_STREQ("off", gState->mMidiOutDevice);
+  DeleteSettings();
+}
+} // namespace
