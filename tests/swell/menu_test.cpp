@@ -243,7 +243,9 @@ TEST(Menu, MenuBarKeepsTheClientAreaAndSendsCommands)
   ASSERT_NE(nullptr, fileMenu);
 
   const int barHeight = gtk_widget_get_allocated_height(bar);
-  EXPECT_GT(barHeight, 10);
+  // The bar takes the 22 pixels that the plug-in allows above its editor
+  // when it resizes the main window.
+  EXPECT_EQ(22, barHeight);
   RECT c, r;
   GetClientRect(h, &c);
   EXPECT_EQ(240, c.right);
@@ -252,6 +254,23 @@ TEST(Menu, MenuBarKeepsTheClientAreaAndSendsCommands)
   EXPECT_EQ(160 + barHeight, r.bottom - r.top);
   GdkWindow* gw = gtk_widget_get_window(win);
   EXPECT_EQ(160 + barHeight, gdk_window_get_height(gw));
+
+  // Resizing the way the plug-in does for a new editor size (keeping the
+  // bottom edge, 22 pixels above the editor) gives a client area of exactly
+  // the editor's size.
+  {
+    RECT before;
+    GetWindowRect(h, &before);
+    const int W = 300, H = 200;
+    ASSERT_TRUE(SetWindowPos(h, nullptr, before.left, before.bottom - H - 22, W, H + 22, 0));
+    GetClientRect(h, &c);
+    EXPECT_EQ(W, c.right);
+    EXPECT_EQ(H, c.bottom);
+    GetWindowRect(h, &r);
+    EXPECT_EQ(before.bottom, r.bottom);
+    ASSERT_TRUE(PumpUntil([&] { return gdk_window_get_height(gw) == H + 22; }));
+    EXPECT_EQ(W, gdk_window_get_width(gw));
+  }
 
   // Choosing "Quit" (outside the application main loop) is WM_COMMAND to the window.
   GList* fileItems = gtk_container_get_children(GTK_CONTAINER(fileMenu));
@@ -278,7 +297,7 @@ TEST(Menu, MenuBarKeepsTheClientAreaAndSendsCommands)
 
   ASSERT_TRUE(SetMenu(h, nullptr));
   GetWindowRect(h, &r);
-  EXPECT_EQ(160, r.bottom - r.top);
+  EXPECT_EQ(200, r.bottom - r.top);
   EXPECT_EQ(nullptr, GetMenu(h));
   DestroyWindow(h);
   DestroyMenu(m);
