@@ -21,4 +21,8 @@ public:
   virtual void PrepDraw() = 0;
   virtual int Width() const = 0;
   virtual int Height() const = 0;
+  // Opens the editor's view inside the parent window (closing a view that
+  // was open) and returns it; null when no view was made. The editor
+  // framework's surface makes the view; this base has none to make.
+  virtual void* OpenWindow(void* /*parent*/) { return nullptr; }
 };

@@ -1,0 +1,146 @@
+// The application's life: the window layer reports load, launch, commands and
+// termination through SWELLAppMain; start-up brings up audio, MIDI and the
+// plug-in, shut-down takes them down in an order that keeps the audio and
+// MIDI threads away from the plug-in while it goes.
+#include <cstdio>
+
+#include "app_main.h"
+#include "app_settings.h"
+#include "app_audio.h"
+#include "app_midi.h"
+#include "app_test_script.h"
+#include "IGraphics.h"
+#include "IPlugStandalone.h"
+#include "Plenmora.h"
+
+namespace
+{
+// The host's menu resource is merged into a copy of the application menu and
+// taken out again, which leaves that menu as it was: About, Preferences and
+// Quit come from the application menu itself. Returns the copy (null when the
+// application has no menu).
+HMENU MergeMenus()
+{
+  HMENU menu = SWELL_GetCurrentMenu();
+  if (menu) menu = SWELL_DuplicateMenu(menu);
+  HMENU hostMenu = SWELL_LoadMenu(SWELL_curmodule_menuresource_head, IDR_MENU1);
+  if (!menu || !hostMenu)
+  {
+    if (hostMenu) DestroyMenu(hostMenu);
+    return menu;
+  }
+  const int count = GetMenuItemCount(hostMenu);
+  for (int x = 0; x < count - 1; ++x)
+  {
+    HMENU sub = GetSubMenu(hostMenu, x);
+    if (!sub) continue;
+    char title[1024] = "";
+    MENUITEMINFO mii = {};
+    mii.cbSize = sizeof(mii);
+    mii.fMask = MIIM_TYPE;
+    mii.dwTypeData = title;
+    mii.cch = sizeof(title);
+    GetMenuItemInfo(hostMenu, x, TRUE, &mii);
+
+    MENUITEMINFO item = {};
+    item.cbSize = sizeof(item);
+    item.fMask = MIIM_STATE | MIIM_TYPE | MIIM_SUBMENU;
+    item.fType = MFT_STRING;
+    item.hSubMenu = SWELL_DuplicateMenu(sub);
+    item.dwTypeData = title;
+    InsertMenuItem(menu, x + 1, TRUE, &item);
+  }
+  if (HMENU sub = GetSubMenu(menu, 1))
+  {
+    DeleteMenu(sub, IDM_QUIT, MF_BYCOMMAND);
+    DeleteMenu(sub, IDM_PREFERENCES, MF_BYCOMMAND);
+    for (int n = GetMenuItemCount(sub); n > 0 && GetMenuItemID(sub, n - 1) == 0; --n)
+      DeleteMenu(sub, n - 1, MF_BYPOSITION);
+  }
+  DeleteMenu(menu, 1, MF_BYPOSITION);
+  DestroyMenu(hostMenu);
+  return menu;
+}
+
+INT_PTR OnLaunched()
+{
+  if (!Init())
+  {
+    printf("No audio stream is running: input device \"%s\" or output device \"%s\" could not "
+           "be opened. Choose the audio devices in File > Preferences...\n",
+           gState->mAudioInDevice, gState->mAudioOutDevice);
+    fflush(stdout);
+  }
+
+  HMENU menu = MergeMenus();
+  HWND hwnd = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, IDD_DIALOG_MAIN, nullptr,
+                                 MainDlgProc, 0);
+  if (menu && hwnd)
+  {
+    SetMenu(hwnd, menu);
+    SWELL_SetDefaultModalWindowMenu(menu);
+  }
+  if (!AttachGUI()) puts("couldn't attach gui");
+  fflush(stdout);
+  StartTestScriptIfRequested();
+  return 0;
+}
+} // namespace
+
+INT_PTR SWELLAppMain(int msg, INT_PTR parm1, INT_PTR /*parm2*/)
+{
+  switch (msg)
+  {
+    case SWELLAPP_ONLOAD:
+      return LoadSettings() ? 0 : 1;
+    case SWELLAPP_LOADED:
+      return OnLaunched();
+    case SWELLAPP_DESTROY:
+      if (gHWND) DestroyWindow(gHWND);
+      Cleanup();
+      return 0;
+    case SWELLAPP_ONCOMMAND:
+      if (gHWND && LOWORD(parm1)) SendMessage(gHWND, WM_COMMAND, LOWORD(parm1), 0);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+bool Init()
+{
+  TryToChangeAudioDriverType();
+  ProbeAudioIO();
+  InitialiseMidi();
+  ProbeMidiIO();
+  gPluginInstance = MakePlug(gMidiOut, &gState->mMidiOutChannel, nullptr);
+  gPluginInstance->RestorePreset(0);
+  ChooseMidiInput(gState->mMidiInDevice);
+  ChooseMidiOutput(gState->mMidiOutDevice);
+  return TryToChangeAudio();
+}
+
+bool AttachGUI()
+{
+  IGraphics* gui = gPluginInstance ? gPluginInstance->GetGUI() : nullptr;
+  if (!gui) return false;
+  if (!gui->OpenWindow(gHWND)) return false;
+  gPluginInstance->OnGUIOpen();
+  return true;
+}
+
+void Cleanup()
+{
+  // Audio and MIDI threads stop before the plug-in goes.
+  StopAudioStream();
+  CloseMidiPorts();
+  CloseAudioStream();
+
+  delete gPluginInstance;
+  gPluginInstance = nullptr;
+
+  DeleteSettings();
+  DeleteMidi();
+  DeleteAudioDriver();
+  fflush(stdout);
+}

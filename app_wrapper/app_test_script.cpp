@@ -1,0 +1,259 @@
+// A test hook that drives the running application from a script.
+//
+// Only active when the environment variable PLENMORA_TEST_SCRIPT names a
+// readable file; otherwise StartTestScriptIfRequested does nothing. The file
+// holds one step per line (blank lines and lines starting with '#' are
+// skipped), played back on a timer of the main loop, one step per tick:
+//
+//   wait MS            pause for MS milliseconds
+//   menu ID            an application-menu command (as the menu bar sends it)
+//   select ID TEXT     choose the item TEXT in combo box ID of the open
+//                      preferences dialog (or the main window), as a user does
+//   selectindex ID N   choose item N (counted from 0) in combo box ID
+//   click ID           click button or check box ID
+//   dump               print every combo box and check box of the open dialog
+//   state              print the current settings record
+//   stream             print whether the audio stream is open and running
+//   print TEXT         print TEXT
+//   close              close the main window as its close button does
+//   window             print the main window's title, visibility, client
+//                      size and whether it has a menu bar
+//   about              print the open message box's caption, type and text
+//   endmessagebox      press OK in the open message box
+//
+// Output lines start with "script: " and go to standard output. Steps that
+// open a modal dialog or message box keep the script running: each tick arms
+// the next one on a fresh timer before it acts.
+#include "app_test_script.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <glib.h>
+
+#include "app_main.h"
+#include "app_settings.h"
+#include "app_audio.h"
+#include "IPlugStandalone.h"
+
+namespace
+{
+constexpr unsigned kStepInterval = 100;
+
+std::vector<std::string> sSteps;
+size_t sNextStep = 0;
+
+void Out(const std::string& line)
+{
+  printf("script: %s\n", line.c_str());
+  fflush(stdout);
+}
+
+HWND TargetDialog()
+{
+  HWND dlg = GetPreferencesDialog();
+  return dlg ? dlg : gHWND;
+}
+
+std::string ComboText(HWND combo, int idx)
+{
+  char buf[1024] = "";
+  SendMessage(combo, CB_GETLBTEXT, (WPARAM)idx, (LPARAM)buf);
+  return buf;
+}
+
+void DumpDialog(HWND dlg)
+{
+  static const int kCombos[] = {IDC_PREF_DRIVER,       IDC_PREF_IN_DEVICE,    IDC_PREF_OUT_DEVICE,
+                                IDC_PREF_IOVS,         IDC_PREF_SIGVS,        IDC_PREF_SAMPLE_RATE,
+                                IDC_PREF_IN1,          IDC_PREF_IN2,          IDC_PREF_OUT1,
+                                IDC_PREF_OUT2,         IDC_PREF_MIDI_IN,      IDC_PREF_MIDI_OUT,
+                                IDC_PREF_MIDI_IN_CHAN, IDC_PREF_MIDI_OUT_CHAN};
+  for (int id : kCombos)
+  {
+    HWND combo = GetDlgItem(dlg, id);
+    if (!combo) continue;
+    const int count = (int)SendMessage(combo, CB_GETCOUNT, 0, 0);
+    std::ostringstream line;
+    line << "combo " << id << " sel=" << (int)SendMessage(combo, CB_GETCURSEL, 0, 0) << " items=";
+    for (int i = 0; i < count; ++i) line << (i ? "|" : "") << ComboText(combo, i);
+    Out(line.str());
+  }
+  if (HWND mono = GetDlgItem(dlg, IDC_PREF_MONO))
+    Out("check " + std::to_string(IDC_PREF_MONO) + " " +
+        std::to_string((int)SendMessage(mono, BM_GETCHECK, 0, 0)));
+}
+
+void PrintState()
+{
+  if (!gState) return;
+  const AppState& s = *gState;
+  std::ostringstream line;
+  line << "state driver=" << s.mAudioDriver << " indev=" << s.mAudioInDevice
+       << " outdev=" << s.mAudioOutDevice << " sr=" << s.mAudioSampleRate
+       << " iovs=" << s.mAudioIOVS << " sigvs=" << s.mAudioSigVS << " in1=" << s.mAudioIn1
+       << " in2=" << s.mAudioIn2 << " out1=" << s.mAudioOut1 << " out2=" << s.mAudioOut2
+       << " mono=" << s.mAudioMonoInput << " midiin=" << s.mMidiInDevice
+       << " midiout=" << s.mMidiOutDevice << " inchan=" << s.mMidiInChannel
+       << " outchan=" << s.mMidiOutChannel;
+  Out(line.str());
+}
+
+void SelectItem(int id, int idx)
+{
+  HWND combo = GetDlgItem(TargetDialog(), id);
+  if (!combo)
+  {
+    Out("no control " + std::to_string(id));
+    return;
+  }
+  SWELL_SimulateUserSelect(combo, idx);
+}
+
+void RunStep(const std::string& step)
+{
+  std::istringstream in(step);
+  std::string verb;
+  in >> verb;
+  if (verb == "menu")
+  {
+    int id = 0;
+    in >> id;
+    SWELLAppMain(SWELLAPP_ONCOMMAND, id, 0);
+  }
+  else if (verb == "select")
+  {
+    int id = 0;
+    in >> id;
+    std::string text;
+    std::getline(in >> std::ws, text);
+    HWND combo = GetDlgItem(TargetDialog(), id);
+    const int idx =
+        combo ? (int)SendMessage(combo, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text.c_str()) : -1;
+    if (idx < 0)
+      Out("no item '" + text + "' in " + std::to_string(id));
+    else
+      SelectItem(id, idx);
+  }
+  else if (verb == "selectindex")
+  {
+    int id = 0, idx = 0;
+    in >> id >> idx;
+    SelectItem(id, idx);
+  }
+  else if (verb == "click")
+  {
+    int id = 0;
+    in >> id;
+    HWND button = GetDlgItem(TargetDialog(), id);
+    if (button)
+      SWELL_SimulateUserClick(button);
+    else
+      Out("no control " + std::to_string(id));
+  }
+  else if (verb == "dump")
+  {
+    DumpDialog(TargetDialog());
+  }
+  else if (verb == "state")
+  {
+    PrintState();
+  }
+  else if (verb == "stream")
+  {
+    const bool open = gDAC && gDAC->isStreamOpen();
+    const bool running = open && gDAC->isStreamRunning();
+    Out(std::string("stream open=") + (open ? "1" : "0") + " running=" + (running ? "1" : "0"));
+  }
+  else if (verb == "print")
+  {
+    std::string text;
+    std::getline(in >> std::ws, text);
+    Out(text);
+  }
+  else if (verb == "close")
+  {
+    // Ctrl+W takes the close button's way: WM_CLOSE to the window.
+    if (gHWND) SWELL_SimulateKeyPress(gHWND, 'W', FCONTROL);
+  }
+  else if (verb == "window")
+  {
+    char title[256] = "";
+    RECT client = {0, 0, 0, 0};
+    if (gHWND)
+    {
+      GetWindowText(gHWND, title, sizeof(title));
+      GetClientRect(gHWND, &client);
+    }
+    std::ostringstream line;
+    line << "window title=" << title << " visible=" << (gHWND && IsWindowVisible(gHWND) ? 1 : 0)
+         << " client=" << client.right << "x" << client.bottom
+         << " menu=" << (gHWND && GetMenu(gHWND) ? 1 : 0);
+    Out(line.str());
+  }
+  else if (verb == "about")
+  {
+    // The open message box: its caption and text (line breaks as "\n").
+    char text[1024] = "", caption[256] = "";
+    int type = -1;
+    if (SWELL_GetMessageBoxInfo(text, sizeof(text), caption, sizeof(caption), &type))
+    {
+      std::string shown = text;
+      for (size_t at = shown.find('\n'); at != std::string::npos; at = shown.find('\n', at))
+        shown.replace(at, 1, "\\n");
+      Out("messagebox caption=" + std::string(caption) + " type=" + std::to_string(type) +
+          " text=" + shown);
+    }
+    else
+    {
+      Out("messagebox none");
+    }
+  }
+  else if (verb == "endmessagebox")
+  {
+    SWELL_EndMessageBox(IDOK);
+  }
+  else
+  {
+    Out("unknown step: " + step);
+  }
+}
+
+gboolean OnTick(gpointer)
+{
+  if (sNextStep >= sSteps.size() || !gHWND) return G_SOURCE_REMOVE;
+  const std::string step = sSteps[sNextStep++];
+  // Arm the next tick (a timer source of its own) before acting: the step may
+  // run a modal loop, inside which the next steps then run.
+  unsigned delay = kStepInterval;
+  if (step.compare(0, 5, "wait ") == 0) delay = (unsigned)atoi(step.c_str() + 5);
+  if (sNextStep < sSteps.size()) g_timeout_add(delay, OnTick, nullptr);
+  if (step.compare(0, 5, "wait ") != 0) RunStep(step);
+  return G_SOURCE_REMOVE;
+}
+} // namespace
+
+void StartTestScriptIfRequested()
+{
+  const char* path = getenv("PLENMORA_TEST_SCRIPT");
+  if (!path || !*path || !gHWND) return;
+  std::ifstream file(path);
+  if (!file)
+  {
+    Out(std::string("cannot read ") + path);
+    return;
+  }
+  std::string line;
+  while (std::getline(file, line))
+  {
+    const size_t first = line.find_first_not_of(" \t\r");
+    if (first == std::string::npos || line[first] == '#') continue;
+    const size_t last = line.find_last_not_of(" \t\r");
+    sSteps.push_back(line.substr(first, last - first + 1));
+  }
+  if (!sSteps.empty()) g_timeout_add(kStepInterval, OnTick, nullptr);
+}

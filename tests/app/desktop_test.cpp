@@ -1,0 +1,144 @@
+// The application as a desktop user meets it: installed with its desktop
+// entry, started from that entry, its window found, looked at and driven
+// with real X input events (xdotool), and closed from the keyboard.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <sstream>
+#include <string>
+
+#include "app_runner.h"
+
+namespace
+{
+std::string Dir(const std::string& path) { return path.substr(0, path.rfind('/')); }
+
+// The build folder holding the executable (build/app_wrapper/Plenmora).
+std::string BuildDir() { return Dir(Dir(PLENMORA_EXE)); }
+
+bool IsExecutable(const std::string& path) { return access(path.c_str(), X_OK) == 0; }
+
+// Waits for a visible window with that exact title; "" when none came.
+std::string FindWindow(const std::string& title, int seconds = 20)
+{
+  return RunCommand("timeout " + std::to_string(seconds) +
+                    " xdotool search --sync --onlyvisible --name '^" + title + "$' 2>/dev/null" +
+                    " | head -n 1");
+}
+
+std::string WindowIds(const std::string& title)
+{
+  return RunCommand("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
+}
+
+// WIDTH and HEIGHT of a window from xdotool.
+void WindowSize(const std::string& wid, int* w, int* h)
+{
+  std::istringstream in(RunCommand("xdotool getwindowgeometry --shell " + wid));
+  std::string line;
+  *w = *h = 0;
+  while (std::getline(in, line))
+  {
+    if (line.rfind("WIDTH=", 0) == 0) *w = atoi(line.c_str() + 6);
+    if (line.rfind("HEIGHT=", 0) == 0) *h = atoi(line.c_str() + 7);
+  }
+}
+
+TEST(Desktop, InstallPutsProgramAndDesktopEntryWhereTheDesktopFindsThem)
+{
+  AppSandbox sandbox;
+  const std::string prefix = sandbox.Home() + "/prefix";
+  int status = -1;
+  const std::string log =
+      RunCommand("cmake --install '" + BuildDir() + "' --prefix '" + prefix + "' 2>&1", &status);
+  ASSERT_EQ(0, status) << log;
+  EXPECT_TRUE(IsExecutable(prefix + "/bin/Plenmora"));
+  const std::string entry = ReadWholeFile(prefix + "/share/applications/Plenmora.desktop");
+  ASSERT_NE("", entry);
+  EXPECT_NE(std::string::npos, entry.find("[Desktop Entry]"));
+  EXPECT_NE(std::string::npos, entry.find("\nName=Plenmora\n"));
+  EXPECT_NE(std::string::npos, entry.find("\nType=Application\n"));
+
+  // Start it the way the desktop does: the entry's Exec line, the installed
+  // program found through PATH.
+  const size_t exec = entry.find("\nExec=");
+  ASSERT_NE(std::string::npos, exec);
+  const std::string command = entry.substr(exec + 6, entry.find('\n', exec + 6) - exec - 6);
+  sandbox.SetEnv("PATH", prefix + "/bin:/usr/bin:/bin");
+  const std::string script = sandbox.Home() + "/script.txt";
+  RunCommand("printf 'wait 200\\nstream\\nmenu 40007\\n' > '" + script + "'");
+  const std::string out =
+      RunCommand("cd '" + sandbox.Home() + "' && HOME='" + sandbox.Home() + "' XDG_CONFIG_HOME='" +
+                     sandbox.Home() + "/.config' PLENMORA_TEST_SCRIPT='" + script + "' PATH='" +
+                     prefix + "/bin:/usr/bin:/bin' timeout 60 " + command,
+                 &status);
+  EXPECT_EQ(0, status) << out;
+  EXPECT_NE(std::string::npos, out.find("script: stream open=1 running=1")) << out;
+}
+
+TEST(Desktop, WindowWithMenuBarAboutBoxAndQuitFromTheKeyboard)
+{
+  AppSandbox app;
+  app.Start({});
+  const std::string wid = FindWindow("Plenmora");
+  ASSERT_NE("", wid) << app.OutputSoFar();
+
+  // The client area is the editor's size; the menu bar sits above it.
+  int w = 0, h = 0;
+  WindowSize(wid, &w, &h);
+  EXPECT_EQ(620, w);
+  EXPECT_GT(h, 580);
+  EXPECT_LT(h, 580 + 60);
+
+  // A screenshot: the window's size, and the menu bar carries text (its
+  // pixels are not all one colour) while the empty client area is plain.
+  const std::string shot = app.Home() + "/window.png";
+  int status = -1;
+  RunCommand("import -window " + wid + " '" + shot + "'", &status);
+  ASSERT_EQ(0, status);
+  EXPECT_EQ(std::to_string(w) + "x" + std::to_string(h),
+            RunCommand("identify -format '%wx%h' '" + shot + "'"));
+  const int menuH = h - 580;
+  const double menuDev =
+      atof(RunCommand("convert '" + shot + "' -crop 200x" + std::to_string(menuH) +
+                      "+0+0 -colorspace gray -format '%[fx:standard_deviation]' info:")
+               .c_str());
+  const double clientDev =
+      atof(RunCommand("convert '" + shot + "' -crop 600x500+10+" + std::to_string(menuH + 40) +
+                      " -colorspace gray -format '%[fx:standard_deviation]' info:")
+               .c_str());
+  EXPECT_GT(menuDev, 0.01);
+  EXPECT_LT(clientDev, 0.001);
+  if (const char* keep = getenv("PLENMORA_KEEP_SCREENSHOT"))
+    RunCommand("cp '" + shot + "' '" + keep + "'");
+
+  // Help > About with the keyboard: a second window titled Plenmora, the
+  // message box; Return closes it.
+  RunCommand("xdotool windowfocus --sync " + wid + " key alt+h; sleep 0.3; xdotool key Return");
+  std::string ids;
+  for (int i = 0; i < 100; ++i)
+  {
+    ids = WindowIds("Plenmora");
+    if (ids.find('\n') != std::string::npos) break;
+    usleep(50 * 1000);
+  }
+  ASSERT_NE(std::string::npos, ids.find('\n')) << "no about box: " << ids;
+  const std::string box = ids.substr(0, ids.find('\n')) == wid ? ids.substr(ids.find('\n') + 1)
+                                                               : ids.substr(0, ids.find('\n'));
+  if (const char* keep = getenv("PLENMORA_KEEP_SCREENSHOT"))
+    RunCommand("import -window " + box + " '" + std::string(keep) + ".about.png'");
+  RunCommand("xdotool windowfocus --sync " + box + " key Return");
+  for (int i = 0; i < 100 && WindowIds("Plenmora").find('\n') != std::string::npos; ++i)
+    usleep(50 * 1000);
+  EXPECT_EQ(std::string::npos, WindowIds("Plenmora").find('\n'));
+
+  // Ctrl+Q quits.
+  RunCommand("xdotool windowfocus --sync " + wid + " key ctrl+q");
+  AppResult r = app.Wait(20);
+  ASSERT_TRUE(r.exited) << r.out << r.err;
+  EXPECT_EQ(0, r.status) << r.err;
+  EXPECT_EQ(1, r.Count("trying to start audio stream")) << r.out;
+}
+} // namespace

@@ -1,0 +1,286 @@
+// The preferences dialog of the real application, driven through its test
+// hook the way a user picks items and presses buttons.
+#include <gtest/gtest.h>
+
+#include <jack/jack.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "app_runner.h"
+
+namespace
+{
+const std::string kOpen = "menu 40006";
+const char* kStreamStart = "trying to start audio stream";
+
+std::vector<std::string> Items(std::initializer_list<const char*> items)
+{
+  return std::vector<std::string>(items.begin(), items.end());
+}
+
+TEST(Preferences, OpensFilledFromJackWithSavedValuesSelected)
+{
+  AppSandbox app;
+  AppResult r = app.Run({"wait 200", kOpen, "dump", "click 2", "menu 40007"});
+  ASSERT_TRUE(r.exited) << r.err;
+  EXPECT_EQ(0, r.status);
+
+  auto driver = r.Combo(40008);
+  ASSERT_TRUE(driver.found) << r.out;
+  EXPECT_EQ(Items({"JACK", "PulseAudio", "ALSA"}), driver.items);
+  EXPECT_EQ(0, driver.sel);
+
+  for (int id : {40009, 40010})
+  {
+    auto dev = r.Combo(id);
+    ASSERT_TRUE(dev.found);
+    ASSERT_GE(dev.sel, 0) << id;
+    EXPECT_EQ("system", dev.items[dev.sel]) << id;
+  }
+  // The dummy server's hardware client has two channels each way.
+  EXPECT_EQ(Items({"1"}), r.Combo(40014).items);
+  EXPECT_EQ(Items({"1", "2"}), r.Combo(40015).items);
+  EXPECT_EQ(0, r.Combo(40014).sel);
+  EXPECT_EQ(1, r.Combo(40015).sel);
+  EXPECT_EQ(Items({"1"}), r.Combo(40017).items);
+  EXPECT_EQ(Items({"1", "2"}), r.Combo(40016).items);
+  EXPECT_EQ(1, r.Combo(40016).sel);
+
+  EXPECT_EQ(Items({"32", "64", "128", "256", "512", "1024", "2048", "4096", "8192"}),
+            r.Combo(40011).items);
+  EXPECT_EQ(4, r.Combo(40011).sel);
+  EXPECT_EQ(Items({"16", "32", "64", "128", "256", "512", "1024"}), r.Combo(40012).items);
+  EXPECT_EQ(1, r.Combo(40012).sel);
+  // Both devices run at the server's one rate.
+  EXPECT_EQ(Items({"44100"}), r.Combo(40013).items);
+  EXPECT_EQ(0, r.Combo(40013).sel);
+
+  auto midiIn = r.Combo(40018);
+  ASSERT_GE(midiIn.items.size(), 2u);
+  EXPECT_EQ("off", midiIn.items[0]);
+  EXPECT_EQ("virtual input", midiIn.items[1]);
+  EXPECT_EQ(0, midiIn.sel);
+  EXPECT_EQ("virtual output", r.Combo(40019).items.at(1));
+  auto chan = r.Combo(40020);
+  ASSERT_EQ(17u, chan.items.size());
+  EXPECT_EQ("all", chan.items[0]);
+  EXPECT_EQ("16", chan.items[16]);
+  EXPECT_EQ(0, chan.sel);
+  EXPECT_NE(std::string::npos, r.out.find("check 40023 0"));
+}
+
+TEST(Preferences, SmallIOVectorSizeStoresSixteenAndClearsSignalSize)
+{
+  AppSandbox app;
+  AppResult r = app.Run({"wait 200", kOpen, "select 40012 64", "select 40011 32", "dump", "state",
+                         "click 1", "wait 300", "menu 40007"});
+  ASSERT_TRUE(r.exited) << r.err;
+  EXPECT_EQ("32", r.State("iovs")) << r.out;
+  EXPECT_EQ("16", r.State("sigvs"));
+  EXPECT_EQ(-1, r.Combo(40012).sel);
+  EXPECT_EQ(0, r.Combo(40011).sel);
+  // OK saved the new sizes and reopened the stream with them.
+  EXPECT_EQ("32", app.Setting("audio", "iovs"));
+  EXPECT_EQ("16", app.Setting("audio", "sigvs"));
+  EXPECT_EQ(2, r.Count(kStreamStart)) << r.out;
+  EXPECT_NE(std::string::npos, r.out.find("@ 44100 sr, 32 iovs, 16 sigvs")) << r.out;
+}
+
+TEST(Preferences, OkWithoutChangeKeepsStreamApplyAlwaysReopens)
+{
+  AppSandbox app;
+  AppResult r = app.Run({"wait 200", kOpen, "click 1", "wait 200", "print after-ok", kOpen,
+                         "click 40024", "wait 300", "click 1", "wait 200", "menu 40007"});
+  ASSERT_TRUE(r.exited) << r.err;
+  EXPECT_EQ(0, r.status);
+  const size_t afterOk = r.out.find("script: after-ok");
+  ASSERT_NE(std::string::npos, afterOk);
+  // One start at launch, none from the first OK, one from Apply, none from
+  // the second OK (Apply made the running stream match the record).
+  EXPECT_EQ(2, r.Count(kStreamStart)) << r.out;
+  EXPECT_LT(r.out.find(kStreamStart), afterOk);
+  EXPECT_GT(r.out.rfind(kStreamStart), afterOk);
+}
+
+TEST(Preferences, MidiOutputChannelAloneReopensAudioOnOk)
+{
+  AppSandbox app;
+  AppResult r = app.Run({"wait 200", kOpen, "selectindex 40021 5", "selectindex 40020 3", "state",
+                         "click 1", "wait 300", "menu 40007"});
+  ASSERT_TRUE(r.exited) << r.err;
+  EXPECT_EQ("5", r.State("outchan"));
+  EXPECT_EQ("3", r.State("inchan"));
+  EXPECT_EQ(2, r.Count(kStreamStart)) << r.out;
+  EXPECT_EQ("5", app.Setting("midi", "outchan"));
+  EXPECT_EQ("3", app.Setting("midi", "inchan"));
+}
+
+TEST(Preferences, CancelRestoresMonoAndRebuildsStreamWithoutSaving)
+{
+  AppSandbox app;
+  AppResult r = app.Run({"wait 200", kOpen, "click 40023", "state", "select 40013 44100", "click 2",
+                         "wait 300", "state", kOpen, "click 2", "wait 200", "menu 40007"});
+  ASSERT_TRUE(r.exited) << r.err;
+  EXPECT_EQ(0, r.status);
+  EXPECT_EQ("1", r.State("mono", 0)) << r.out;
+  EXPECT_EQ("0", r.State("mono", 1));
+  // Cancel after a change rebuilds the stream; Cancel without one does not.
+  EXPECT_EQ(2, r.Count(kStreamStart)) << r.out;
+  EXPECT_EQ("0", app.Setting("audio", "monoinput"));
+}
+
+TEST(Preferences, MidiPortChoiceActsAtOnceAndCancelTakesItBack)
+{
+  AppSandbox app;
+  app.Start({"wait 200", kOpen, "select 40018 virtual input", "wait 300", "print chosen",
+             "wait 1500", "click 2", "wait 300", "print cancelled", "wait 1500", "state",
+             "menu 40007"});
+  auto waitFor = [&](const char* text)
+  {
+    for (int i = 0; i < 200 && app.OutputSoFar().find(text) == std::string::npos; ++i)
+      usleep(25 * 1000);
+  };
+  waitFor("script: chosen");
+  const std::string portsChosen = RunCommand("jack_lsp 2>/dev/null");
+  waitFor("script: cancelled");
+  usleep(300 * 1000);
+  const std::string portsCancelled = RunCommand("jack_lsp 2>/dev/null");
+  AppResult r = app.Wait();
+  ASSERT_TRUE(r.exited) << r.err;
+  EXPECT_NE(std::string::npos, portsChosen.find("To Plenmora")) << portsChosen;
+  EXPECT_EQ(std::string::npos, portsCancelled.find("To Plenmora")) << portsCancelled;
+  EXPECT_EQ("off", r.State("midiin"));
+  EXPECT_EQ("off", app.Setting("midi", "indev"));
+}
+
+// A JACK client with four ports each way: a device with more channels than
+// the dummy server's hardware client.
+class FourChannelDevice
+{
+public:
+  FourChannelDevice()
+  {
+    mClient = jack_client_open("quad", JackNoStartServer, nullptr);
+    if (!mClient) return;
+    for (int i = 0; i < 4; ++i)
+    {
+      jack_port_register(mClient, ("capture_" + std::to_string(i + 1)).c_str(),
+                         JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
+      jack_port_register(mClient, ("playback_" + std::to_string(i + 1)).c_str(),
+                         JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+    }
+    jack_set_process_callback(
+        mClient, [](jack_nframes_t, void*) { return 0; }, nullptr);
+    jack_activate(mClient);
+  }
+  ~FourChannelDevice()
+  {
+    if (mClient) jack_client_close(mClient);
+  }
+  bool ok() const { return mClient != nullptr; }
+
+private:
+  jack_client_t* mClient = nullptr;
+};
+
+TEST(Preferences, ChannelChoicesDragTheSecondChannelAlong)
+{
+  FourChannelDevice quad;
+  ASSERT_TRUE(quad.ok());
+  AppSandbox app;
+  AppResult r =
+      app.Run({"wait 200", kOpen, "select 40009 quad", "select 40010 quad", "dump",
+               "selectindex 40014 2", "selectindex 40017 1", "dump", "state", "selectindex 40015 0",
+               "selectindex 40016 0", "dump", "state", "click 1", "wait 300", "menu 40007"});
+  ASSERT_TRUE(r.exited) << r.err;
+  EXPECT_EQ(0, r.status);
+  // After the device change: channels 1 and 2, lists for four channels.
+  EXPECT_EQ(Items({"1", "2", "3"}), r.Combo(40014, 0).items) << r.out;
+  EXPECT_EQ(Items({"1", "2", "3", "4"}), r.Combo(40015, 0).items);
+  EXPECT_EQ(0, r.Combo(40014, 0).sel);
+  EXPECT_EQ(1, r.Combo(40015, 0).sel);
+  // In 1 item 3 (channel 3): in2 follows to 4.
+  EXPECT_EQ("3", r.State("in1", 0));
+  EXPECT_EQ("4", r.State("in2", 0));
+  EXPECT_EQ(3, r.Combo(40015, 1).sel);
+  EXPECT_EQ("2", r.State("out1", 0));
+  EXPECT_EQ("3", r.State("out2", 0));
+  EXPECT_EQ(2, r.Combo(40016, 1).sel);
+  // Picking the second channel snaps back to first + 1.
+  EXPECT_EQ(3, r.Combo(40015, 2).sel);
+  EXPECT_EQ(2, r.Combo(40016, 2).sel);
+  EXPECT_EQ("4", r.State("in2", 1));
+  // OK opened the stream on the new device and channels, and saved them.
+  EXPECT_NE(std::string::npos, r.out.find(":quad\noutdev = ")) << r.out;
+  EXPECT_EQ("quad", app.Setting("audio", "indev"));
+  EXPECT_EQ("3", app.Setting("audio", "in1"));
+  EXPECT_EQ("2", app.Setting("audio", "out1"));
+}
+
+TEST(Preferences, DriverWithoutDevicesLeavesListsEmptyAndCancelRestores)
+{
+  AppSandbox app;
+  // ALSA finds no card on these machines: empty device lists.
+  AppResult r = app.Run({"wait 200", kOpen, "select 40008 ALSA", "dump", "state", "click 2",
+                         "wait 500", "state", "stream", "menu 40007"});
+  ASSERT_TRUE(r.exited) << r.err;
+  EXPECT_EQ(0, r.status);
+  auto in = r.Combo(40009);
+  ASSERT_TRUE(in.found) << r.out;
+  if (!in.items.empty()) GTEST_SKIP() << "this machine has ALSA devices";
+  EXPECT_TRUE(r.Combo(40010).items.empty());
+  EXPECT_TRUE(r.Combo(40014).items.empty());
+  EXPECT_TRUE(r.Combo(40016).items.empty());
+  EXPECT_TRUE(r.Combo(40013).items.empty());
+  // The refill did not append the vector sizes a second time.
+  EXPECT_EQ(9u, r.Combo(40011).items.size());
+  EXPECT_EQ(7u, r.Combo(40012).items.size());
+  EXPECT_EQ("2", r.State("driver", 0));
+  EXPECT_EQ("system", r.State("indev", 0));
+  // Cancel: JACK again and a new stream.
+  EXPECT_EQ("0", r.State("driver", 1));
+  EXPECT_EQ("stream open=1 running=1", r.ScriptLine("stream"));
+  EXPECT_EQ(2, r.Count(kStreamStart)) << r.out;
+  EXPECT_EQ("0", app.Setting("audio", "driver"));
+}
+
+TEST(Preferences, AudioMidiSetupStartsTheFirstInstalledTool)
+{
+  AppSandbox app;
+  const std::string bin = app.Home() + "/bin";
+  const std::string marker = app.Home() + "/started";
+  // Stand-ins for the set-up tools: they note who they are and their process
+  // id, then stay up for a while.
+  RunCommand("mkdir -p '" + bin + "' && printf '#!/bin/sh\\necho \"$0 $$\" > \"" + marker +
+             "\"\\nsleep 20\\n' > '" + bin + "/qjackctl' && cp '" + bin + "/qjackctl' '" + bin +
+             "/pavucontrol' && chmod +x '" + bin + "/qjackctl' '" + bin + "/pavucontrol'");
+  app.SetEnv("PATH", bin);
+  AppResult r = app.Run(
+      {"wait 200", kOpen, "click 40022", "wait 500", "state", "click 1", "wait 200", "menu 40007"},
+      15);
+  const std::string started = RunCommand("cat '" + marker + "'");
+  const size_t blank = started.find(' ');
+  if (blank != std::string::npos) kill(atoi(started.c_str() + blank + 1), SIGTERM);
+  // The application went on without waiting for the tool.
+  ASSERT_TRUE(r.exited) << r.err;
+  EXPECT_EQ(0, r.status);
+  // qpwgraph is not there: qjackctl is the first installed one.
+  EXPECT_EQ(bin + "/qjackctl", started.substr(0, blank)) << started;
+  EXPECT_EQ("system", r.State("indev"));
+  EXPECT_EQ(1, r.Count(kStreamStart));
+}
+
+TEST(Preferences, AudioMidiSetupSaysSoWhenNoToolIsInstalled)
+{
+  AppSandbox app;
+  app.SetEnv("PATH", app.Home() + "/empty-bin");
+  AppResult r = app.Run({"wait 200", kOpen, "click 40022", "wait 200", "click 2", "menu 40007"});
+  ASSERT_TRUE(r.exited) << r.err;
+  EXPECT_EQ(0, r.status);
+  EXPECT_NE(std::string::npos, r.out.find("no audio and MIDI set-up application found")) << r.out;
+}
+} // namespace

@@ -1,0 +1,123 @@
+// Start-up and shut-down of the real application under X and JACK.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include "app_runner.h"
+
+namespace
+{
+const char* kStreamLine = "trying to start audio stream @ 44100 sr, 512 iovs, 32 sigvs";
+
+TEST(AppStartup, FirstRunOpensJackStreamShowsWindowAndQuitsFromMenu)
+{
+  AppSandbox app;
+  AppResult r = app.Run({"wait 300", "window", "state", "stream", "menu 40007"});
+  ASSERT_TRUE(r.exited) << r.out << r.err;
+  EXPECT_EQ(0, r.status) << r.err;
+
+  // The stream start line with the JACK hardware client as both devices.
+  EXPECT_EQ(1, r.Count(kStreamLine)) << r.out;
+  EXPECT_NE(std::string::npos, r.out.find(":system\noutdev = ")) << r.out;
+  EXPECT_EQ("stream open=1 running=1", r.ScriptLine("stream")) << r.out;
+  // No editor yet: the window is there, empty, at the editor's size.
+  EXPECT_EQ(2, r.Count("couldn't attach gui")) << r.out;
+  EXPECT_EQ("window title=Plenmora visible=1 client=620x580 menu=1", r.ScriptLine("window"));
+
+  // The settings file was made with every key.
+  ASSERT_TRUE(app.SettingsExist());
+  EXPECT_EQ("system", app.Setting("audio", "indev"));
+  EXPECT_EQ("system", app.Setting("audio", "outdev"));
+  EXPECT_EQ("512", app.Setting("audio", "iovs"));
+  EXPECT_EQ("off", app.Setting("midi", "indev"));
+  EXPECT_EQ("0", app.Setting("midi", "outchan"));
+  EXPECT_EQ("system", r.State("indev"));
+  EXPECT_EQ(std::string::npos, r.err.find("AddressSanitizer")) << r.err;
+}
+
+TEST(AppStartup, MissingDevicesStillShowTheWindowAndRunSilent)
+{
+  AppSandbox app;
+  app.WriteSettings("[audio]\nindev=No Such Card\noutdev=No Such Card\n[midi]\nindev=off\n"
+                    "outdev=off\n");
+  AppResult r = app.Run({"wait 200", "window", "stream", "menu 40007"});
+  ASSERT_TRUE(r.exited) << r.err;
+  EXPECT_EQ(0, r.status) << r.err;
+  EXPECT_EQ(0, r.Count("trying to start audio stream")) << r.out;
+  EXPECT_EQ("stream open=0 running=0", r.ScriptLine("stream"));
+  EXPECT_EQ("window title=Plenmora visible=1 client=620x580 menu=1", r.ScriptLine("window"));
+  // Says why it is silent, and keeps the stored names for a later start.
+  EXPECT_NE(std::string::npos, r.out.find("No audio stream is running")) << r.out;
+  EXPECT_EQ("No Such Card", app.Setting("audio", "indev"));
+}
+
+TEST(AppStartup, AboutShowsTheMakerAndBuildDate)
+{
+  AppSandbox app;
+  AppResult r = app.Run(
+      {"wait 200", "menu 40005", "about", "endmessagebox", "print closed", "about", "menu 40007"});
+  ASSERT_TRUE(r.exited) << r.err;
+  EXPECT_EQ(0, r.status);
+  EXPECT_EQ("messagebox caption=Plenmora type=0 text=Vorlane\\nBuilt on Mar 18 2015",
+            r.ScriptLine("messagebox"))
+      << r.out;
+  // OK closed it, and the application went on to quit normally.
+  const std::vector<std::string> lines = r.ScriptLines();
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ("closed", lines[1]);
+  EXPECT_EQ("messagebox none", lines[2]);
+}
+
+TEST(AppStartup, CloseButtonEndsTheApplication)
+{
+  AppSandbox app;
+  AppResult r = app.Run({"wait 200", "close", "wait 3000", "print still running"});
+  ASSERT_TRUE(r.exited) << r.err;
+  EXPECT_EQ(0, r.status) << r.err;
+  EXPECT_EQ("", r.ScriptLine("still running"));
+  EXPECT_EQ(1, r.Count(kStreamLine));
+}
+
+TEST(AppStartup, MenuCommandUsesTheLowSixteenBitsOnly)
+{
+  // 40007 with a notification code in the high bits still quits.
+  AppSandbox app;
+  AppResult r = app.Run({"wait 200", "menu " + std::to_string((5 << 16) | 40007), "wait 3000",
+                         "print still running"});
+  ASSERT_TRUE(r.exited) << r.err;
+  EXPECT_EQ(0, r.status);
+  EXPECT_EQ("", r.ScriptLine("still running"));
+}
+
+TEST(AppStartup, UnknownMidiNamesBecomeOffAndAreSaved)
+{
+  AppSandbox app;
+  // No [midi] section: the reader gives names that match no port.
+  app.WriteSettings("[audio]\nindev=system\noutdev=system\n");
+  AppResult r = app.Run({"wait 200", "state", "menu 40007"});
+  ASSERT_TRUE(r.exited) << r.err;
+  EXPECT_EQ(0, r.status);
+  EXPECT_EQ("off", r.State("midiin"));
+  EXPECT_EQ("off", r.State("midiout"));
+  EXPECT_EQ("off", app.Setting("midi", "indev"));
+  EXPECT_EQ("off", app.Setting("midi", "outdev"));
+}
+
+TEST(AppStartup, VirtualMidiInputIsOfferedAtStart)
+{
+  AppSandbox app;
+  app.WriteSettings("[midi]\nindev=virtual input\noutdev=virtual output\n");
+  app.Start({"wait 400", "print ports-ready", "wait 1500", "menu 40007"});
+  // Wait for the hook to say the ports are open, then look at JACK's ports.
+  std::string ports;
+  for (int i = 0; i < 100 && app.OutputSoFar().find("ports-ready") == std::string::npos; ++i)
+    usleep(50 * 1000);
+  ports = RunCommand("jack_lsp 2>/dev/null");
+  AppResult r = app.Wait();
+  ASSERT_TRUE(r.exited);
+  EXPECT_EQ(0, r.status);
+  EXPECT_NE(std::string::npos, ports.find("To Plenmora")) << ports;
+  EXPECT_NE(std::string::npos, ports.find("From Plenmora")) << ports;
+  EXPECT_EQ("virtual input", app.Setting("midi", "indev"));
+}
+} // namespace
