@@ -146,7 +146,6 @@ void Plenmora::ProcessDoubleReplacing(double** inputs, double** outputs, int nFr
   mReverb.ProcessSampleBlock(inputs[0], inputs[1], outputs[0], outputs[1], nFrames);
   const double peaks[kNumMeters] = {inPeakL, inPeakR, PeakOf(outputs[0], nFrames),
                                     PeakOf(outputs[1], nFrames)};
-
   UpdateMeters(peaks, nFrames);
 }
 
@@ -167,8 +166,8 @@ void Plenmora::UpdateMeters(const double* peaks, int nFrames)
     if (mMeterLevel[m] < 0.0) mMeterLevel[m] = 0.0;
   }
 
-  // Sent without the lock: the editor only stores the values and marks the
-  // meters for its next redraw.
+  // The editor stores the values and marks the meters for its next redraw;
+  // it takes no lock for that.
   if (IGraphics* gui = GetGUI())
     for (int m = 0; m < kNumMeters; ++m)
       if (mMeterControlIdx[m] >= 0) gui->SetControlFromPlug(mMeterControlIdx[m], mMeterLevel[m]);

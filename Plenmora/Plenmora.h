@@ -45,7 +45,8 @@ public:
   void OnParamChange(int paramIdx) override;
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
 
-  // The normalised level (0..1) a meter shows after the last block.
+  // The normalised level (0..1) of a meter after the last block; read it on
+  // the audio thread or under the plug-in mutex.
   double GetMeterLevel(int meter) const;
   const WDL_ReverbEngine& GetReverb() const { return mReverb; }
 

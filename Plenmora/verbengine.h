@@ -114,7 +114,7 @@ public:
   static constexpr int kNumAllpasses = 4;
   // Gain of the input into the comb bank: keeps the wet output of full-scale
   // noise below full scale at the longest reverb time.
-  static constexpr double kInputGain = 0.012;
+  static constexpr double kInputGain = 0.016;
   // Sample rates outside this range are limited to it.
   static constexpr double kMinSampleRate = 8000.0;
   static constexpr double kMaxSampleRate = 768000.0;

@@ -26,7 +26,14 @@ struct ReadCursor
 {
   const unsigned char* data;
   int left;
+  // Zero bytes delivered past the end so far.
+  size_t overrun;
 };
+
+// A read past the end of a buffer delivers zeros, so that data cut short
+// fails the way libpng sees fit. But a chunk length in a hostile file can
+// ask for gigabytes to be skipped; beyond this many zeros it is an error.
+const size_t kMaxOverrun = 1 << 20;
 
 // What a decode made, kept where a longjmp out of libpng leaves it readable.
 struct DecodeState
@@ -116,6 +123,8 @@ void StaticPngReadFunc(png_structp png, png_bytep out, png_size_t length)
     cur->data += n;
     cur->left -= (int)n;
   }
+  cur->overrun += length - n;
+  if (cur->overrun > kMaxOverrun) png_error(png, "Read past the end of the data");
 }
 
 // The decode common to both forms; input set up by setupInput.
@@ -166,7 +175,7 @@ LICE_IBitmap* LICE_LoadPNG(const char* filename, LICE_IBitmap* bmp)
 LICE_IBitmap* LICE_LoadPNGFromMemory(const void* data, int buflen, LICE_IBitmap* bmp)
 {
   if (!data || buflen < 8 || png_sig_cmp((png_const_bytep)data, 0, 8)) return nullptr;
-  ReadCursor cursor = {(const unsigned char*)data, buflen};
+  ReadCursor cursor = {(const unsigned char*)data, buflen, 0};
   return Decode(bmp, false,
                 [&cursor](png_structp png) { png_set_read_fn(png, &cursor, StaticPngReadFunc); });
 }

@@ -43,12 +43,16 @@ void ApplyDialogStyle(GtkWidget* top)
   if (!css)
   {
     css = gtk_css_provider_new();
-    gtk_css_provider_load_from_data(css,
-                                    ".swell-dialog button { min-height: 0; padding: 1px 6px; }"
-                                    ".swell-dialog combobox button { padding: 1px 4px; }"
-                                    ".swell-dialog checkbutton { padding: 0; }"
-                                    ".swell-dialog frame > label { margin: 0 4px; }",
-                                    -1, nullptr);
+    gtk_css_provider_load_from_data(
+        css,
+        ".swell-dialog { font-size: 9pt; }"
+        ".swell-dialog button { min-height: 0; padding: 1px 6px; }"
+        ".swell-dialog combobox button { padding: 1px 4px; }"
+        ".swell-dialog checkbutton { padding: 0; }"
+        ".swell-dialog menubar { padding: 0; min-height: 22px; }"
+        ".swell-dialog menubar > menuitem { padding: 2px 8px; min-height: 0; }"
+        ".swell-dialog frame > label { margin: 0 4px; }",
+        -1, nullptr);
     gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(top), GTK_STYLE_PROVIDER(css),
                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
   }
@@ -112,7 +116,7 @@ gboolean OnTopLevelKey(GtkWidget*, GdkEventKey* ev, gpointer data)
 gboolean OnDeleteEvent(GtkWidget*, GdkEvent*, gpointer data)
 {
   HWND h = (HWND)data;
-  if (SWELL_IsWindow(h)) SWELL_CloseRequest(h);
+  if (SWELL_IsWindow(h) && !h->disabledByModal) SWELL_CloseRequest(h);
   return TRUE; // the window goes only through DestroyWindow
 }
 
@@ -243,7 +247,7 @@ void SWELL_InstallTopLevelHandlers(HWND h)
 
 LRESULT SWELL_CloseRequest(HWND h)
 {
-  if (!SWELL_IsWindow(h) || h->destroying || h->disabledByModal) return 0;
+  if (!SWELL_IsWindow(h) || h->destroying) return 0;
   if (!h->dlgproc && !h->wndproc)
   {
     DestroyWindow(h);

@@ -17,9 +17,73 @@ SWELL_HandlePool<HWND__>& SWELL_WindowPool()
   return pool;
 }
 
+// The client area of a top level window: a GtkFixed whose size is the
+// window's client size, whatever its children would like.
+struct SwellClient
+{
+  GtkFixed parent;
+  HWND hwnd;
+  int w, h;
+  gboolean resizable;
+};
+struct SwellClientClass
+{
+  GtkFixedClass parent_class;
+};
+G_DEFINE_TYPE(SwellClient, swell_client, GTK_TYPE_FIXED)
+
+static void swell_client_init(SwellClient* c)
+{
+  c->hwnd = nullptr;
+  c->w = c->h = 1;
+  c->resizable = FALSE;
+}
+
+static void swell_client_preferred_width(GtkWidget* w, gint* minimum, gint* natural)
+{
+  SwellClient* c = (SwellClient*)w;
+  *minimum = c->resizable ? 1 : c->w;
+  *natural = c->w;
+}
+
+static void swell_client_preferred_height(GtkWidget* w, gint* minimum, gint* natural)
+{
+  SwellClient* c = (SwellClient*)w;
+  *minimum = c->resizable ? 1 : c->h;
+  *natural = c->h;
+}
+
+static void swell_client_size_allocate(GtkWidget* w, GtkAllocation* a)
+{
+  GTK_WIDGET_CLASS(swell_client_parent_class)->size_allocate(w, a);
+  SwellClient* c = (SwellClient*)w;
+  // A window the user can resize: the client area follows.
+  if (c->resizable && SWELL_IsWindow(c->hwnd) && c->hwnd->client == w)
+  {
+    c->w = c->hwnd->clientW = a->width;
+    c->h = c->hwnd->clientH = a->height;
+  }
+}
+
+static void swell_client_class_init(SwellClientClass* k)
+{
+  GtkWidgetClass* wc = GTK_WIDGET_CLASS(k);
+  wc->get_preferred_width = swell_client_preferred_width;
+  wc->get_preferred_height = swell_client_preferred_height;
+  wc->size_allocate = swell_client_size_allocate;
+}
+
 namespace
 {
 int gTopLevelCount = 0;
+
+void SetClientSize(HWND h, int w, int ht)
+{
+  SwellClient* c = (SwellClient*)h->client;
+  h->clientW = c->w = std::max(w, 1);
+  h->clientH = c->h = std::max(ht, 1);
+  gtk_widget_queue_resize(h->client);
+}
 
 // Screen position of the client area's origin of the top level window that
 // holds h.
@@ -240,8 +304,10 @@ HWND SWELL_CreateTopLevel(HWND owner, const char* title, int clientW, int client
   }
   h->vbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
   gtk_container_add(GTK_CONTAINER(h->widget), h->vbox);
-  h->client = gtk_fixed_new();
-  gtk_widget_set_size_request(h->client, h->clientW, h->clientH);
+  h->client = GTK_WIDGET(g_object_new(swell_client_get_type(), nullptr));
+  ((SwellClient*)h->client)->hwnd = h;
+  ((SwellClient*)h->client)->resizable = resizable;
+  SetClientSize(h, h->clientW, h->clientH);
   gtk_box_pack_end(GTK_BOX(h->vbox), h->client, TRUE, TRUE, 0);
   gtk_widget_show(h->vbox);
   gtk_widget_show(h->client);
@@ -306,9 +372,7 @@ BOOL SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT flags)
     {
       cx = std::max(cx, 1);
       const int bar = SWELL_MenuBarHeight(hwnd);
-      hwnd->clientW = cx;
-      hwnd->clientH = std::max(cy - bar, 1);
-      gtk_widget_set_size_request(hwnd->client, hwnd->clientW, hwnd->clientH);
+      SetClientSize(hwnd, cx, cy - bar);
       gtk_window_resize(win, hwnd->clientW, hwnd->clientH + bar);
       r.right = r.left + hwnd->clientW;
       r.bottom = r.top + hwnd->clientH + bar;

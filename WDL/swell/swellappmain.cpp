@@ -25,6 +25,7 @@ public:
       fprintf(stderr, "cannot open the display\n");
       return 1;
     }
+    m_files.clear();
     for (int i = 1; i < argc; i++)
       if (argv[i][0] != '-') m_files.push_back(argv[i]);
     m_running = true;

@@ -111,7 +111,9 @@ TEST(PixelAccess, GetAndPutInPictureCoordinates)
   LICE_PutPixel(&flipped, 3, 0, 1, 1.0f, 0);
   LICE_PutPixel(&flipped, 0, -1, 1, 1.0f, 0);
   LICE_PutPixel(nullptr, 0, 0, 1, 1.0f, 0);
-  for (int i = 0; i < 2 * last; ++i) EXPECT_EQ(flipped.getBits()[i], i == last ? 0x12345678u : 0u);
+  for (int row = 0; row < 2; ++row)
+    for (int x = 0; x < 3; ++x)
+      EXPECT_EQ(flipped.getBits()[row * last + x], row == 1 && x == 0 ? 0x12345678u : 0u);
 }
 
 TEST(PixelAccess, PutPixelCombinesLikeOnePixelFill)

@@ -1,0 +1,306 @@
+// PNG loading from real files and buffers: every colour type and bit depth,
+// with and without transparency, into new, given and flipped bitmaps; bad
+// input; the resource folder and the loader hook.
+#include "lice.h"
+#include "lice_png_writer.h"
+#include "lice_reference.h"
+#include "swell-resources.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+class TempDir
+{
+public:
+  TempDir()
+  {
+    char tmpl[] = "/tmp/lice_png_test.XXXXXX";
+    const char* p = mkdtemp(tmpl);
+    EXPECT_NE(p, nullptr);
+    path_ = p ? p : "/tmp";
+  }
+  ~TempDir()
+  {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  const std::string& path() const { return path_; }
+
+private:
+  std::string path_;
+};
+
+struct Kind
+{
+  int colorType, bitDepth;
+};
+const Kind kKinds[] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 16}, {3, 1},
+                       {3, 2}, {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
+
+std::string Describe(const pngw::Image& img)
+{
+  return "colour type " + std::to_string(img.colorType) + ", " + std::to_string(img.bitDepth) +
+         " bits" + (img.trns.empty() ? "" : ", tRNS") + (img.interlace ? ", interlaced" : "");
+}
+
+// A bitmap that refuses every size.
+class FixedBitmap : public LICE_MemBitmap
+{
+public:
+  FixedBitmap() : LICE_MemBitmap(3, 3, 4) {}
+  bool resize(int, int) override { return false; }
+};
+} // namespace
+
+TEST(Png, EveryColourTypeAndDepthDecodesToAlphaRedGreenBlue)
+{
+  TempDir dir;
+  int files = 0;
+  for (const Kind& k : kKinds)
+    for (bool trns : {false, true})
+      for (bool interlace : {false, true})
+      {
+        // Grey and RGB with alpha have no transparency chunk.
+        if (trns && (k.colorType & 4)) continue;
+        const pngw::Image img = pngw::MakeTestImage(k.colorType, k.bitDepth, trns, interlace);
+        const auto bytes = pngw::Encode(img);
+        ASSERT_FALSE(bytes.empty()) << Describe(img);
+        const std::string path = dir / ("img" + std::to_string(files++) + ".png");
+        ASSERT_TRUE(pngw::WriteFile(path, bytes));
+        const auto want = pngw::Expected(img);
+
+        // A new bitmap from the file.
+        std::unique_ptr<LICE_IBitmap> bm(LICE_LoadPNG(path.c_str(), nullptr));
+        ASSERT_NE(bm, nullptr) << Describe(img);
+        EXPECT_EQ(bm->getWidth(), img.width);
+        EXPECT_EQ(bm->getHeight(), img.height);
+        EXPECT_EQ(bm->getRowSpan(), 16) << "line alignment 4";
+        EXPECT_EQ(ref::Pixels(bm.get()), want) << Describe(img);
+
+        // The same from memory.
+        std::unique_ptr<LICE_IBitmap> mem(
+            LICE_LoadPNGFromMemory(bytes.data(), (int)bytes.size(), nullptr));
+        ASSERT_NE(mem, nullptr) << Describe(img);
+        EXPECT_EQ(ref::Pixels(mem.get()), want) << Describe(img);
+
+        // Into a given bitmap of another size.
+        LICE_MemBitmap given(50, 2, 1);
+        EXPECT_EQ(LICE_LoadPNG(path.c_str(), &given), &given);
+        EXPECT_EQ(given.getWidth(), img.width);
+        EXPECT_EQ(ref::Pixels(&given), want) << Describe(img);
+      }
+  EXPECT_GT(files, 20);
+}
+
+TEST(Png, OneBitGreyIsOpaqueBlackAndWhite)
+{
+  pngw::Image img = pngw::MakeTestImage(0, 1, false, false, 9, 2);
+  const auto bytes = pngw::Encode(img);
+  std::unique_ptr<LICE_IBitmap> bm(LICE_LoadPNGFromMemory(bytes.data(), (int)bytes.size()));
+  ASSERT_NE(bm, nullptr);
+  int black = 0, white = 0;
+  for (LICE_Pixel p : ref::Pixels(bm.get()))
+  {
+    black += p == LICE_RGBA(0, 0, 0, 255);
+    white += p == LICE_RGBA(255, 255, 255, 255);
+  }
+  EXPECT_EQ(black + white, 18);
+  EXPECT_GT(black, 0);
+  EXPECT_GT(white, 0);
+}
+
+TEST(Png, TransparentColourGetsAlphaZeroExactly)
+{
+  const pngw::Image img = pngw::MakeTestImage(2, 8, true, false);
+  const auto bytes = pngw::Encode(img);
+  std::unique_ptr<LICE_IBitmap> bm(LICE_LoadPNGFromMemory(bytes.data(), (int)bytes.size()));
+  ASSERT_NE(bm, nullptr);
+  const auto px = ref::Pixels(bm.get());
+  for (size_t i = 0; i < px.size(); ++i)
+  {
+    const bool key = img.samples[i * 3] == img.trns[0] && img.samples[i * 3 + 1] == img.trns[1] &&
+                     img.samples[i * 3 + 2] == img.trns[2];
+    EXPECT_EQ(LICE_GETA(px[i]), key ? 0u : 255u) << i;
+  }
+  EXPECT_EQ(LICE_GETA(px[0]), 0u);
+}
+
+TEST(Png, FlippedBitmapsByFileAndByMemory)
+{
+  TempDir dir;
+  const pngw::Image img = pngw::MakeTestImage(6, 8, false, false, 5, 4);
+  const auto bytes = pngw::Encode(img);
+  const std::string path = dir / "f.png";
+  ASSERT_TRUE(pngw::WriteFile(path, bytes));
+  const auto want = pngw::Expected(img);
+
+  // The file form keeps the picture upright on a bottom-up bitmap.
+  ref::FlippedBitmap flipped(1, 1);
+  EXPECT_EQ(LICE_LoadPNG(path.c_str(), &flipped), &flipped);
+  EXPECT_EQ(ref::Pixels(&flipped), want);
+  EXPECT_EQ(flipped.getBits()[3 * flipped.getRowSpan()], want[0]) << "top row in last memory row";
+
+  // The memory form always writes the top row into the first memory row.
+  ref::FlippedBitmap flipped2(1, 1);
+  EXPECT_EQ(LICE_LoadPNGFromMemory(bytes.data(), (int)bytes.size(), &flipped2), &flipped2);
+  EXPECT_EQ(flipped2.getBits()[0], want[0]);
+  EXPECT_EQ(ref::At(&flipped2, 0, 3), want[0]);
+}
+
+TEST(Png, BadInputReturnsNull)
+{
+  TempDir dir;
+  const pngw::Image img = pngw::MakeTestImage(2, 8, false, false);
+  const auto bytes = pngw::Encode(img);
+
+  EXPECT_EQ(LICE_LoadPNG((dir / "missing.png").c_str(), nullptr), nullptr);
+  EXPECT_EQ(LICE_LoadPNG(nullptr, nullptr), nullptr);
+  EXPECT_EQ(LICE_LoadPNGFromMemory(bytes.data(), 7, nullptr), nullptr);
+  EXPECT_EQ(LICE_LoadPNGFromMemory(nullptr, 100, nullptr), nullptr);
+  EXPECT_EQ(LICE_LoadPNGFromMemory(bytes.data(), -5, nullptr), nullptr);
+  const char notPng[] = "GIF89a and then some more bytes";
+  EXPECT_EQ(LICE_LoadPNGFromMemory(notPng, (int)sizeof(notPng), nullptr), nullptr);
+  EXPECT_EQ(LICE_LoadPNGFromResource(nullptr, 1, nullptr), nullptr);
+
+  // A file that is not a PNG.
+  ASSERT_TRUE(pngw::WriteFile(dir / "text.png", {'h', 'e', 'l', 'l', 'o'}));
+  EXPECT_EQ(LICE_LoadPNG((dir / "text.png").c_str(), nullptr), nullptr);
+
+  // Cut short at every length: the missing bytes read as zeros, which
+  // libpng refuses before the image data is complete; never a crash. (The
+  // final chunk, 12 bytes, is not needed for the image.)
+  for (size_t n = 8; n < bytes.size(); ++n)
+  {
+    LICE_IBitmap* bm = LICE_LoadPNGFromMemory(bytes.data(), (int)n, nullptr);
+    if (n < bytes.size() - 12)
+    {
+      EXPECT_EQ(bm, nullptr) << n;
+    }
+    delete bm;
+  }
+  // Corrupted image data.
+  auto broken = bytes;
+  broken[broken.size() - 20] ^= 0x55;
+  EXPECT_EQ(LICE_LoadPNGFromMemory(broken.data(), (int)broken.size(), nullptr), nullptr);
+  ASSERT_TRUE(pngw::WriteFile(dir / "broken.png", broken));
+  EXPECT_EQ(LICE_LoadPNG((dir / "broken.png").c_str(), nullptr), nullptr);
+
+  // A given bitmap that cannot take the size is left alone.
+  FixedBitmap fixed;
+  EXPECT_EQ(LICE_LoadPNGFromMemory(bytes.data(), (int)bytes.size(), &fixed), nullptr);
+  EXPECT_EQ(fixed.getWidth(), 3);
+}
+
+TEST(Png, ImagesTooLargeToHoldFailCleanly)
+{
+  // 46341 x 46341 x 4 bytes wraps around in 32-bit arithmetic to a small
+  // size; 65536 x 65536 wraps to 0; 100000 x 100000 is simply too large.
+  const uint32_t sides[][2] = {{46341, 46341}, {65536, 65536}, {100000, 100000}, {40000, 20000}};
+  for (auto& s : sides)
+  {
+    const auto bytes = pngw::HeaderOnly(s[0], s[1]);
+    EXPECT_EQ(LICE_LoadPNGFromMemory(bytes.data(), (int)bytes.size(), nullptr), nullptr)
+        << s[0] << " x " << s[1];
+    LICE_MemBitmap given(2, 2, 4);
+    EXPECT_EQ(LICE_LoadPNGFromMemory(bytes.data(), (int)bytes.size(), &given), nullptr);
+    EXPECT_EQ(given.getWidth(), 0);
+    EXPECT_EQ(given.getBits(), nullptr);
+  }
+  // A small header with too little data behind it still fails as a decode
+  // error, releasing the bitmap it made (the leak checker sees the rest).
+  const auto small = pngw::HeaderOnly(300, 200);
+  EXPECT_EQ(LICE_LoadPNGFromMemory(small.data(), (int)small.size(), nullptr), nullptr);
+  LICE_MemBitmap given(2, 2, 4);
+  EXPECT_EQ(LICE_LoadPNGFromMemory(small.data(), (int)small.size(), &given), nullptr);
+  EXPECT_EQ(given.getWidth(), 300) << "a given bitmap keeps the new size";
+}
+
+TEST(Png, NamedResourcesComeFromTheResourceFolder)
+{
+  TempDir dir;
+  const auto bytes = pngw::Encode(pngw::MakeTestImage(6, 8, false, false));
+  ASSERT_TRUE(pngw::WriteFile(dir / "knob.png", bytes));
+  ASSERT_EQ(setenv("PLENMORA_RESOURCES", (dir.path() + "/").c_str(), 1), 0);
+  EXPECT_EQ(std::string(SWELL_GetResourcePath()), dir.path());
+
+  std::unique_ptr<LICE_IBitmap> bm(LICE_LoadPNGFromNamedResource("knob.png"));
+  EXPECT_NE(bm, nullptr);
+  EXPECT_EQ(LICE_LoadPNGFromNamedResource("nothing.png"), nullptr);
+  EXPECT_EQ(LICE_LoadPNGFromNamedResource(nullptr), nullptr);
+
+  // A name of 400 characters is tried; one of 401 is not.
+  std::string name;
+  for (int i = 0; i < 3; ++i)
+  {
+    name += std::string(99, (char)('a' + i)) + "/";
+    fs::create_directory(dir / name);
+  }
+  name += std::string(96, 'z') + ".png";
+  ASSERT_EQ(name.size(), 400u);
+  ASSERT_TRUE(pngw::WriteFile(dir / name, bytes));
+  std::unique_ptr<LICE_IBitmap> deep(LICE_LoadPNGFromNamedResource(name.c_str()));
+  EXPECT_NE(deep, nullptr);
+  EXPECT_EQ(LICE_LoadPNGFromNamedResource(("/" + name).c_str()), nullptr);
+  unsetenv("PLENMORA_RESOURCES");
+}
+
+TEST(Png, ResourceFolderNextToTheExecutableOrInstalled)
+{
+  unsetenv("PLENMORA_RESOURCES");
+  char exe[4096];
+  const ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
+  ASSERT_GT(n, 0);
+  const fs::path folder = fs::path(std::string(exe, (size_t)n)).parent_path() / "resources";
+  std::error_code ec;
+  if (!fs::exists(folder))
+  {
+    const std::string installed = SWELL_GetResourcePath();
+    EXPECT_EQ(installed.substr(installed.size() - 9), "/Plenmora") << installed;
+    EXPECT_EQ(installed[0], '/');
+  }
+  const bool made = fs::create_directory(folder, ec);
+  EXPECT_EQ(std::string(SWELL_GetResourcePath()), folder.string());
+  if (made) fs::remove(folder, ec);
+}
+
+TEST(Png, LoaderHookChecksTheLastExtension)
+{
+  TempDir dir;
+  const auto bytes = pngw::Encode(pngw::MakeTestImage(3, 4, true, false));
+  for (const char* name : {"UPPER.PNG", "two.tar.png", "noext", "dir.png"})
+    ASSERT_TRUE(pngw::WriteFile(dir / name, bytes) || std::string(name) == "dir.png");
+  fs::remove(dir / "dir.png");
+  fs::create_directory(dir / "dir.png");
+  ASSERT_TRUE(pngw::WriteFile(dir / "dir.png/file", bytes));
+
+  auto load = [&](const std::string& name, bool check)
+  {
+    std::unique_ptr<LICE_IBitmap> bm(
+        LICE_pngldr.rec.loadfunc((dir / name).c_str(), check, nullptr));
+    return bm != nullptr;
+  };
+  EXPECT_TRUE(load("UPPER.PNG", true));
+  EXPECT_TRUE(load("two.tar.png", true));
+  EXPECT_FALSE(load("noext", true));
+  EXPECT_FALSE(load("dir.png/file", true));
+  EXPECT_TRUE(load("noext", false));
+  EXPECT_TRUE(load("dir.png/file", false));
+
+  const char want[] = "PNG files (*.PNG)\0*.PNG\0";
+  EXPECT_EQ(std::memcmp(LICE_PNGLoader::get_extlist(), want, sizeof(want)), 0);
+  bool listed = false;
+  for (LICE_ImageLoaderEntry* e = LICE_ImageLoader_list; e; e = e->_next)
+    listed |= e == &LICE_pngldr.rec;
+  EXPECT_TRUE(listed);
+}

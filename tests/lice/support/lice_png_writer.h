@@ -1,0 +1,41 @@
+// Writes PNG files with libpng for the loader's tests and fuzz seeds, and
+// computes what the loader should make of them.
+#pragma once
+
+#include "lice.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pngw
+{
+struct Image
+{
+  int width = 0, height = 0;
+  int colorType = 0; // 0 grey, 2 RGB, 3 palette, 4 grey + alpha, 6 RGB + alpha
+  int bitDepth = 8;
+  bool interlace = false;
+  // Samples at the file's bit depth, channels of a pixel one after another
+  // (grey or index; grey, alpha; red, green, blue[, alpha]).
+  std::vector<uint16_t> samples;
+  // Palette (colour type 3) as red, green, blue triples.
+  std::vector<uint8_t> palette;
+  // Transparency chunk: per-entry alphas for palettes, else one sample
+  // value per colour channel (grey, or red, green, blue). Empty: none.
+  std::vector<uint16_t> trns;
+};
+
+int Channels(int colorType);
+// A test picture of the given kind whose samples cover the whole range.
+Image MakeTestImage(int colorType, int bitDepth, bool withTrns, bool interlace, int w = 13,
+                    int h = 7);
+// The encoded file; empty when libpng refused.
+std::vector<unsigned char> Encode(const Image& img);
+bool WriteFile(const std::string& path, const std::vector<unsigned char>& bytes);
+// The decoded pixel words in picture order (bytes A, R, G, B).
+std::vector<LICE_Pixel> Expected(const Image& img);
+// A minimal file whose header claims w x h (RGBA, 8 bits), with a few bytes
+// of image data: for size checks without a real image behind them.
+std::vector<unsigned char> HeaderOnly(uint32_t w, uint32_t h);
+} // namespace pngw
