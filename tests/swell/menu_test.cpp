@@ -117,18 +117,12 @@ TEST(Menu, MergeLeavesTheOriginalAsItWas)
   {
     HMENU sub = GetSubMenu(res, x);
     if (!sub) continue;
-    char title[1024];
-    MENUITEMINFO mi = {};
-    mi.cbSize = sizeof(mi);
-    mi.fMask = MIIM_TYPE;
-    mi.dwTypeData = title;
-    mi.cch = sizeof(title);
-    ASSERT_TRUE(GetMenuItemInfo(res, x, TRUE, &mi));
+    std::string title = ItemText(res, x);
     MENUITEMINFO ins = {};
     ins.cbSize = sizeof(ins);
     ins.fMask = MIIM_STATE | MIIM_TYPE | MIIM_SUBMENU;
     ins.fType = MFT_STRING;
-    ins.dwTypeData = title;
+    ins.dwTypeData = &title[0];
     ins.hSubMenu = SWELL_DuplicateMenu(sub);
     ASSERT_TRUE(InsertMenuItem(copy, x + 1, TRUE, &ins));
   }
