@@ -75,7 +75,7 @@ static void swell_client_class_init(SwellClientClass* k)
 
 namespace
 {
-int gTopLevelCount = 0;
+std::vector<HWND> gTopLevels; // live top level windows, oldest first
 
 void SetClientSize(HWND h, int w, int ht)
 {
@@ -91,8 +91,8 @@ void ClientOriginOnScreen(HWND h, int* x, int* y)
 {
   *x = *y = 0;
   HWND top = h;
-  while (top && top->kind != SWELL_WndKind::TopLevel) top = top->parent;
-  if (!top || !SWELL_IsWindow(top)) return;
+  while (SWELL_IsWindow(top) && top->kind != SWELL_WndKind::TopLevel) top = top->parent;
+  if (!SWELL_IsWindow(top)) return;
   *x = top->rect.left;
   *y = top->rect.top + SWELL_MenuBarHeight(top);
 }
@@ -254,11 +254,11 @@ HWND SWELL_NewWindow(SWELL_WndKind kind)
 {
   HWND h = SWELL_WindowPool().Alloc();
   h->kind = kind;
-  if (kind == SWELL_WndKind::TopLevel) gTopLevelCount++;
+  if (kind == SWELL_WndKind::TopLevel) gTopLevels.push_back(h);
   return h;
 }
 
-int SWELL_TopLevelCount() { return gTopLevelCount; }
+int SWELL_TopLevelCount() { return (int)gTopLevels.size(); }
 
 INT_PTR SWELL_CallProc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
 {
@@ -287,21 +287,19 @@ int SWELL_MenuBarHeight(HWND h)
 HWND SWELL_CreateTopLevel(HWND owner, const char* title, int clientW, int clientH, bool resizable)
 {
   if (!SWELL_EnsureGtk()) return nullptr;
+  // The owner is the top level window of the window given.
+  while (SWELL_IsWindow(owner) && owner->kind != SWELL_WndKind::TopLevel) owner = owner->parent;
+  if (!SWELL_IsWindow(owner) || owner->destroying) owner = nullptr;
   HWND h = SWELL_NewWindow(SWELL_WndKind::TopLevel);
-  h->parent = SWELL_IsWindow(owner) ? owner : nullptr;
+  h->parent = owner;
   h->clientW = std::max(clientW, 1);
   h->clientH = std::max(clientH, 1);
   h->widget = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   g_object_ref_sink(h->widget);
   gtk_window_set_title(GTK_WINDOW(h->widget), title ? title : "");
   gtk_window_set_resizable(GTK_WINDOW(h->widget), resizable);
-  if (h->parent)
-  {
-    HWND ownerTop = h->parent;
-    while (ownerTop && ownerTop->kind != SWELL_WndKind::TopLevel) ownerTop = ownerTop->parent;
-    if (ownerTop && ownerTop->widget)
-      gtk_window_set_transient_for(GTK_WINDOW(h->widget), GTK_WINDOW(ownerTop->widget));
-  }
+  if (owner && owner->widget)
+    gtk_window_set_transient_for(GTK_WINDOW(h->widget), GTK_WINDOW(owner->widget));
   h->vbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
   gtk_container_add(GTK_CONTAINER(h->widget), h->vbox);
   h->client = GTK_WIDGET(g_object_new(swell_client_get_type(), nullptr));
@@ -465,7 +463,15 @@ BOOL DestroyWindow(HWND hwnd)
       c->parent = nullptr;
       DestroyWindow(c);
     }
-  // Windows owned by this one lose their owner.
+  // So do the windows it owns (a modal one ends with IDCANCEL).
+  if (hwnd->kind == SWELL_WndKind::TopLevel)
+  {
+    std::vector<HWND> owned;
+    for (HWND t : gTopLevels)
+      if (t->parent == hwnd) owned.push_back(t);
+    for (HWND t : owned) DestroyWindow(t);
+  }
+  // It leaves its parent's list.
   if (HWND p = hwnd->parent)
   {
     if (SWELL_IsWindow(p))
@@ -486,7 +492,7 @@ BOOL DestroyWindow(HWND hwnd)
   SWELL_WindowPool().Free(hwnd);
   if (topLevel)
   {
-    gTopLevelCount--;
+    gTopLevels.erase(std::remove(gTopLevels.begin(), gTopLevels.end(), hwnd), gTopLevels.end());
     SWELL_TopLevelGone();
   }
   return TRUE;

@@ -500,3 +500,29 @@ TEST(Dialog, WindowThatDestroysItselfInInitDialog)
       0);
   EXPECT_EQ(nullptr, h);
 }
+
+TEST(Dialog, OwnedWindowsGoWithTheirOwner)
+{
+  ResetSeen();
+  HWND owner = MakeShownDialog();
+  ASSERT_NE(nullptr, owner);
+  // Owned through one of its controls.
+  HWND modeless = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, kChildDialog,
+                                     GetDlgItem(owner, kCombo), DialogProc, 0);
+  ASSERT_NE(nullptr, modeless);
+  EXPECT_EQ(owner, GetParent(modeless));
+  static HWND sOwner;
+  sOwner = owner;
+  const INT_PTR r = SWELL_DialogBox(
+      SWELL_curmodule_dialogresource_head, kChildDialog, owner,
+      [](HWND, UINT msg, WPARAM, LPARAM) -> INT_PTR
+      {
+        if (msg == WM_INITDIALOG) After(50, [] { DestroyWindow(sOwner); });
+        return 0;
+      },
+      0);
+  EXPECT_EQ(IDCANCEL, r);
+  EXPECT_FALSE(IsWindow(owner));
+  EXPECT_FALSE(IsWindow(modeless));
+  EXPECT_EQ(2, gSeen.destroyCount); // the owner and the modeless dialog
+}
