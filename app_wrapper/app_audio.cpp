@@ -34,6 +34,19 @@ constexpr int kDefaultSigVS = 32;
 constexpr int kMaxSigVS = 8192;
 constexpr int kStereo = 2;
 
+// Whether this host has a stream open, and whether a stream it opened was
+// closed under it by the audio system (the JACK server went away).
+bool sStreamOpen = false;
+bool sServerLost = false;
+
+void NoteLostStream()
+{
+  if (!sStreamOpen || !gDAC || gDAC->isStreamOpen()) return;
+  sStreamOpen = false;
+  sServerLost = true;
+  printf("the audio stream was closed by the audio system\n");
+}
+
 // One plug-in block of input and of output, for blocks that straddle device
 // buffers; allocated when a stream opens, never in the callback.
 std::vector<double> sBlockScratch;
@@ -142,6 +155,7 @@ bool TryToChangeAudioDriverType()
 
 void ProbeAudioIO()
 {
+  NoteLostStream();
   gAudioInputDevs.clear();
   gAudioOutputDevs.clear();
   gAudioIDDevNames.clear();
@@ -247,6 +261,7 @@ bool InitialiseAudio(unsigned int inId, unsigned int outId, unsigned int sr, uns
   {
     gDAC->openStream(&outParams, &inParams, RTAUDIO_FLOAT64, sr, &gIOVS, AudioCallback, nullptr,
                      &options);
+    sStreamOpen = true;
     gDAC->startStream();
   }
   catch (RtAudioError& err)
@@ -310,6 +325,7 @@ int AudioCallback(void* outputBuffer, void* inputBuffer, unsigned int nFrames,
 
 void StopAudioStream()
 {
+  NoteLostStream();
   if (!gDAC || !gDAC->isStreamOpen() || !gDAC->isStreamRunning()) return;
   try
   {
@@ -321,8 +337,16 @@ void StopAudioStream()
   }
 }
 
+bool AudioServerWentAway()
+{
+  NoteLostStream();
+  return sServerLost;
+}
+
 void CloseAudioStream()
 {
+  NoteLostStream();
+  sStreamOpen = false;
   if (!gDAC || !gDAC->isStreamOpen()) return;
   if (gDAC->isStreamRunning())
   {
@@ -347,6 +371,8 @@ void CloseAudioStream()
 
 void DeleteAudioDriver()
 {
+  NoteLostStream();
+  sStreamOpen = false;
   delete gDAC;
   gDAC = nullptr;
 }

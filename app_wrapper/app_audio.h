@@ -47,6 +47,11 @@ void PrepareAudioCallback(int sigVS);
 int AudioCallback(void* outputBuffer, void* inputBuffer, unsigned int nFrames, double streamTime,
                   RtAudioStreamStatus status, void* userData);
 
+// True once a stream that this host opened was closed under it by the audio
+// system (the JACK server went away); it stays true for the run, because the
+// JACK clients made before that moment must not be used again.
+bool AudioServerWentAway();
+
 // Shut-down helpers: stop the stream (errors printed), close it when open,
 // delete the driver object.
 void StopAudioStream();

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "IPlugStandalone.h"
+#include "app_audio.h"
 #include "app_settings.h"
 
 RtMidiIn* gMidiIn = nullptr;
@@ -13,6 +14,18 @@ std::vector<std::string> gMIDIOutputDevNames;
 
 namespace
 {
+// Whether the objects are JACK clients.
+bool sMidiOnJack = false;
+// Objects whose JACK server went away: libjack frees their clients when a
+// new server is contacted, so they are neither used nor deleted again.
+std::vector<RtMidi*> sLostMidi;
+
+// The object, or null when there is none or its JACK server went away.
+template <class T> T* Usable(T* midi)
+{
+  return midi && !(sMidiOnJack && AudioServerWentAway()) ? midi : nullptr;
+}
+
 constexpr const char* kMidiOff = "off";
 constexpr const char* kVirtualInput = "virtual input";
 constexpr const char* kVirtualOutput = "virtual output";
@@ -88,6 +101,7 @@ bool InitialiseMidi()
 {
   const RtMidi::Api api =
       gState && gState->mAudioDriver == 0 ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
+  sMidiOnJack = api == RtMidi::UNIX_JACK;
   try
   {
     gMidiIn = new RtMidiIn(api, "RtMidi Input Client");
@@ -116,7 +130,7 @@ bool InitialiseMidi()
 
 void ProbeMidiIO()
 {
-  if (!gMidiIn || !gMidiOut) return;
+  if (!Usable(gMidiIn) || !Usable(gMidiOut)) return;
   ListChoices(gMidiIn, kVirtualInput, gMIDIInputDevNames);
   ListChoices(gMidiOut, kVirtualOutput, gMIDIOutputDevNames);
 }
@@ -129,7 +143,7 @@ bool ChooseMidiInput(const char* name)
 {
   int port = GetMIDIInPortNumber(name);
   if (port == -1 && gState) port = NumberOrOff(port, gState->mMidiInDevice);
-  if (!gMidiIn) return false;
+  if (!Usable(gMidiIn)) return false;
   return OpenChoice(gMidiIn, port, kVirtualInputPortName, "RtMidi Input");
 }
 
@@ -137,7 +151,7 @@ bool ChooseMidiOutput(const char* name)
 {
   int port = GetMIDIOutPortNumber(name);
   if (port == -1 && gState) port = NumberOrOff(port, gState->mMidiOutDevice);
-  if (!gMidiOut) return false;
+  if (!Usable(gMidiOut)) return false;
   return OpenChoice(gMidiOut, port, kVirtualOutputPortName, "RtMidi Output");
 }
 
@@ -170,12 +184,12 @@ void CloseMidiPorts()
 {
   try
   {
-    if (gMidiIn)
+    if (Usable(gMidiIn))
     {
       gMidiIn->cancelCallback();
       gMidiIn->closePort();
     }
-    if (gMidiOut) gMidiOut->closePort();
+    if (Usable(gMidiOut)) gMidiOut->closePort();
   }
   catch (RtMidiError& err)
   {
@@ -185,8 +199,16 @@ void CloseMidiPorts()
 
 void DeleteMidi()
 {
-  delete gMidiIn;
-  delete gMidiOut;
+  if (sMidiOnJack && AudioServerWentAway())
+  {
+    if (gMidiIn) sLostMidi.push_back(gMidiIn);
+    if (gMidiOut) sLostMidi.push_back(gMidiOut);
+  }
+  else
+  {
+    delete gMidiIn;
+    delete gMidiOut;
+  }
   gMidiIn = nullptr;
   gMidiOut = nullptr;
 }

@@ -1,0 +1,103 @@
+#include "jack_server.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include <jack/jack.h>
+
+extern char** environ;
+
+namespace
+{
+bool CanConnect(const std::string& name)
+{
+  jack_status_t status;
+  jack_client_t* c =
+      jack_client_open("plenmora_probe", (jack_options_t)(JackNoStartServer | JackServerName),
+                       &status, name.c_str());
+  if (!c) return false;
+  jack_client_close(c);
+  return true;
+}
+} // namespace
+
+bool JackServer::Start(int timeoutMs)
+{
+  if (mPid > 0) return true;
+  const std::string log = "/tmp/" + mName + ".log";
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  std::vector<std::string> args = {"jackd", "-n",    mName, "--no-realtime", "-d", "dummy",
+                                   "-r",    "44100", "-p",  "512",           "-C", "2",
+                                   "-P",    "2"};
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const int rc = posix_spawnp(&mPid, "jackd", &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0)
+  {
+    mPid = -1;
+    return false;
+  }
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (std::chrono::steady_clock::now() < end)
+  {
+    if (CanConnect(mName)) return true;
+    int status;
+    if (waitpid(mPid, &status, WNOHANG) == mPid)
+    {
+      mPid = -1;
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  Stop();
+  return false;
+}
+
+bool JackServer::Stop()
+{
+  if (mPid <= 0) return false;
+  kill(mPid, SIGTERM);
+  int status;
+  for (int i = 0; i < 100; ++i)
+  {
+    if (waitpid(mPid, &status, WNOHANG) == mPid)
+    {
+      mPid = -1;
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  kill(mPid, SIGKILL);
+  waitpid(mPid, &status, 0);
+  mPid = -1;
+  return true;
+}
+
+JackServerScope::JackServerScope(const std::string& name)
+{
+  const char* old = getenv("JACK_DEFAULT_SERVER");
+  mHadOld = old != nullptr;
+  if (old) mOld = old;
+  setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
+}
+
+JackServerScope::~JackServerScope()
+{
+  if (mHadOld)
+    setenv("JACK_DEFAULT_SERVER", mOld.c_str(), 1);
+  else
+    unsetenv("JACK_DEFAULT_SERVER");
+}
