@@ -313,11 +313,13 @@ int AudioCallback(void* outputBuffer, void* inputBuffer, unsigned int nFrames,
     outL[i] = outL[i] * gFadeMult * kOutputGain;
     outR[i] = outR[i] * gFadeMult * kOutputGain;
   }
-  const double fade = gFadeMult;
+  // The gain is a power of two, so scaling by the product is the same as
+  // scaling by the fade and then by the gain.
+  const double gain = gFadeMult * kOutputGain;
   for (; i < nFrames; ++i)
   {
-    outL[i] = outL[i] * fade * kOutputGain;
-    outR[i] = outR[i] * fade * kOutputGain;
+    outL[i] *= gain;
+    outR[i] *= gain;
   }
   CountCallback();
   return 0;

@@ -17,8 +17,9 @@ namespace
 // Whether the objects are JACK clients.
 bool sMidiOnJack = false;
 // Objects whose JACK server went away: libjack frees their clients when a
-// new server is contacted, so they are neither used nor deleted again.
-std::vector<RtMidi*> sLostMidi;
+// new server is contacted, so they are neither used nor deleted again (the
+// list itself is never destroyed, so they stay reachable to the end).
+std::vector<RtMidi*>* sLostMidi = new std::vector<RtMidi*>;
 
 // The object, or null when there is none or its JACK server went away.
 template <class T> T* Usable(T* midi)
@@ -201,8 +202,8 @@ void DeleteMidi()
 {
   if (sMidiOnJack && AudioServerWentAway())
   {
-    if (gMidiIn) sLostMidi.push_back(gMidiIn);
-    if (gMidiOut) sLostMidi.push_back(gMidiOut);
+    if (gMidiIn) sLostMidi->push_back(gMidiIn);
+    if (gMidiOut) sLostMidi->push_back(gMidiOut);
   }
   else
   {
