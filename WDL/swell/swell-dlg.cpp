@@ -33,7 +33,11 @@ const SWELL_DialogResourceIndex* FindResource(const SWELL_DialogResourceIndex* l
   return nullptr;
 }
 
-void OnComboChanged(GtkComboBox*, gpointer data) { SWELL_NotifyParent((HWND)data, CBN_SELCHANGE); }
+void OnComboChanged(GtkComboBox* combo, gpointer data)
+{
+  // Typing into a combo box changes no selection.
+  if (gtk_combo_box_get_active(combo) >= 0) SWELL_NotifyParent((HWND)data, CBN_SELCHANGE);
+}
 void OnButtonEvent(GtkButton*, gpointer data) { SWELL_NotifyParent((HWND)data, BN_CLICKED); }
 
 // Compact controls, so that they fit the sizes dialog resources give them.

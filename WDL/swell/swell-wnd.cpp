@@ -562,6 +562,12 @@ BOOL SetWindowText(HWND hwnd, const char* text)
     case SWELL_WndKind::Button:
       gtk_button_set_label(GTK_BUTTON(hwnd->widget), text);
       break;
+    case SWELL_WndKind::Combo:
+      if (!gtk_combo_box_get_has_entry(GTK_COMBO_BOX(hwnd->widget))) return FALSE;
+      hwnd->notifySuppress++;
+      gtk_entry_set_text(GTK_ENTRY(gtk_bin_get_child(GTK_BIN(hwnd->widget))), text);
+      hwnd->notifySuppress--;
+      break;
     default:
       return FALSE;
   }
@@ -591,6 +597,11 @@ int GetWindowText(HWND hwnd, char* buf, int size)
       break;
     case SWELL_WndKind::Combo:
     {
+      if (gtk_combo_box_get_has_entry(GTK_COMBO_BOX(hwnd->widget)))
+      {
+        s = gtk_entry_get_text(GTK_ENTRY(gtk_bin_get_child(GTK_BIN(hwnd->widget))));
+        break;
+      }
       const int i = gtk_combo_box_get_active(GTK_COMBO_BOX(hwnd->widget));
       if (i >= 0 && i < (int)hwnd->items.size()) s = hwnd->items[(size_t)i].c_str();
       break;

@@ -232,6 +232,13 @@ TEST(Dialog, ComboMessages)
   EXPECT_EQ(-1, SendMessage(combo, CB_GETCURSEL, 0, 0));
   EXPECT_EQ(-1, SendMessage(combo, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM) "beta"));
 
+  // The combo that can be typed into gives its text; setting it is no user action either.
+  HWND edit = GetDlgItem(h, kEditCombo);
+  EXPECT_TRUE(SetWindowText(edit, "typed"));
+  GetWindowText(edit, text, sizeof(text));
+  EXPECT_STREQ("typed", text);
+  EXPECT_FALSE(SetWindowText(combo, "no entry"));
+
   // None of this was a user action.
   Pump(20);
   EXPECT_TRUE(gSeen.commands.empty());
