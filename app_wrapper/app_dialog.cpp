@@ -190,13 +190,11 @@ void OnVectorSizeChange(HWND dlg, int changedId)
 void OnPreferencesOK(HWND dlg)
 {
   if (!AllSettingsInStateAreEqual(gState, gActiveState)) TryToChangeAudio();
-  sPreferencesDialog = nullptr;
   EndDialog(dlg, IDOK);
 }
 
 void OnPreferencesCancel(HWND dlg)
 {
-  sPreferencesDialog = nullptr;
   EndDialog(dlg, IDCANCEL);
   if (AudioSettingsInStateAreEqual(gState, gTempState) &&
       MIDISettingsInStateAreEqual(gState, gTempState))
@@ -396,10 +394,13 @@ INT_PTR MainDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM /*lParam*/)
             MessageBox(hwnd, "Vorlane\nBuilt on Mar 18 2015", "Plenmora", MB_OK);
           break;
         case IDM_PREFERENCES:
-          if (SWELL_DialogBox(SWELL_curmodule_dialogresource_head, IDD_DIALOG_PREF, hwnd,
-                              PreferencesDlgProc, 0) == IDOK)
-            UpdateINI();
-          break;
+        {
+          const INT_PTR result = SWELL_DialogBox(SWELL_curmodule_dialogresource_head,
+                                                 IDD_DIALOG_PREF, hwnd, PreferencesDlgProc, 0);
+          sPreferencesDialog = nullptr;
+          if (result == IDOK) UpdateINI();
+        }
+        break;
         case IDM_QUIT:
           DestroyWindow(hwnd);
           break;

@@ -66,9 +66,16 @@ INT_PTR OnLaunched()
 {
   if (!Init())
   {
-    printf("No audio stream is running: input device \"%s\" or output device \"%s\" could not "
-           "be opened. Choose the audio devices in File > Preferences...\n",
-           gState->mAudioInDevice, gState->mAudioOutDevice);
+    if (gAudioInputDevs.empty() && gAudioOutputDevs.empty())
+      printf("No audio stream is running: the %s driver finds no audio devices%s. Choose the "
+             "audio driver and devices in File > Preferences...\n",
+             gState->mAudioDriver < kNumAudioDrivers ? kAudioDriverNames[gState->mAudioDriver]
+                                                     : "audio",
+             gState->mAudioDriver == 0 ? " (is a JACK server running?)" : "");
+    else
+      printf("No audio stream is running: input device \"%s\" or output device \"%s\" could "
+             "not be opened. Choose the audio devices in File > Preferences...\n",
+             gState->mAudioInDevice, gState->mAudioOutDevice);
     fflush(stdout);
   }
 

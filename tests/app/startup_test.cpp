@@ -12,7 +12,8 @@ const char* kStreamLine = "trying to start audio stream @ 44100 sr, 512 iovs, 32
 TEST(AppStartup, FirstRunOpensJackStreamShowsWindowAndQuitsFromMenu)
 {
   AppSandbox app;
-  AppResult r = app.Run({"wait 300", "window", "state", "stream", "menu 40007"});
+  // A second on: the effect has processed audio when the application quits.
+  AppResult r = app.Run({"wait 1000", "window", "state", "stream", "menu 40007"});
   ASSERT_TRUE(r.exited) << r.out << r.err;
   EXPECT_EQ(0, r.status) << r.err;
 
@@ -66,6 +67,25 @@ TEST(AppStartup, AboutShowsTheMakerAndBuildDate)
   ASSERT_GE(lines.size(), 3u);
   EXPECT_EQ("closed", lines[1]);
   EXPECT_EQ("messagebox none", lines[2]);
+}
+
+TEST(AppStartup, WithoutJackServerTheWindowStillComesUpSilent)
+{
+  AppSandbox app;
+  app.SetEnv("JACK_DEFAULT_SERVER", "plenmora-no-such-server");
+  app.SetEnv("JACK_NO_START_SERVER", "1");
+  AppResult r =
+      app.Run({"wait 200", "window", "stream", "menu 40006", "dump", "click 2", "menu 40007"});
+  ASSERT_TRUE(r.exited) << r.err;
+  EXPECT_EQ(0, r.status) << r.err;
+  EXPECT_EQ("window title=Plenmora visible=1 client=620x580 menu=1", r.ScriptLine("window"));
+  EXPECT_EQ("stream open=0 running=0", r.ScriptLine("stream"));
+  EXPECT_NE(std::string::npos, r.out.find("the JACK driver finds no audio devices")) << r.out;
+  // The preferences dialog opens with empty device lists.
+  auto in = r.Combo(40009);
+  ASSERT_TRUE(in.found) << r.out;
+  EXPECT_TRUE(in.items.empty());
+  EXPECT_EQ(9u, r.Combo(40011).items.size());
 }
 
 TEST(AppStartup, CloseButtonEndsTheApplication)

@@ -1,0 +1,156 @@
+// The application callback, the editor attachment and shut-down, in this
+// process, on real windows of the window layer and a real JACK stream.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "IGraphics.h"
+#include "app_audio.h"
+#include "app_main.h"
+#include "app_midi.h"
+#include "app_settings.h"
+#include "host_test_support.h"
+
+namespace
+{
+// A window whose procedure logs the commands it gets.
+std::vector<WPARAM> sCommands;
+INT_PTR RecordingProc(HWND, UINT msg, WPARAM wParam, LPARAM)
+{
+  if (msg == WM_COMMAND) sCommands.push_back(wParam);
+  return msg == WM_INITDIALOG ? 1 : 0;
+}
+
+TEST(AppLifecycle, MenuCommandsReachTheMainWindowOnlyWithAnIdAndAWindow)
+{
+  sCommands.clear();
+  gHWND = nullptr;
+  // Before the main window exists: nothing is sent, nothing breaks.
+  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_ONCOMMAND, IDM_ABOUT, 0));
+
+  HWND wnd = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, IDD_DIALOG_MAIN, nullptr,
+                                RecordingProc, 0);
+  ASSERT_NE(nullptr, wnd);
+  gHWND = wnd;
+  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_ONCOMMAND, 0, 0));
+  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_ONCOMMAND, 7 << 16, 0)); // no id in the low bits
+  EXPECT_TRUE(sCommands.empty());
+  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_ONCOMMAND, (3 << 16) | IDM_PREFERENCES, 0));
+  ASSERT_EQ(1u, sCommands.size());
+  EXPECT_EQ((WPARAM)IDM_PREFERENCES, sCommands[0]);
+  // Messages the host does not handle answer 0.
+  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_SHOULDDESTROY, 0, 0));
+  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_SHOULDOPENNEWFILE, 0, 0));
+  gHWND = nullptr;
+  DestroyWindow(wnd);
+}
+
+// An editor whose view is a token; it logs where it was opened.
+class TokenEditor : public IGraphics
+{
+public:
+  explicit TokenEditor(bool opens) : mOpens(opens) {}
+  void SetParameterFromPlug(int, double, bool) override {}
+  void SetControlFromPlug(int, double) override {}
+  void PrepDraw() override {}
+  int Width() const override { return 620; }
+  int Height() const override { return 580; }
+  void* OpenWindow(void* parent) override
+  {
+    mParents.push_back(parent);
+    return mOpens ? this : nullptr;
+  }
+  std::vector<void*> mParents;
+
+private:
+  bool mOpens;
+};
+
+class EditorPlug : public IPlugStandalone
+{
+public:
+  EditorPlug()
+      : IPlugStandalone(IPlugInstanceInfo(), 1, "2-2", 1, "Test", "Test", "Test", 0x10000, 1, 1, 0,
+                        false, false, false, 0)
+  {
+  }
+  void OnGUIOpen() override { ++mGUIOpened; }
+  int mGUIOpened = 0;
+};
+
+TEST(AppLifecycle, AttachGuiOpensTheEditorInTheMainWindow)
+{
+  EditorPlug plug;
+  gPluginInstance = &plug;
+  HWND wnd = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, IDD_DIALOG_MAIN, nullptr,
+                                RecordingProc, 0);
+  ASSERT_NE(nullptr, wnd);
+  gHWND = wnd;
+
+  EXPECT_FALSE(AttachGUI()); // no editor
+  auto* refusing = new TokenEditor(false);
+  plug.AttachGraphics(refusing);
+  EXPECT_FALSE(AttachGUI()); // the editor made no view
+  EXPECT_EQ(0, plug.mGUIOpened);
+  ASSERT_EQ(1u, refusing->mParents.size());
+  EXPECT_EQ((void*)wnd, refusing->mParents[0]);
+
+  EditorPlug plug2;
+  gPluginInstance = &plug2;
+  auto* editor = new TokenEditor(true);
+  plug2.AttachGraphics(editor);
+  EXPECT_TRUE(AttachGUI());
+  EXPECT_TRUE(AttachGUI()); // again, as at start-up: the view is opened anew
+  EXPECT_EQ(2, plug2.mGUIOpened);
+  EXPECT_EQ(2u, editor->mParents.size());
+
+  gPluginInstance = nullptr;
+  gHWND = nullptr;
+  DestroyWindow(wnd);
+}
+
+TEST(AppLifecycle, QuitDestroysTheWindowFirstThenTerminateCleansUp)
+{
+  TempHome home;
+  ASSERT_EQ(0, SWELLAppMain(SWELLAPP_ONLOAD, 0, 0));
+  ASSERT_NE(nullptr, gState);
+  // Start-up as at launch: the real effect on a real JACK stream.
+  ASSERT_TRUE(Init());
+  ASSERT_NE(nullptr, gPluginInstance);
+  HWND wnd = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, IDD_DIALOG_MAIN, nullptr,
+                                MainDlgProc, 0);
+  ASSERT_NE(nullptr, wnd);
+  EXPECT_EQ(wnd, gHWND); // set by the window's initialisation
+  EXPECT_TRUE(IsWindowVisible(wnd));
+
+  // Let the effect process audio (after the 51 silent callbacks).
+  for (int i = 0; i < 200 && gVecElapsed < 80; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_GE(gVecElapsed, 80u);
+
+  SWELLAppMain(SWELLAPP_ONCOMMAND, IDM_QUIT, 0);
+  EXPECT_EQ(nullptr, gHWND);
+  EXPECT_FALSE(IsWindow(wnd));
+
+  // The terminate message finds no window and shuts down in order: stream
+  // and MIDI first, then the plug-in (a running callback would touch a
+  // deleted plug-in here), the records and the devices.
+  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_DESTROY, 0, 0));
+  EXPECT_EQ(nullptr, gPluginInstance);
+  EXPECT_EQ(nullptr, gDAC);
+  EXPECT_EQ(nullptr, gMidiIn);
+  EXPECT_EQ(nullptr, gMidiOut);
+  EXPECT_EQ(nullptr, gState);
+  EXPECT_EQ(nullptr, gActiveState);
+}
+
+TEST(AppLifecycle, CleanupWithNothingStartedDoesNothingHarmful)
+{
+  ASSERT_EQ(nullptr, gPluginInstance);
+  Cleanup();
+  Cleanup();
+  EXPECT_EQ(nullptr, gDAC);
+}
+} // namespace
