@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <jack/jack.h>
+
 #include "IPlugStandalone.h"
 #include "app_audio.h"
 #include "app_settings.h"
@@ -25,6 +27,18 @@ std::vector<RtMidi*>* sLostMidi = new std::vector<RtMidi*>;
 template <class T> T* Usable(T* midi)
 {
   return midi && !(sMidiOnJack && AudioServerWentAway()) ? midi : nullptr;
+}
+
+// RtMidi makes its JACK objects even without a server (they only fail when
+// a port is opened); ask the server first, so that no server means no MIDI
+// objects, as a missing ALSA sequencer does.
+bool JackServerRunning()
+{
+  jack_status_t status;
+  jack_client_t* client = jack_client_open("RtMidi Probe", JackNoStartServer, &status);
+  if (!client) return false;
+  jack_client_close(client);
+  return true;
 }
 
 constexpr const char* kMidiOff = "off";
@@ -103,6 +117,11 @@ bool InitialiseMidi()
   const RtMidi::Api api =
       gState && gState->mAudioDriver == 0 ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
   sMidiOnJack = api == RtMidi::UNIX_JACK;
+  if (sMidiOnJack && !JackServerRunning())
+  {
+    printf("no JACK server is running: MIDI is not available\n");
+    return false;
+  }
   try
   {
     gMidiIn = new RtMidiIn(api, "RtMidi Input Client");

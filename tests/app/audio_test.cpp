@@ -11,6 +11,7 @@
 #include "app_audio.h"
 #include "app_settings.h"
 #include "host_test_support.h"
+#include "jack_server.h"
 #include "jack_test_client.h"
 
 namespace
@@ -318,5 +319,76 @@ TEST_F(AudioTest, BlocksStraddlingBuffersComeOutOneBlockLater)
       EXPECT_EQ(baseDelay + atoi(sigvs), delay);
     mClient.reset();
   }
+}
+TEST_F(AudioTest, EveryDriverChoiceKeepsTheHostRunning)
+{
+  gState->mAudioDriver = 2; // ALSA: no sound card on a test machine, perhaps
+  ASSERT_TRUE(TryToChangeAudioDriverType());
+  EXPECT_EQ(RtAudio::LINUX_ALSA, gDAC->getCurrentApi());
+  gState->mAudioDriver = 1;
+  ASSERT_TRUE(TryToChangeAudioDriverType());
+  EXPECT_EQ(RtAudio::LINUX_PULSE, gDAC->getCurrentApi());
+  // A driver number that no driver has (only possible by hand): no object,
+  // and nothing opens.
+  gState->mAudioDriver = 9;
+  EXPECT_FALSE(TryToChangeAudioDriverType());
+  EXPECT_EQ(nullptr, gDAC);
+  ProbeAudioIO();
+  EXPECT_TRUE(gAudioIDDevNames.empty());
+  EXPECT_FALSE(TryToChangeAudio());
+  EXPECT_FALSE(InitialiseAudio(0, 0, 44100, 512, 2, 0, 0));
+  gState->mAudioDriver = 0;
+  EXPECT_TRUE(TryToChangeAudioDriverType());
+  EXPECT_EQ(RtAudio::UNIX_JACK, gDAC->getCurrentApi());
+}
+
+TEST_F(AudioTest, UnusableStreamArgumentsAreRefusedBeforeThePluginIsTouched)
+{
+  MakeClient();
+  ASSERT_TRUE(mClient->Activate());
+  ASSERT_TRUE(StartWithTestPlug("plenmora_test"));
+  const int resets = mPlug->NumResets();
+  const int id = GetAudioDeviceID("plenmora_test");
+  bool result = true;
+  std::string out = CaptureStdout([&] { result = InitialiseAudio(id, id, 0, 512, 2, 0, 0); });
+  EXPECT_FALSE(result);
+  EXPECT_NE(std::string::npos, out.find("can't open an audio stream")) << out;
+  out = CaptureStdout([&] { result = InitialiseAudio(id, id, 44100, 512, 1, 0, 0); });
+  EXPECT_FALSE(result);
+  EXPECT_FALSE(gDAC->isStreamOpen());
+  EXPECT_EQ(resets, mPlug->NumResets());
+  EXPECT_EQ(44100.0, mPlug->GetSampleRate());
+
+  // Text the engine cannot use takes the defaults; channel 0 is the first.
+  SetAppStateText(gState->mAudioSampleRate, "0");
+  SetAppStateText(gState->mAudioIOVS, "lots");
+  gState->mAudioIn1 = 0;
+  gState->mAudioOut1 = 0;
+  out = CaptureStdout([&] { result = TryToChangeAudio(); });
+  EXPECT_TRUE(result);
+  EXPECT_NE(std::string::npos, out.find("@ 44100 sr, 512 iovs, 32 sigvs")) << out;
+  EXPECT_TRUE(gDAC->isStreamRunning());
+}
+
+TEST(AudioWithoutServer, NoDevicesNoStreamNoCrash)
+{
+  TempHome home;
+  JackServerScope noServer("plenmora_no_such_server");
+  ASSERT_TRUE(LoadSettings());
+  uint16_t chan = 0;
+  TestPlug plug(nullptr, &chan, false);
+  gPluginInstance = &plug;
+  EXPECT_TRUE(TryToChangeAudioDriverType());
+  ProbeAudioIO();
+  EXPECT_TRUE(gAudioIDDevNames.empty());
+  EXPECT_TRUE(gAudioInputDevs.empty());
+  EXPECT_FALSE(TryToChangeAudio());
+  EXPECT_FALSE(InitialiseAudio(0, 0, 44100, 512, 2, 0, 0));
+  EXPECT_FALSE(gDAC->isStreamOpen());
+  StopAudioStream();
+  CloseAudioStream();
+  DeleteAudioDriver();
+  gPluginInstance = nullptr;
+  DeleteSettings();
 }
 } // namespace

@@ -11,6 +11,7 @@
 #include "app_midi.h"
 #include "app_settings.h"
 #include "host_test_support.h"
+#include "jack_server.h"
 #include "jack_test_client.h"
 
 namespace
@@ -275,6 +276,23 @@ TEST(MidiWithoutClient, AlsaSequencerMissingLeavesNoObjectsAndEmptyLists)
   // A stored name that is not a choice still becomes "off".
   EXPECT_FALSE(ChooseMidiOutput("gone"));
   EXPECT_STREQ("off", gState->mMidiOutDevice);
+  DeleteSettings();
+}
+TEST(MidiWithoutClient, NoJackServerLeavesNoObjectsAndEmptyLists)
+{
+  TempHome home;
+  JackServerScope noServer("plenmora_no_such_server");
+  ASSERT_TRUE(LoadSettings());
+  std::string out = CaptureStdout([] { EXPECT_FALSE(InitialiseMidi()); });
+  EXPECT_NE(std::string::npos, out.find("no JACK server is running")) << out;
+  EXPECT_EQ(nullptr, gMidiIn);
+  EXPECT_EQ(nullptr, gMidiOut);
+  ProbeMidiIO();
+  EXPECT_TRUE(gMIDIInputDevNames.empty());
+  EXPECT_TRUE(gMIDIOutputDevNames.empty());
+  EXPECT_FALSE(ChooseMidiInput("virtual input"));
+  CloseMidiPorts();
+  DeleteMidi();
   DeleteSettings();
 }
 } // namespace
