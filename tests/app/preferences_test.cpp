@@ -248,6 +248,35 @@ TEST(Preferences, DriverWithoutDevicesLeavesListsEmptyAndCancelRestores)
   EXPECT_EQ("0", app.Setting("audio", "driver"));
 }
 
+TEST(Preferences, DriverChangeTakesTheFirstDevicesAndTheirFirstChannels)
+{
+  FourChannelDevice quad;
+  ASSERT_TRUE(quad.ok());
+  AppSandbox app;
+  app.WriteSettings("[audio]\nindev=quad\noutdev=quad\nin1=3\nin2=4\nout1=2\nout2=3\n");
+  AppResult r = app.Run({"wait 200", kOpen, "state", "select 40008 ALSA", "select 40008 JACK",
+                         "dump", "state", "click 2", "wait 300", "menu 40007"});
+  ASSERT_TRUE(r.exited) << r.err;
+  EXPECT_EQ(0, r.status);
+  ASSERT_EQ("quad", r.State("indev", 0)) << r.out;
+  ASSERT_EQ("3", r.State("in1", 0));
+  // Back on JACK: the first device of each list, channels 1 and 2 on both
+  // sides (channel 3 need not exist on that device).
+  auto in = r.Combo(40009);
+  ASSERT_FALSE(in.items.empty()) << r.out;
+  EXPECT_EQ(0, in.sel);
+  EXPECT_EQ(in.items[0], r.State("indev", 1));
+  EXPECT_EQ("1", r.State("in1", 1));
+  EXPECT_EQ("2", r.State("in2", 1));
+  EXPECT_EQ("1", r.State("out1", 1));
+  EXPECT_EQ("2", r.State("out2", 1));
+  EXPECT_EQ(0, r.Combo(40014).sel);
+  EXPECT_EQ(1, r.Combo(40015).sel);
+  // Cancel brought the stored devices and channels back.
+  EXPECT_EQ("quad", app.Setting("audio", "indev"));
+  EXPECT_EQ("3", app.Setting("audio", "in1"));
+}
+
 TEST(Preferences, AudioMidiSetupStartsTheFirstInstalledTool)
 {
   AppSandbox app;
