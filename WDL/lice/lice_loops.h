@@ -5,7 +5,9 @@
 
 #include "lice_combine.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // Whole-word loops.
 template <class F> class _LICE_Template_Blit0
@@ -17,18 +19,20 @@ public:
                             int64_t icurx, int64_t icury, int64_t idx, int64_t idy, int clipright,
                             int clipbottom, int src_stride, int dest_stride)
   {
+    std::vector<int> cols((size_t)w);
+    int64_t pos = icurx;
+    for (int x = 0; x < w; ++x, pos += idx)
+    {
+      const int64_t c = pos / 65536;
+      cols[(size_t)x] = c >= 0 && c < clipright ? (int)c : -1;
+    }
     for (int y = 0; y < h; ++y, dest += dest_stride, icury += idy)
     {
       const int64_t cy = icury / 65536;
       if (cy < 0 || cy >= clipbottom) continue;
       const unsigned int* row = (const unsigned int*)(src + cy * (int64_t)src_stride);
-      int64_t xpos = icurx;
-      unsigned int* out = dest;
-      for (int x = 0; x < w; ++x, ++out, xpos += idx)
-      {
-        const int64_t cx = xpos / 65536;
-        if (cx >= 0 && cx < clipright) F::doPixFAST(out, row[cx]);
-      }
+      for (int x = 0; x < w; ++x)
+        if (cols[(size_t)x] >= 0) F::doPixFAST(dest + x, row[cols[(size_t)x]]);
     }
   }
 
@@ -81,6 +85,98 @@ public:
   }
 };
 
+// n pixels of a source row onto a destination row through a per-channel
+// functor.
+template <class F>
+inline void _LICE_BlitPixels(unsigned char* out, const unsigned char* in, int n, int alpha)
+{
+  for (int x = 0; x < n; ++x, out += 4, in += 4)
+    F::doPix(out, in[LICE_PIXEL_R], in[LICE_PIXEL_G], in[LICE_PIXEL_B], in[LICE_PIXEL_A], alpha);
+}
+
+// Source columns of the destination pixels of a scaled row: the pixel
+// (-1 when the sample lies outside 0 .. clipright - 1) and the fraction.
+struct _LICE_ScaleColumns
+{
+  std::vector<int> cx, frac;
+  _LICE_ScaleColumns(int w, int64_t icurx, int64_t idx, int clipright)
+      : cx((size_t)w), frac((size_t)w)
+  {
+    int64_t pos = icurx;
+    for (int x = 0; x < w; ++x, pos += idx)
+    {
+      const int64_t c = pos / 65536;
+      cx[(size_t)x] = c >= 0 && c < clipright ? (int)c : -1;
+      frac[(size_t)x] = (int)(pos & 0xffff);
+    }
+  }
+};
+
+// One bilinear sample at source column cx of row `row`; the last row and
+// column of the sampling limits are interpolated in one direction only.
+template <class F>
+inline void _LICE_BilinearPixel(unsigned char* out, const unsigned char* row, int src_stride,
+                                int cx, int xfrac, int yfrac, bool lastrow, int clipright,
+                                int alpha)
+{
+  const unsigned char* in = row + (int64_t)cx * 4;
+  int r, g, b, a;
+  if (cx < clipright - 1)
+  {
+    if (!lastrow)
+      __LICE_BilinearFilterI(&r, &g, &b, &a, in, in + src_stride, xfrac, yfrac);
+    else
+      __LICE_LinearFilterI(&r, &g, &b, &a, in, in + 4, xfrac);
+  }
+  else if (!lastrow)
+  {
+    __LICE_LinearFilterI(&r, &g, &b, &a, in, in + src_stride, yfrac);
+  }
+  else
+  {
+    r = in[LICE_PIXEL_R];
+    g = in[LICE_PIXEL_G];
+    b = in[LICE_PIXEL_B];
+    a = in[LICE_PIXEL_A];
+  }
+  F::doPix(out, r, g, b, a, alpha);
+}
+
+template <class F>
+void _LICE_ScaleBlitGeneric(unsigned char* dest, const unsigned char* src, int w, int h,
+                            int64_t icurx, int64_t icury, int64_t idx, int64_t idy, int clipright,
+                            int clipbottom, int src_stride, int dest_stride, int alpha,
+                            int filtermode)
+{
+  const _LICE_ScaleColumns cols(w, icurx, idx, clipright);
+  const bool bilinear = filtermode == LICE_COMBINE_FILTER_BILINEAR;
+  for (int y = 0; y < h; ++y, dest += dest_stride, icury += idy)
+  {
+    const int64_t cy = icury / 65536;
+    if (cy < 0 || cy >= clipbottom) continue;
+    const unsigned char* row = src + cy * (int64_t)src_stride;
+    const int yfrac = (int)(icury & 0xffff);
+    const bool lastrow = cy == clipbottom - 1;
+    unsigned char* out = dest;
+    for (int x = 0; x < w; ++x, out += 4)
+    {
+      const int cx = cols.cx[(size_t)x];
+      if (cx < 0) continue;
+      if (bilinear)
+      {
+        _LICE_BilinearPixel<F>(out, row, src_stride, cx, cols.frac[(size_t)x], yfrac, lastrow,
+                               clipright, alpha);
+      }
+      else
+      {
+        const unsigned char* in = row + (int64_t)cx * 4;
+        F::doPix(out, in[LICE_PIXEL_R], in[LICE_PIXEL_G], in[LICE_PIXEL_B], in[LICE_PIXEL_A],
+                 alpha);
+      }
+    }
+  }
+}
+
 // Copies of a source through a per-channel functor; strides in bytes.
 template <class F> class _LICE_Template_Blit2
 {
@@ -89,13 +185,7 @@ public:
                    int dest_stride, int alpha)
   {
     for (int y = 0; y < h; ++y, dest += dest_stride, src += src_stride)
-    {
-      unsigned char* out = dest;
-      const unsigned char* in = src;
-      for (int x = 0; x < w; ++x, out += 4, in += 4)
-        F::doPix(out, in[LICE_PIXEL_R], in[LICE_PIXEL_G], in[LICE_PIXEL_B], in[LICE_PIXEL_A],
-                 alpha);
-    }
+      _LICE_BlitPixels<F>(dest, src, w, alpha);
   }
 
   // Nearest (filtermode other than 0x100) or bilinear sampling. No sample at
@@ -104,64 +194,8 @@ public:
                         int64_t icury, int64_t idx, int64_t idy, int clipright, int clipbottom,
                         int src_stride, int dest_stride, int alpha, int filtermode)
   {
-    if (filtermode != LICE_COMBINE_FILTER_BILINEAR)
-    {
-      for (int y = 0; y < h; ++y, dest += dest_stride, icury += idy)
-      {
-        const int64_t cy = icury / 65536;
-        if (cy < 0 || cy >= clipbottom) continue;
-        const unsigned char* row = src + cy * (int64_t)src_stride;
-        int64_t xpos = icurx;
-        unsigned char* out = dest;
-        for (int x = 0; x < w; ++x, out += 4, xpos += idx)
-        {
-          const int64_t cx = xpos / 65536;
-          if (cx < 0 || cx >= clipright) continue;
-          const unsigned char* in = row + cx * 4;
-          F::doPix(out, in[LICE_PIXEL_R], in[LICE_PIXEL_G], in[LICE_PIXEL_B], in[LICE_PIXEL_A],
-                   alpha);
-        }
-      }
-      return;
-    }
-
-    for (int y = 0; y < h; ++y, dest += dest_stride, icury += idy)
-    {
-      const int64_t cy = icury / 65536;
-      if (cy < 0 || cy >= clipbottom) continue;
-      const int yfrac = (int)(icury & 0xffff);
-      const unsigned char* row = src + cy * (int64_t)src_stride;
-      const bool lastrow = cy == clipbottom - 1;
-      int64_t xpos = icurx;
-      unsigned char* out = dest;
-      for (int x = 0; x < w; ++x, out += 4, xpos += idx)
-      {
-        const int64_t cx = xpos / 65536;
-        if (cx < 0 || cx >= clipright) continue;
-        const unsigned char* in = row + cx * 4;
-        int r, g, b, a;
-        if (cx < clipright - 1)
-        {
-          const int xfrac = (int)(xpos & 0xffff);
-          if (!lastrow)
-            __LICE_BilinearFilterI(&r, &g, &b, &a, in, in + src_stride, xfrac, yfrac);
-          else
-            __LICE_LinearFilterI(&r, &g, &b, &a, in, in + 4, xfrac);
-        }
-        else if (!lastrow)
-        {
-          __LICE_LinearFilterI(&r, &g, &b, &a, in, in + src_stride, yfrac);
-        }
-        else
-        {
-          r = in[LICE_PIXEL_R];
-          g = in[LICE_PIXEL_G];
-          b = in[LICE_PIXEL_B];
-          a = in[LICE_PIXEL_A];
-        }
-        F::doPix(out, r, g, b, a, alpha);
-      }
-    }
+    _LICE_ScaleBlitGeneric<F>(dest, src, w, h, icurx, icury, idx, idy, clipright, clipbottom,
+                              src_stride, dest_stride, alpha, filtermode);
   }
 
   // Reduction: a weighted average of filter_size x filter_size taps around
@@ -209,3 +243,53 @@ public:
     }
   }
 };
+
+// Hand-vectorised members for the most used pairs of loop and functor
+// (lice_simd.cpp). They give exactly the results of the generic loops.
+template <>
+void _LICE_Template_Blit0<_LICE_CombinePixelsClobberFAST>::solidBlitFAST(unsigned int* dest, int w,
+                                                                         int h, unsigned int color,
+                                                                         int span);
+template <>
+void _LICE_Template_Blit0<_LICE_CombinePixelsHalfMix2FAST>::solidBlitFAST(unsigned int* dest, int w,
+                                                                          int h, unsigned int color,
+                                                                          int span);
+template <>
+void _LICE_Template_Blit0<_LICE_CombinePixelsQuarterMix2FAST>::solidBlitFAST(unsigned int* dest,
+                                                                             int w, int h,
+                                                                             unsigned int color,
+                                                                             int span);
+template <>
+void _LICE_Template_Blit0<_LICE_CombinePixelsThreeQuarterMix2FAST>::solidBlitFAST(
+    unsigned int* dest, int w, int h, unsigned int color, int span);
+template <>
+void _LICE_Template_Blit1<_LICE_CombinePixelsCopyNoClamp>::solidBlit(unsigned char* dest, int w,
+                                                                     int h, int r, int g, int b,
+                                                                     int a, int span);
+template <>
+void _LICE_Template_Blit2<_LICE_CombinePixelsCopyNoClamp>::blit(unsigned char* dest,
+                                                                const unsigned char* src, int w,
+                                                                int h, int src_stride,
+                                                                int dest_stride, int alpha);
+template <>
+void _LICE_Template_Blit2<_LICE_CombinePixelsCopySourceAlphaNoClamp>::blit(
+    unsigned char* dest, const unsigned char* src, int w, int h, int src_stride, int dest_stride,
+    int alpha);
+template <>
+void _LICE_Template_Blit2<_LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>::blit(
+    unsigned char* dest, const unsigned char* src, int w, int h, int src_stride, int dest_stride,
+    int alpha);
+template <>
+void _LICE_Template_Blit2<_LICE_CombinePixelsAdd>::blit(unsigned char* dest,
+                                                        const unsigned char* src, int w, int h,
+                                                        int src_stride, int dest_stride, int alpha);
+template <>
+void _LICE_Template_Blit2<_LICE_CombinePixelsAddSourceAlpha>::blit(unsigned char* dest,
+                                                                   const unsigned char* src, int w,
+                                                                   int h, int src_stride,
+                                                                   int dest_stride, int alpha);
+template <>
+void _LICE_Template_Blit2<_LICE_CombinePixelsClobberNoClamp>::scaleBlit(
+    unsigned char* dest, const unsigned char* src, int w, int h, int64_t icurx, int64_t icury,
+    int64_t idx, int64_t idy, int clipright, int clipbottom, int src_stride, int dest_stride,
+    int alpha, int filtermode);
