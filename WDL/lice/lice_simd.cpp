@@ -436,9 +436,15 @@ BilinearClobberAvx2(unsigned char* dest, const unsigned char* src, int w, int h,
                     const _LICE_ScaleColumns& cols)
 {
   typedef _LICE_CombinePixelsClobberNoClamp F;
-  const __m256i byteMask = _mm256_set1_epi32(0xff);
   const __m256i full = _mm256_set1_epi32(65536);
-  const __m256 scale = _mm256_set1_ps(1.0f / 65536.0f);
+  // Byte c of every pixel, alone in its 32-bit lane.
+  __m256i pick[4];
+  for (int c = 0; c < 4; ++c)
+    pick[c] =
+        _mm256_setr_epi8(c, -1, -1, -1, c + 4, -1, -1, -1, c + 8, -1, -1, -1, c + 12, -1, -1, -1, c,
+                         -1, -1, -1, c + 4, -1, -1, -1, c + 8, -1, -1, -1, c + 12, -1, -1, -1);
+  const __m256i interleave = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15,
+                                              0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
   for (int y = 0; y < h; ++y, dest += dest_stride, icury += idy)
   {
     const int64_t cy = icury / 65536;
@@ -454,31 +460,74 @@ BilinearClobberAvx2(unsigned char* dest, const unsigned char* src, int w, int h,
       if (!lastrow && x + 8 <= w && c0 >= 0 && c0 < clipright - 1 && cols.cx[(size_t)x + 7] >= 0 &&
           cols.cx[(size_t)x + 7] < clipright - 1)
       {
-        const __m256i offs =
-            _mm256_slli_epi32(_mm256_loadu_si256((const __m256i*)&cols.cx[(size_t)x]), 2);
+        const __m256i cxv = _mm256_loadu_si256((const __m256i*)&cols.cx[(size_t)x]);
         const __m256i xf = _mm256_loadu_si256((const __m256i*)&cols.frac[(size_t)x]);
-        const __m256i tl = _mm256_i32gather_epi32((const int*)row, offs, 1);
-        const __m256i tr = _mm256_i32gather_epi32((const int*)(row + 4), offs, 1);
-        const __m256i bl = _mm256_i32gather_epi32((const int*)(row + src_stride), offs, 1);
-        const __m256i br = _mm256_i32gather_epi32((const int*)(row + src_stride + 4), offs, 1);
+        __m256i tl, tr, bl, br;
+        if (cols.cx[(size_t)x + 7] + 1 - c0 < 8 && c0 + 8 <= clipright)
+        {
+          // All eight samples within eight source pixels (enlarging): two
+          // loads and lane permutes instead of gathers.
+          const __m256i i0 = _mm256_sub_epi32(cxv, _mm256_set1_epi32(c0));
+          const __m256i i1 = _mm256_add_epi32(i0, _mm256_set1_epi32(1));
+          const __m256i t = _mm256_loadu_si256((const __m256i*)(row + (size_t)c0 * 4));
+          const __m256i b =
+              _mm256_loadu_si256((const __m256i*)(row + src_stride + (int64_t)c0 * 4));
+          tl = _mm256_permutevar8x32_epi32(t, i0);
+          tr = _mm256_permutevar8x32_epi32(t, i1);
+          bl = _mm256_permutevar8x32_epi32(b, i0);
+          br = _mm256_permutevar8x32_epi32(b, i1);
+        }
+        else if (cols.cx[(size_t)x + 7] + 1 - c0 < 16 && c0 + 16 <= clipright)
+        {
+          // Within sixteen source pixels (reducing up to 2:1): four loads,
+          // each sample picked from the first or the second eight.
+          const __m256i i0 = _mm256_sub_epi32(cxv, _mm256_set1_epi32(c0));
+          const __m256i i1 = _mm256_add_epi32(i0, _mm256_set1_epi32(1));
+          const __m256i seven = _mm256_set1_epi32(7);
+          const __m256i hi0 = _mm256_cmpgt_epi32(i0, seven), hi1 = _mm256_cmpgt_epi32(i1, seven);
+          const unsigned char* b = row + src_stride;
+          const __m256i t0 = _mm256_loadu_si256((const __m256i*)(row + (size_t)c0 * 4));
+          const __m256i t1 = _mm256_loadu_si256((const __m256i*)(row + (size_t)c0 * 4 + 32));
+          const __m256i b0 = _mm256_loadu_si256((const __m256i*)(b + (int64_t)c0 * 4));
+          const __m256i b1 = _mm256_loadu_si256((const __m256i*)(b + (int64_t)c0 * 4 + 32));
+#define LICE_PICK(lo, hi, idx, sel)                                                                \
+  _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(lo, idx), _mm256_permutevar8x32_epi32(hi, idx),   \
+                     sel)
+          tl = LICE_PICK(t0, t1, i0, hi0);
+          tr = LICE_PICK(t0, t1, i1, hi1);
+          bl = LICE_PICK(b0, b1, i0, hi0);
+          br = LICE_PICK(b0, b1, i1, hi1);
+#undef LICE_PICK
+        }
+        else
+        {
+          const __m256i offs = _mm256_slli_epi32(cxv, 2);
+          tl = _mm256_i32gather_epi32((const int*)row, offs, 1);
+          tr = _mm256_i32gather_epi32((const int*)(row + 4), offs, 1);
+          bl = _mm256_i32gather_epi32((const int*)(row + src_stride), offs, 1);
+          br = _mm256_i32gather_epi32((const int*)(row + src_stride + 4), offs, 1);
+        }
         const __m256i f4 = _mm256_srli_epi32(_mm256_mullo_epi32(xf, yf), 16);
         const __m256 w4 = _mm256_cvtepi32_ps(f4);
         const __m256 w3 = _mm256_cvtepi32_ps(_mm256_sub_epi32(yf, f4));
         const __m256 w2 = _mm256_cvtepi32_ps(_mm256_sub_epi32(xf, f4));
         const __m256 w1 = _mm256_cvtepi32_ps(
             _mm256_add_epi32(_mm256_sub_epi32(_mm256_sub_epi32(full, xf), yf), f4));
-        __m256i result = _mm256_setzero_si256();
-        for (int shift = 0; shift < 32; shift += 8)
+        __m256i v[4];
+        for (int c = 0; c < 4; ++c)
         {
-#define LICE_CHAN(v) _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(v, shift), byteMask))
+#define LICE_CHAN(p) _mm256_cvtepi32_ps(_mm256_shuffle_epi8(p, pick[c]))
           __m256 sum = _mm256_mul_ps(LICE_CHAN(tr), w2);
           sum = _mm256_fmadd_ps(LICE_CHAN(tl), w1, sum);
           sum = _mm256_fmadd_ps(LICE_CHAN(bl), w3, sum);
           sum = _mm256_fmadd_ps(LICE_CHAN(br), w4, sum);
 #undef LICE_CHAN
-          const __m256i v = _mm256_cvttps_epi32(_mm256_mul_ps(sum, scale));
-          result = _mm256_or_si256(result, _mm256_slli_epi32(v, shift));
+          v[c] = _mm256_srli_epi32(_mm256_cvttps_epi32(sum), 16);
         }
+        // Channel-major bytes back to pixels.
+        const __m256i result = _mm256_shuffle_epi8(
+            _mm256_packus_epi16(_mm256_packus_epi32(v[0], v[1]), _mm256_packus_epi32(v[2], v[3])),
+            interleave);
         _mm256_storeu_si256((__m256i*)(dest + (size_t)x * 4), result);
         x += 8;
         continue;
