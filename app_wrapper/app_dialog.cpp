@@ -187,6 +187,16 @@ void OnVectorSizeChange(HWND dlg, int changedId)
   }
 }
 
+// A first channel was chosen: the second follows it.
+void OnFirstChannelChange(HWND dlg, int id, int secondId, uint16_t& first, uint16_t& second)
+{
+  const int sel = ComboSelection(dlg, id);
+  if (sel < 0) return;
+  first = (uint16_t)(sel + 1);
+  second = (uint16_t)(first + 1);
+  SelectComboItem(dlg, secondId, second - 1);
+}
+
 void OnPreferencesOK(HWND dlg)
 {
   if (!AllSettingsInStateAreEqual(gState, gActiveState)) TryToChangeAudio();
@@ -257,13 +267,7 @@ void OnPreferencesCommand(HWND dlg, int id, int code)
       break;
     case IDC_PREF_IN1:
       if (code == CBN_SELCHANGE)
-      {
-        const int sel = ComboSelection(dlg, id);
-        if (sel < 0) break;
-        gState->mAudioIn1 = (uint16_t)(sel + 1);
-        gState->mAudioIn2 = (uint16_t)(gState->mAudioIn1 + 1);
-        SelectComboItem(dlg, IDC_PREF_IN2, gState->mAudioIn2 - 1);
-      }
+        OnFirstChannelChange(dlg, id, IDC_PREF_IN2, gState->mAudioIn1, gState->mAudioIn2);
       break;
     case IDC_PREF_IN2:
       // The second channel always follows the first.
@@ -271,13 +275,7 @@ void OnPreferencesCommand(HWND dlg, int id, int code)
       break;
     case IDC_PREF_OUT1:
       if (code == CBN_SELCHANGE)
-      {
-        const int sel = ComboSelection(dlg, id);
-        if (sel < 0) break;
-        gState->mAudioOut1 = (uint16_t)(sel + 1);
-        gState->mAudioOut2 = (uint16_t)(gState->mAudioOut1 + 1);
-        SelectComboItem(dlg, IDC_PREF_OUT2, gState->mAudioOut2 - 1);
-      }
+        OnFirstChannelChange(dlg, id, IDC_PREF_OUT2, gState->mAudioOut1, gState->mAudioOut2);
       break;
     case IDC_PREF_OUT2:
       if (code == CBN_SELCHANGE) SelectComboItem(dlg, IDC_PREF_OUT2, gState->mAudioOut2 - 1);
