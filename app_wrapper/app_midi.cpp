@@ -110,6 +110,19 @@ int NumberOrOff(int port, char (&field)[kAppStateTextSize])
   UpdateINI();
   return 0;
 }
+// A new MIDI object, or null (the error printed) when RtMidi cannot make it.
+template <class T> T* MakeMidi(RtMidi::Api api, const char* clientName)
+{
+  try
+  {
+    return new T(api, clientName);
+  }
+  catch (RtMidiError& err)
+  {
+    err.printMessage();
+    return nullptr;
+  }
+}
 } // namespace
 
 bool InitialiseMidi()
@@ -122,26 +135,10 @@ bool InitialiseMidi()
     printf("no JACK server is running: MIDI is not available\n");
     return false;
   }
-  try
-  {
-    gMidiIn = new RtMidiIn(api, "RtMidi Input Client");
-  }
-  catch (RtMidiError& err)
-  {
-    gMidiIn = nullptr;
-    err.printMessage();
-    return false;
-  }
-  try
-  {
-    gMidiOut = new RtMidiOut(api, "RtMidi Output Client");
-  }
-  catch (RtMidiError& err)
-  {
-    gMidiOut = nullptr;
-    err.printMessage();
-    return false;
-  }
+  gMidiIn = MakeMidi<RtMidiIn>(api, "RtMidi Input Client");
+  if (!gMidiIn) return false;
+  gMidiOut = MakeMidi<RtMidiOut>(api, "RtMidi Output Client");
+  if (!gMidiOut) return false;
   gMidiIn->setCallback(MIDICallback, nullptr);
   // No system exclusive, timing or active sensing.
   gMidiIn->ignoreTypes(true, true, true);
@@ -155,9 +152,15 @@ void ProbeMidiIO()
   ListChoices(gMidiOut, kVirtualOutput, gMIDIOutputDevNames);
 }
 
-int GetMIDIInPortNumber(const char* name) { return GetPortNumber(gMidiIn, kVirtualInput, name); }
+int GetMIDIInPortNumber(const char* name)
+{
+  return GetPortNumber(Usable(gMidiIn), kVirtualInput, name);
+}
 
-int GetMIDIOutPortNumber(const char* name) { return GetPortNumber(gMidiOut, kVirtualOutput, name); }
+int GetMIDIOutPortNumber(const char* name)
+{
+  return GetPortNumber(Usable(gMidiOut), kVirtualOutput, name);
+}
 
 bool ChooseMidiInput(const char* name)
 {

@@ -57,6 +57,18 @@ protected:
     gPluginInstance = mPlug = new TestPlug(gMidiOut, &gState->mMidiOutChannel, doesMidi);
   }
 
+  // The host with both virtual ports open and wired to the test client.
+  void StartWired(bool doesMidi)
+  {
+    Start(doesMidi);
+    ASSERT_TRUE(ChooseMidiInput("virtual input"));
+    ASSERT_TRUE(ChooseMidiOutput("virtual output"));
+    ASSERT_TRUE(
+        mClient->Connect(mClient->PortName("midi_out_1"), "RtMidi Input Client:To Plenmora"));
+    ASSERT_TRUE(
+        mClient->Connect("RtMidi Output Client:From Plenmora", mClient->PortName("midi_in")));
+  }
+
   // Sends each message into "To Plenmora", then a marker (a control change
   // on the filter's channel, channel 6 when all pass) and waits until the
   // plug-in has it; returns what arrived before the marker.
@@ -171,9 +183,7 @@ TEST_F(MidiTest, MissingMidiSectionIsOffAfterStartUp)
 
 TEST_F(MidiTest, InputLengthsAndChannelFilter)
 {
-  Start(false);
-  ASSERT_TRUE(ChooseMidiInput("virtual input"));
-  ASSERT_TRUE(mClient->Connect(mClient->PortName("midi_out_1"), "RtMidi Input Client:To Plenmora"));
+  StartWired(false);
 
   // All channels: one, two and three bytes arrive with the missing data
   // bytes zero; other lengths are reported and dropped; system exclusive,
@@ -225,11 +235,7 @@ TEST_F(MidiTest, InputLengthsAndChannelFilter)
 // out through "From Plenmora" with the channel rewrite.
 TEST_F(MidiTest, PluginThatDoesMidiSendsOutOfFromPlenmora)
 {
-  Start(true);
-  ASSERT_TRUE(ChooseMidiInput("virtual input"));
-  ASSERT_TRUE(ChooseMidiOutput("virtual output"));
-  ASSERT_TRUE(mClient->Connect(mClient->PortName("midi_out_1"), "RtMidi Input Client:To Plenmora"));
-  ASSERT_TRUE(mClient->Connect("RtMidi Output Client:From Plenmora", mClient->PortName("midi_in")));
+  StartWired(true);
 
   gState->mMidiOutChannel = 10;
   SendAndCollect({{0x90, 0x40, 0x7f}, {0xC0, 0x05}});
@@ -249,11 +255,7 @@ TEST_F(MidiTest, PluginThatDoesMidiSendsOutOfFromPlenmora)
 
 TEST_F(MidiTest, EffectThatDoesNotDoMidiSendsNothing)
 {
-  Start(false);
-  ASSERT_TRUE(ChooseMidiInput("virtual input"));
-  ASSERT_TRUE(ChooseMidiOutput("virtual output"));
-  ASSERT_TRUE(mClient->Connect(mClient->PortName("midi_out_1"), "RtMidi Input Client:To Plenmora"));
-  ASSERT_TRUE(mClient->Connect("RtMidi Output Client:From Plenmora", mClient->PortName("midi_in")));
+  StartWired(false);
   EXPECT_EQ(2u, SendAndCollect({{0x90, 0x40, 0x7f}, {0x80, 0x40, 0x00}}).size());
   mClient->WaitForMidi(1, 300);
   EXPECT_TRUE(mClient->TakeMidi().empty());

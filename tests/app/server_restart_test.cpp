@@ -14,6 +14,7 @@
 #include "host_test_support.h"
 #include "jack_server.h"
 #include "jack_test_client.h"
+#include "wait_until.h"
 
 namespace
 {
@@ -29,17 +30,6 @@ std::unique_ptr<JackTestClient> PlayingClient()
   client->SetSignal(1, std::vector<float>(kPeriod, 0.5f));
   if (!client->Activate()) return nullptr;
   return client;
-}
-
-bool WaitFor(const std::function<bool()>& done, int ms)
-{
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!done())
-  {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
 }
 
 TEST(ServerRestart, HostSurvivesTheServerAndReopensWhenItIsBack)
@@ -63,7 +53,7 @@ TEST(ServerRestart, HostSurvivesTheServerAndReopensWhenItIsBack)
 
   // The server goes away under the running stream.
   ASSERT_TRUE(server.Stop());
-  EXPECT_TRUE(WaitFor([] { return !gDAC->isStreamOpen(); }, 5000))
+  EXPECT_TRUE(WaitUntil([] { return !gDAC->isStreamOpen(); }, 5000))
       << "the stream was not closed after the server went away";
   const size_t blocks = plug->NumBlocks();
   std::this_thread::sleep_for(std::chrono::milliseconds(200));

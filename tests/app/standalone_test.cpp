@@ -210,34 +210,30 @@ TEST(Standalone, ResizeGraphicsFitsTheWindowToTheEditorAndTitleBar)
   ASSERT_NE(nullptr, gHWND) << "no display";
   ASSERT_TRUE(SetWindowPos(gHWND, nullptr, 100, 700, 300, 200, 0));
 
+  // The main window's rectangle as left, top, width, height.
+  auto windowRect = []
+  {
+    RECT r = {};
+    GetWindowRect(gHWND, &r);
+    return std::vector<int>{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  };
+
   // Without an editor nothing happens.
   plug.ResizeGraphics(620, 580);
-  RECT r;
-  ASSERT_TRUE(GetWindowRect(gHWND, &r));
-  EXPECT_EQ(100, r.left);
-  EXPECT_EQ(700, r.top);
-  EXPECT_EQ(300, r.right - r.left);
+  EXPECT_EQ((std::vector<int>{100, 700, 300, 200}), windowRect());
   EXPECT_EQ(0, plug.mResized);
 
+  // x = left, y = bottom - H - 22, W x (H + 22): the bottom edge stays.
   auto* editor = new SizedEditor(620, 580);
   plug.AttachGraphics(editor);
   plug.ResizeGraphics(0, 0); // the arguments are not used
-  ASSERT_TRUE(GetWindowRect(gHWND, &r));
-  // x = left, y = bottom - H - 22, W x (H + 22): the bottom edge stays.
-  EXPECT_EQ(100, r.left);
-  EXPECT_EQ(900 - 602, r.top);
-  EXPECT_EQ(620, r.right - r.left);
-  EXPECT_EQ(602, r.bottom - r.top);
+  EXPECT_EQ((std::vector<int>{100, 900 - 602, 620, 602}), windowRect());
   EXPECT_EQ(1, plug.mResized);
 
   editor->mW = 400;
   editor->mH = 300;
   plug.ResizeGraphics(400, 300);
-  ASSERT_TRUE(GetWindowRect(gHWND, &r));
-  EXPECT_EQ(100, r.left);
-  EXPECT_EQ(900 - 322, r.top);
-  EXPECT_EQ(400, r.right - r.left);
-  EXPECT_EQ(322, r.bottom - r.top);
+  EXPECT_EQ((std::vector<int>{100, 900 - 322, 400, 322}), windowRect());
   EXPECT_EQ(2, plug.mResized);
 
   DestroyWindow(gHWND);

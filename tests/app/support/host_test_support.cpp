@@ -1,17 +1,16 @@
 #include "host_test_support.h"
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "app_audio.h"
 #include "app_midi.h"
 #include "app_settings.h"
+#include "wait_until.h"
 
 TestPlug::TestPlug(RtMidiOut* midiOut, uint16_t* midiOutChan, bool doesMidi)
     : IPlugStandalone(
@@ -60,13 +59,7 @@ void TestPlug::Reset()
 
 bool TestPlug::WaitForBlocks(size_t n, int timeoutMs) const
 {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (NumBlocks() < n)
-  {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
+  return WaitUntil([&] { return NumBlocks() >= n; }, timeoutMs);
 }
 
 std::vector<IMidiMsg> TestPlug::MidiReceived()
@@ -77,13 +70,7 @@ std::vector<IMidiMsg> TestPlug::MidiReceived()
 
 bool TestPlug::WaitForMidi(size_t n, int timeoutMs)
 {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (MidiReceived().size() < n)
-  {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
+  return WaitUntil([&] { return MidiReceived().size() >= n; }, timeoutMs);
 }
 
 TempHome::TempHome()

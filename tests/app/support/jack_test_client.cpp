@@ -1,10 +1,10 @@
 #include "jack_test_client.h"
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 #include <jack/midiport.h>
+
+#include "wait_until.h"
 
 namespace
 {
@@ -84,24 +84,12 @@ bool JackTestClient::StartRecording()
 {
   // The process thread starts over at its next cycle and acknowledges.
   mRestartRecording.store(true, std::memory_order_release);
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (mRestartRecording.load(std::memory_order_acquire))
-  {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
+  return WaitUntil([&] { return !mRestartRecording.load(std::memory_order_acquire); }, 5000);
 }
 
 bool JackTestClient::WaitForFrames(size_t frames, int timeoutMs)
 {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (RecordedFrames() < frames)
-  {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
+  return WaitUntil([&] { return RecordedFrames() >= frames; }, timeoutMs);
 }
 
 bool JackTestClient::SendMidi(const std::vector<uint8_t>& bytes, int port)
@@ -139,13 +127,7 @@ std::vector<std::vector<uint8_t>> JackTestClient::TakeMidi()
 
 bool JackTestClient::WaitForMidi(size_t count, int timeoutMs)
 {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (mMidiCount.load(std::memory_order_acquire) < count)
-  {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
+  return WaitUntil([&] { return mMidiCount.load(std::memory_order_acquire) >= count; }, timeoutMs);
 }
 
 bool JackTestClient::Connect(const std::string& from, const std::string& to)
