@@ -15,6 +15,9 @@
 
 namespace
 {
+// The menu of the main window (a copy of the application menu).
+HMENU sMenu = nullptr;
+
 // The host's menu resource is merged into a copy of the application menu and
 // taken out again, which leaves that menu as it was: About, Preferences and
 // Quit come from the application menu itself. Returns the copy (null when the
@@ -79,13 +82,13 @@ INT_PTR OnLaunched()
     fflush(stdout);
   }
 
-  HMENU menu = MergeMenus();
+  sMenu = MergeMenus();
   HWND hwnd = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, IDD_DIALOG_MAIN, nullptr,
                                  MainDlgProc, 0);
-  if (menu && hwnd)
+  if (sMenu)
   {
-    SetMenu(hwnd, menu);
-    SWELL_SetDefaultModalWindowMenu(menu);
+    if (hwnd) SetMenu(hwnd, sMenu);
+    SWELL_SetDefaultModalWindowMenu(sMenu);
   }
   if (!AttachGUI()) puts("couldn't attach gui");
   fflush(stdout);
@@ -105,6 +108,13 @@ INT_PTR SWELLAppMain(int msg, INT_PTR parm1, INT_PTR /*parm2*/)
     case SWELLAPP_DESTROY:
       if (gHWND) DestroyWindow(gHWND);
       Cleanup();
+      if (sMenu)
+      {
+        // The main window's menu is ours; the window is gone.
+        SWELL_SetDefaultModalWindowMenu(nullptr);
+        DestroyMenu(sMenu);
+        sMenu = nullptr;
+      }
       return 0;
     case SWELLAPP_ONCOMMAND:
       if (gHWND && LOWORD(parm1)) SendMessage(gHWND, WM_COMMAND, LOWORD(parm1), 0);
