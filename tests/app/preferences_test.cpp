@@ -285,8 +285,8 @@ TEST(Preferences, AudioMidiSetupStartsTheFirstInstalledTool)
   // Stand-ins for the set-up tools: they note who they are and their process
   // id, then stay up for a while.
   RunCommand("mkdir -p '" + bin + "' && printf '#!/bin/sh\\necho \"$0 $$\" > \"" + marker +
-             "\"\\nsleep 20\\n' > '" + bin + "/qjackctl' && cp '" + bin + "/qjackctl' '" + bin +
-             "/pavucontrol' && chmod +x '" + bin + "/qjackctl' '" + bin + "/pavucontrol'");
+             "\"\\nexec sleep 20\\n' > '" + bin + "/qjackctl' && cp '" + bin + "/qjackctl' '" +
+             bin + "/pavucontrol' && chmod +x '" + bin + "/qjackctl' '" + bin + "/pavucontrol'");
   app.SetEnv("PATH", bin);
   AppResult r = app.Run(
       {"wait 200", kOpen, "click 40022", "wait 500", "state", "click 1", "wait 200", "menu 40007"},
