@@ -36,7 +36,7 @@ void IPlugStandalone::ResizeGraphics(int, int)
 {
   IGraphics* gui = GetGUI();
   if (!gui) return;
-  RECT r;
+  RECT r = {};
   GetWindowRect(gHWND, &r);
   const int w = gui->Width(), h = gui->Height();
   SetWindowPos(gHWND, nullptr, r.left, r.bottom - h - kTitleBarHeight, w, h + kTitleBarHeight, 0);
