@@ -14,12 +14,32 @@ mkdir -p "$out"
 flags=(-std=c++17 -g -O1 -fno-omit-frame-pointer -IWDL/lice -IWDL/swell -Itests/lice/support
   -Ifuzz/png)
 read -r -a png_flags <<<"$(pkg-config --cflags --libs libpng)"
-lice_sources=(WDL/lice/lice_png.cpp WDL/lice/lice_bitmap.cpp WDL/lice/lice_blit.cpp
-  WDL/lice/lice_combine.cpp WDL/lice/lice_fill.cpp WDL/swell/swell-resources.cpp)
+
+# The raster library and the resource folder lookup as an archive, so that
+# the target links only the objects it uses.
+echo "fuzz: building the raster library with sanitizers"
+objs="$out/obj"
+rm -rf "$objs"
+mkdir -p "$objs"
+san=(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined)
+read -r -a gtk_flags <<<"$(pkg-config --cflags gtk+-3.0)"
+pids=()
+for src in WDL/lice/*.cpp WDL/swell/swell-resources.cpp; do
+  "$cxx" "${flags[@]}" "${gtk_flags[@]}" "${san[@]}" -c "$src" \
+    -o "$objs/$(basename "$src" .cpp).o" &
+  pids+=($!)
+  if [ ${#pids[@]} -ge 4 ]; then
+    wait "${pids[0]}"
+    pids=("${pids[@]:1}")
+  fi
+done
+for pid in "${pids[@]}"; do wait "$pid"; done
+rm -f "$out/liblice_fuzz.a"
+ar rcs "$out/liblice_fuzz.a" "$objs"/*.o
 
 echo "fuzz: building png target"
 "$cxx" "${flags[@]}" -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  fuzz/png/png_fuzz_target.cpp "${lice_sources[@]}" "${png_flags[@]}" -o "$out/png_fuzz"
+  fuzz/png/png_fuzz_target.cpp "$out/liblice_fuzz.a" "${png_flags[@]}" -o "$out/png_fuzz"
 "$cxx" "${flags[@]}" fuzz/png/make_png_seeds.cpp fuzz/png/png_seeds.cpp \
   tests/lice/support/lice_png_writer.cpp "${png_flags[@]}" -lz -o "$out/make_png_seeds"
 
