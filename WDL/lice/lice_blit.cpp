@@ -55,6 +55,18 @@ void ClipSteps(long long* n, long long* dst, int64_t* pos, int64_t step, long lo
   }
 }
 
+// Picture row y, column x of a bitmap, and the signed step in bytes to the
+// next picture row (negative for a bottom-up bitmap).
+unsigned char* PictureStart(LICE_IBitmap* bm, LICE_Pixel* bits, long long x, long long y,
+                            int* stride)
+{
+  const int span = bm->getRowSpan();
+  const bool flipped = bm->isFlipped();
+  *stride = flipped ? -span * 4 : span * 4;
+  const long long row = flipped ? bm->getHeight() - 1 - y : y;
+  return (unsigned char*)(bits + row * span + x);
+}
+
 // A private copy of a source that is also the destination, so that every
 // source pixel is read before anything is written over it.
 std::unique_ptr<LICE_MemBitmap> CopyOfArea(LICE_IBitmap* src, int x, int y, int w, int h)
@@ -115,7 +127,6 @@ void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, const 
   if (!(l < r && t < b)) return;
   const int w = (int)(r - l), h = (int)(b - t);
 
-  const int destSpan = dest->getRowSpan();
   LICE_Pixel* srcBits = src->getBits();
   LICE_Pixel* destBits = dest->getBits();
   if (!srcBits || !destBits) return;
@@ -130,30 +141,10 @@ void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, const 
     srcBits = copy->getBits();
     l = t = 0;
   }
-  const int srcRowSpan = src->getRowSpan();
 
-  int srcStride = srcRowSpan * 4;
-  const unsigned char* in;
-  if (src->isFlipped())
-  {
-    in = (const unsigned char*)(srcBits + (size_t)(src->getHeight() - t - 1) * srcRowSpan + l);
-    srcStride = -srcStride;
-  }
-  else
-  {
-    in = (const unsigned char*)(srcBits + (size_t)t * srcRowSpan + l);
-  }
-  int destStride = destSpan * 4;
-  unsigned char* out;
-  if (dest->isFlipped())
-  {
-    out = (unsigned char*)(destBits + (size_t)(destH - dy - 1) * destSpan + dx);
-    destStride = -destStride;
-  }
-  else
-  {
-    out = (unsigned char*)(destBits + (size_t)dy * destSpan + dx);
-  }
+  int srcStride, destStride;
+  const unsigned char* in = PictureStart(src, srcBits, l, t, &srcStride);
+  unsigned char* out = PictureStart(dest, destBits, dx, dy, &destStride);
 
   if ((mode & 0xff) >= LICE_COMBINE_CHANNELCOPY)
   {
@@ -300,25 +291,10 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
     srcBits = copy->getBits();
   }
 
-  int srcStride = src->getRowSpan() * 4;
-  const unsigned char* in = (const unsigned char*)srcBits;
-  if (src->isFlipped())
-  {
-    in = (const unsigned char*)(srcBits + (size_t)(srcH - 1) * src->getRowSpan());
-    srcStride = -srcStride;
-  }
-  const int destSpan = dest->getRowSpan();
-  int destStride = destSpan * 4;
-  unsigned char* out;
-  if (dest->isFlipped())
-  {
-    out = (unsigned char*)(destBits + (size_t)(destH - dy - 1) * destSpan + dx);
-    destStride = -destStride;
-  }
-  else
-  {
-    out = (unsigned char*)(destBits + (size_t)dy * destSpan + dx);
-  }
+  // Source rows are counted from the top of the picture.
+  int srcStride, destStride;
+  const unsigned char* in = PictureStart(src, srcBits, 0, 0, &srcStride);
+  unsigned char* out = PictureStart(dest, destBits, dx, dy, &destStride);
   const int w = (int)dw, h = (int)dh;
 
   const int ia = LICE_AlphaToWeight(alpha);
