@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #ifndef PLENMORA_DATADIR
-#define PLENMORA_DATADIR "/usr/local/share/Plenmora"
+#define PLENMORA_DATADIR "/usr/local/share/Plenmora/resources"
 #endif
 
 namespace

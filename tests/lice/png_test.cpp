@@ -94,6 +94,11 @@ TEST(Png, EveryColourTypeAndDepthDecodesToAlphaRedGreenBlue)
         ASSERT_NE(mem, nullptr) << Describe(img);
         EXPECT_EQ(ref::Pixels(mem.get()), want) << Describe(img);
 
+        // Upright in a bottom-up bitmap through the file form.
+        ref::FlippedBitmap flipped(1, 1);
+        EXPECT_EQ(LICE_LoadPNG(path.c_str(), &flipped), &flipped);
+        EXPECT_EQ(ref::Pixels(&flipped), want) << Describe(img);
+
         // Into a given bitmap of another size.
         LICE_MemBitmap given(50, 2, 1);
         EXPECT_EQ(LICE_LoadPNG(path.c_str(), &given), &given);
@@ -266,7 +271,9 @@ TEST(Png, ResourceFolderNextToTheExecutableOrInstalled)
   if (!fs::exists(folder))
   {
     const std::string installed = SWELL_GetResourcePath();
-    EXPECT_EQ(installed.substr(installed.size() - 9), "/Plenmora") << installed;
+    const std::string tail = "/Plenmora/resources";
+    ASSERT_GT(installed.size(), tail.size());
+    EXPECT_EQ(installed.substr(installed.size() - tail.size()), tail) << installed;
     EXPECT_EQ(installed[0], '/');
   }
   const bool made = fs::create_directory(folder, ec);
