@@ -102,7 +102,7 @@ __attribute__((target("avx2"))) void FillRowsAvx2(unsigned int* dest, int w, int
 
 bool HasAvx2()
 {
-  static const bool has = __builtin_cpu_supports("avx2");
+  static const bool has = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
   return has;
 }
 #endif
@@ -422,7 +422,8 @@ namespace
 {
 bool HasAvx2Fma()
 {
-  static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+  static const bool has =
+      (__builtin_cpu_init(), __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"));
   return has;
 }
 
