@@ -4,6 +4,8 @@
 // 0-256) go through the functor itself.
 #include "lice_loops.h"
 
+#include <cstdlib>
+
 #if defined(__SSE2__)
 #include <immintrin.h>
 #endif
@@ -100,9 +102,17 @@ __attribute__((target("avx2"))) void FillRowsAvx2(unsigned int* dest, int w, int
   }
 }
 
+// PLENMORA_LICE_BASELINE=1 keeps to the SSE2 loops, so that the tests can
+// check them on a processor that has more.
+bool BaselineOnly()
+{
+  const char* v = std::getenv("PLENMORA_LICE_BASELINE");
+  return v && *v && *v != '0';
+}
+
 bool HasAvx2()
 {
-  static const bool has = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+  static const bool has = (__builtin_cpu_init(), __builtin_cpu_supports("avx2")) && !BaselineOnly();
   return has;
 }
 #endif
@@ -423,7 +433,8 @@ namespace
 bool HasAvx2Fma()
 {
   static const bool has =
-      (__builtin_cpu_init(), __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"));
+      (__builtin_cpu_init(), __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) &&
+      !BaselineOnly();
   return has;
 }
 
