@@ -11,7 +11,7 @@ out=${FUZZ_DIR:-build-fuzz}
 cxx=${FUZZ_CXX:-clang++}
 mkdir -p "$out"
 
-flags=(-std=c++17 -g -O1 -fno-omit-frame-pointer -IWDL/lice -IWDL/swell -Itests/lice/support
+flags=(-std=c++17 -g -O1 -fno-omit-frame-pointer -IWDL -IWDL/lice -IWDL/swell -Itests/lice/support
   -Ifuzz/png)
 read -r -a png_flags <<<"$(pkg-config --cflags --libs libpng)"
 
