@@ -231,3 +231,6 @@ public:
   static const char* get_extlist();
 };
 extern LICE_PNGLoader LICE_pngldr;
+
+// ---- Lines, polygons, curves, circles and warped blits ----
+#include "lice_draw.h"

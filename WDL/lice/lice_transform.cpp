@@ -1,0 +1,317 @@
+// Blits through a mapping of source coordinates: one inner loop that steps a
+// 16.16 source position per destination pixel and per row (delta blit), the
+// rotated blit built on it, and grid-warped transform blits (one delta blit
+// per grid cell).
+#include "lice.h"
+#include "lice_combine.h"
+#include "lice_draw_select.h"
+
+#include <cmath>
+
+typedef void (*LICE_CombineFunc)(unsigned char* dest, int r, int g, int b, int a, int alpha);
+
+namespace
+{
+
+// 16.16 fixed point of a value, truncated toward zero, limited to the int range.
+inline int ToFixed(double v)
+{
+  v *= 65536.0;
+  if (!(v == v)) return 0;
+  if (v >= 2147483647.0) return 2147483647;
+  if (v <= -2147483648.0) return (-2147483647 - 1);
+  return (int)v;
+}
+
+inline int ToInt(double v)
+{
+  if (!(v == v)) return 0;
+  if (v >= 2147483647.0) return 2147483647;
+  if (v <= -2147483648.0) return (-2147483647 - 1);
+  return (int)v;
+}
+
+} // namespace
+
+struct _LICE_Template_Blit3
+{
+  // Walks w x h destination pixels; the source position starts at (s0, t0)
+  // and moves by (dsdx, dtdx) per pixel and (dsdy, dtdy) per row, the
+  // per-pixel steps changing by (dsdxdy, dtdxdy) per row. Only source pixels
+  // inside [minx, maxx) x [miny, maxy) are read; where there is no sample
+  // the destination pixel is left alone.
+  static void deltaBlit(unsigned char* dest, const unsigned char* src, int w, int h, int s0, int t0,
+                        int dsdx, int dtdx, int dsdy, int dtdy, int dsdxdy, int dtdxdy, int minx,
+                        int miny, int maxx, int maxy, int srcSpanBytes, int destSpanBytes, int ia,
+                        int filterMode, LICE_CombineFunc combine)
+  {
+    // Positions are carried in 64 bits so that long walks cannot overflow;
+    // they give the same samples as 32-bit stepping wherever that is exact.
+    long long rs = s0, rt = t0, sx = dsdx, tx = dtdx;
+    const bool bilinear = filterMode == LICE_COMBINE_FILTER_BILINEAR;
+    while (h-- > 0)
+    {
+      long long s = rs, t = rt;
+      unsigned char* out = dest;
+      for (int i = 0; i < w; ++i, out += 4, s += sx, t += tx)
+      {
+        const long long cx = s / 65536, cy = t / 65536;
+        if (cy < miny || cy >= maxy || cx < minx || cx >= maxx) continue;
+        const unsigned char* p = src + cy * srcSpanBytes + cx * 4;
+        if (!bilinear)
+        {
+          combine(out, p[LICE_PIXEL_R], p[LICE_PIXEL_G], p[LICE_PIXEL_B], p[LICE_PIXEL_A], ia);
+          continue;
+        }
+        // A position just left of (above) pixel 0 truncates to pixel 0; it
+        // samples that pixel itself, not a blend towards its neighbour.
+        const int xf = s < 0 ? 0 : (int)(s & 0xffff);
+        const int yf = t < 0 ? 0 : (int)(t & 0xffff);
+        int r, g, b, a;
+        if (cy < maxy - 1)
+        {
+          if (cx < maxx - 1)
+            __LICE_BilinearFilterI(&r, &g, &b, &a, p, p + srcSpanBytes, xf, yf);
+          else
+            __LICE_LinearFilterI(&r, &g, &b, &a, p, p + srcSpanBytes, yf);
+        }
+        else if (cx < maxx - 1)
+          __LICE_LinearFilterI(&r, &g, &b, &a, p, p + 4, xf);
+        else
+        {
+          r = p[LICE_PIXEL_R];
+          g = p[LICE_PIXEL_G];
+          b = p[LICE_PIXEL_B];
+          a = p[LICE_PIXEL_A];
+        }
+        combine(out, r, g, b, a, ia);
+      }
+      sx += dsdxdy;
+      tx += dtdxdy;
+      rs += dsdy;
+      rt += dtdy;
+      dest += destSpanBytes;
+    }
+  }
+};
+
+namespace
+{
+
+// The per-channel functor of the mode word (mode & 0x100ff), as a function
+// pointer; null when nothing is to be drawn.
+LICE_CombineFunc SelectCombine(int mode, int ia)
+{
+  LICE_CombineFunc fn = nullptr;
+  LICE_DispatchCombine(mode, ia,
+                       [&](auto tag)
+                       {
+                         using F = typename decltype(tag)::type;
+                         fn = &F::doPix;
+                       });
+  return fn;
+}
+
+// The delta blit after its argument handling, with the clip box given.
+void DeltaBlitClipped(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int dstw, int dsth,
+                      float srcx, float srcy, double dsdx, double dtdx, double dsdy, double dtdy,
+                      double dsdxdy, double dtdxdy, double minx, double miny, double maxx,
+                      double maxy, float alpha, int mode)
+{
+  if (dstx < 0)
+  {
+    // Skipping columns moves the start by whole per-pixel steps; with
+    // per-row changes of those steps, every later row starts further on.
+    const double j = -(double)dstx;
+    srcx += (float)(j * dsdx);
+    srcy += (float)(j * dtdx);
+    dsdy += j * dsdxdy;
+    dtdy += j * dtdxdy;
+    dstw += dstx;
+    dstx = 0;
+  }
+  if (dsty < 0)
+  {
+    const double k = -(double)dsty;
+    srcy += (float)(k * dtdy);
+    srcx += (float)(k * dsdy);
+    dsdx += k * dsdxdy;
+    dtdx += k * dtdxdy;
+    dsth += dsty;
+    dsty = 0;
+  }
+  const int dw = dest->getWidth(), dh = dest->getHeight();
+  if (dstw > dw - dstx) dstw = dw - dstx;
+  if (dsth > dh - dsty) dsth = dh - dsty;
+  if (dstw <= 0 || dsth <= 0) return;
+
+  unsigned char* sbits = (unsigned char*)src->getBits();
+  unsigned char* dbits = (unsigned char*)dest->getBits();
+  if (!sbits || !dbits) return;
+  int sspan = src->getRowSpan() * 4;
+  if (src->isFlipped())
+  {
+    sbits += (size_t)(src->getHeight() - 1) * (size_t)sspan;
+    sspan = -sspan;
+  }
+  int dspan = dest->getRowSpan() * 4;
+  int drow = dsty;
+  if (dest->isFlipped())
+  {
+    drow = dh - dsty - 1;
+    dspan = -dspan;
+  }
+  unsigned char* out = (unsigned char*)(dest->getBits() + (size_t)drow * dest->getRowSpan() + dstx);
+
+  const int ia = LICE_DrawWeight(alpha);
+  const LICE_CombineFunc fn = SelectCombine(mode, ia);
+  if (!fn) return;
+  _LICE_Template_Blit3::deltaBlit(
+      out, sbits, dstw, dsth, ToFixed(srcx), ToFixed(srcy), ToFixed(dsdx), ToFixed(dtdx),
+      ToFixed(dsdy), ToFixed(dtdy), ToFixed(dsdxdy), ToFixed(dtdxdy), ToInt(minx), ToInt(miny),
+      ToInt(maxx), ToInt(maxy), sspan, dspan, ia, mode & LICE_COMBINE_FILTER_MASK, fn);
+}
+
+void ClipBox(LICE_IBitmap* src, float srcx, float srcy, float srcw, float srch, bool clipToSource,
+             double* minx, double* miny, double* maxx, double* maxy)
+{
+  *minx = 0.0;
+  *miny = 0.0;
+  *maxx = src->getWidth();
+  *maxy = src->getHeight();
+  if (clipToSource)
+  {
+    if (srcx > 0.0f) *minx = srcx;
+    if (srcy > 0.0f) *miny = srcy;
+    if ((double)srcx + srcw < *maxx) *maxx = (double)srcx + srcw;
+    if ((double)srcy + srch < *maxy) *maxy = (double)srcy + srch;
+  }
+}
+
+} // namespace
+
+void LICE_DeltaBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int dstw, int dsth,
+                    float srcx, float srcy, float srcw, float srch, double dsdx, double dtdx,
+                    double dsdy, double dtdy, double dsdxdy, double dtdxdy, bool clipToSource,
+                    float alpha, int mode)
+{
+  if (!dest || !src || !dstw || !dsth) return;
+  double minx, miny, maxx, maxy;
+  ClipBox(src, srcx, srcy, srcw, srch, clipToSource, &minx, &miny, &maxx, &maxy);
+  if (dstw < 0)
+  {
+    dstw = -dstw;
+    dstx -= dstw;
+    srcx += srcw;
+  }
+  if (dsth < 0)
+  {
+    dsth = -dsth;
+    dsty -= dsth;
+    srcy += srch;
+  }
+  DeltaBlitClipped(dest, src, dstx, dsty, dstw, dsth, srcx, srcy, dsdx, dtdx, dsdy, dtdy, dsdxdy,
+                   dtdxdy, minx, miny, maxx, maxy, alpha, mode);
+}
+
+void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int dstw, int dsth,
+                      float srcx, float srcy, float srcw, float srch, float angle,
+                      bool clipToSource, float alpha, int mode, float centreOffsetX,
+                      float centreOffsetY)
+{
+  if (!dest || !src || !dstw || !dsth) return;
+  double minx, miny, maxx, maxy;
+  ClipBox(src, srcx, srcy, srcw, srch, clipToSource, &minx, &miny, &maxx, &maxy);
+  if (dstw < 0)
+  {
+    dstw = -dstw;
+    dstx -= dstw;
+    srcx += srcw;
+    srcw = -srcw;
+  }
+  if (dsth < 0)
+  {
+    dsth = -dsth;
+    dsty -= dsth;
+    srcy += srch;
+    srch = -srch;
+  }
+  const double c = std::cos((double)angle), s = std::sin((double)angle);
+  const double xs = (double)(srcw / (float)dstw), ys = (double)(srch / (float)dsth);
+  const double dsdx = xs * c, dtdx = -s * ys, dsdy = xs * s, dtdy = ys * c;
+
+  // The destination rectangle's centre samples the centre of the source
+  // rectangle (shifted by the offsets) and the picture turns about it. Each
+  // destination pixel is placed by its centre, measured from where an
+  // unturned blit would sample, so that a turn by 0 is the plain blit and a
+  // quarter turn moves whole pixels without shifting the picture.
+  const double ox = 0.5 * (dsdx + dsdy) - 0.5 * xs;
+  const double oy = 0.5 * (dtdx + dtdy) - 0.5 * ys;
+  srcx -= (float)(((dstw * dsdx + dsth * dsdy) - srcw) * 0.5 - centreOffsetX - ox);
+  srcy -= (float)(((dsth * dtdy + dstw * dtdx) - srch) * 0.5 - centreOffsetY - oy);
+
+  DeltaBlitClipped(dest, src, dstx, dsty, dstw, dsth, srcx, srcy, dsdx, dtdx, dsdy, dtdy, 0.0, 0.0,
+                   minx, miny, maxx, maxy, alpha, mode);
+}
+
+template <class T> class LICE_TransformBlit_class
+{
+public:
+  static void blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int dstw, int dsth,
+                   const T* points, int cols, int rows, float alpha, int mode)
+  {
+    if (!dest || !src || !points || dstw <= 0 || dsth <= 0 || cols < 2 || rows < 2) return;
+    double y = dsty;
+    int lasty = dsty;
+    const T* row = points;
+    for (int r = 0; r < rows - 1; ++r, row += cols * 2)
+    {
+      y += (float)dsth / (float)(rows - 1);
+      const int iy = (int)y;
+      if (iy != lasty)
+      {
+        const double yr = 1.0 / (iy - lasty);
+        double x = dstx;
+        int lastx = dstx;
+        for (int c = 0; c < cols - 1; ++c)
+        {
+          x += (float)dstw / (float)(cols - 1);
+          const int ix = (int)x;
+          if (ix != lastx)
+          {
+            const T* p00 = row + c * 2;
+            const T* p10 = p00 + 2;
+            const T* p01 = p00 + cols * 2;
+            const T* p11 = p01 + 2;
+            const double xr = 1.0 / (ix - lastx);
+            const double dsdx = ((double)p10[0] - p00[0]) * xr;
+            const double dtdx = ((double)p10[1] - p00[1]) * xr;
+            const double dsdy = ((double)p01[0] - p00[0]) * yr;
+            const double dtdy = ((double)p01[1] - p00[1]) * yr;
+            const double dsdxdy = ((double)(T)(p11[0] - p01[0]) * xr - dsdx) * yr;
+            const double dtdxdy = ((double)(T)(p11[1] - p01[1]) * xr - dtdx) * yr;
+            LICE_DeltaBlit(dest, src, lastx, lasty, ix - lastx, iy - lasty, (float)p00[0],
+                           (float)p00[1], (float)(p10[0] - p00[0]), (float)(p10[1] - p00[1]), dsdx,
+                           dtdx, dsdy, dtdy, dsdxdy, dtdxdy, false, alpha, mode);
+          }
+          lastx = ix;
+        }
+      }
+      lasty = iy;
+    }
+  }
+};
+
+void LICE_TransformBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int dstw,
+                        int dsth, float* points, int cols, int rows, float alpha, int mode)
+{
+  LICE_TransformBlit_class<float>::blit(dest, src, dstx, dsty, dstw, dsth, points, cols, rows,
+                                        alpha, mode);
+}
+
+void LICE_TransformBlit2(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int dstw,
+                         int dsth, double* points, int cols, int rows, float alpha, int mode)
+{
+  LICE_TransformBlit_class<double>::blit(dest, src, dstx, dsty, dstw, dsth, points, cols, rows,
+                                         alpha, mode);
+}

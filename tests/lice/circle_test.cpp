@@ -1,0 +1,242 @@
+// Circles, discs, arcs and rounded rectangles: exact pixels of the midpoint
+// walk, anti-aliased coverage, mask circles, symmetry, clipping, arc ranges.
+#include "draw_probe.h"
+#include "lice.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace
+{
+const LICE_Pixel kWhite = 0xffffffffu;
+const float kPi = 3.14159265f;
+
+// Pixels lit by an outline, mirrored about the centre column / row.
+PixelSet MirrorX(const PixelSet& s, int cx)
+{
+  PixelSet out;
+  for (auto& p : s) out.insert({2 * cx - p.first, p.second});
+  return out;
+}
+PixelSet MirrorY(const PixelSet& s, int cy)
+{
+  PixelSet out;
+  for (auto& p : s) out.insert({p.first, 2 * cy - p.second});
+  return out;
+}
+} // namespace
+
+TEST(Circle, MidpointOutlineExactPixels)
+{
+  const PixelSet expected = {{10, 7}, {13, 10}, {10, 13}, {7, 10}, {9, 7},  {9, 13},
+                             {11, 7}, {11, 13}, {7, 9},   {7, 11}, {13, 9}, {13, 11},
+                             {8, 8},  {8, 12},  {12, 8},  {12, 12}};
+  GuardedBitmap walk(24, 24), mask(24, 24);
+  LICE_Circle(&walk, 10.0f, 10.0f, 3.1f, 0x20202020u, 1.0f, 1, false); // drawn by the walk
+  LICE_Circle(&mask, 10.0f, 10.0f, 3.0f, kWhite, 1.0f, 0, false);      // drawn from the mask
+  EXPECT_EQ(walk.pixelsNot(0), expected);
+  for (auto& p : expected) EXPECT_EQ(walk.at(p.first, p.second), 0x20202020u) << "combined once";
+  EXPECT_EQ(mask.pixelsNot(0), expected);
+}
+
+TEST(Circle, MaskRadiiOnlyExactly)
+{
+  GuardedBitmap two(16, 16), other(16, 16);
+  LICE_Circle(&two, 6.0f, 6.0f, 2.0f, kWhite, 1.0f, 0, false);
+  EXPECT_EQ(two.pixelsNot(0),
+            (PixelSet{{6, 4}, {5, 5}, {7, 5}, {4, 6}, {8, 6}, {5, 7}, {7, 7}, {6, 8}}));
+  LICE_Circle(&other, 6.0f, 6.0f, 2.01f, kWhite, 1.0f, 0, false);
+  EXPECT_EQ(other.pixelsNot(0).size(), 12u) << "2.01 goes through the midpoint walk";
+  // Anti-aliased masks stamp partial coverage; the mask is placed at
+  // (int)(cx - r), (int)(cy - r).
+  GuardedBitmap aa(16, 16);
+  LICE_Circle(&aa, 5.7f, 5.2f, 1.5f, kWhite, 1.0f, 0, true);
+  EXPECT_EQ(aa.pixelsNot(0).size(), 16u);
+  EXPECT_LT(RedOf(aa.at(4, 3)), RedOf(aa.at(5, 3)));
+  EXPECT_EQ(aa.at(4, 3), aa.at(7, 3)) << "columns 4..7, rows 3..6";
+  EXPECT_EQ(aa.at(3, 3), 0u);
+  EXPECT_EQ(aa.at(8, 3), 0u);
+}
+
+TEST(Circle, FilledDiscCoversEachPixelOnce)
+{
+  for (int r = 1; r <= 12; ++r)
+  {
+    GuardedBitmap bm(40, 40);
+    LICE_FillCircle(&bm, 20.0f, 20.0f, (float)r, 0x10101010u, 1.0f, 1, false);
+    const PixelSet lit = bm.pixelsNot(0);
+    for (auto& p : lit) ASSERT_EQ(bm.at(p.first, p.second), 0x10101010u) << "radius " << r;
+    EXPECT_EQ(MirrorX(lit, 20), lit);
+    EXPECT_EQ(MirrorY(lit, 20), lit);
+    // The disc is the set of pixels within about the radius.
+    for (auto& p : lit)
+      EXPECT_LE(std::hypot(p.first - 20, p.second - 20), r + 0.5) << "radius " << r;
+    if (r == 5)
+    {
+      EXPECT_EQ(lit.size(), 97u);
+    }
+    if (r == 1)
+    {
+      EXPECT_EQ(lit, (PixelSet{{20, 19}, {19, 20}, {20, 20}, {21, 20}, {20, 21}}));
+    }
+  }
+}
+
+TEST(Circle, OutlineSymmetryAndTinyRadius)
+{
+  for (float r : {5.2f, 7.0f, 9.6f, 15.0f})
+  {
+    GuardedBitmap plain(40, 40), aa(40, 40);
+    LICE_Circle(&plain, 20.0f, 20.0f, r, 0x10101010u, 1.0f, 1, false);
+    LICE_Circle(&aa, 20.0f, 20.0f, r, kWhite, 1.0f, 0, true);
+    const PixelSet lit = plain.pixelsNot(0);
+    for (auto& p : lit) ASSERT_EQ(plain.at(p.first, p.second), 0x10101010u) << "once, r " << r;
+    EXPECT_EQ(MirrorX(lit, 20), lit);
+    EXPECT_EQ(MirrorY(lit, 20), lit);
+    const PixelSet alit = aa.pixelsNot(0);
+    EXPECT_EQ(MirrorX(alit, 20), alit) << r;
+    EXPECT_GT(alit.size(), lit.size());
+  }
+  GuardedBitmap tiny(8, 8);
+  LICE_Circle(&tiny, 4.0f, 4.0f, 0.3f, 0x10101010u, 1.0f, 1, false);
+  EXPECT_EQ(tiny.pixelsNot(0), (PixelSet{{4, 4}}));
+  EXPECT_EQ(tiny.at(4, 4), 0x40404040u) << "the four axis points coincide";
+}
+
+TEST(Circle, AntiAliasedDiscCoverage)
+{
+  GuardedBitmap bm(24, 24);
+  LICE_FillCircle(&bm, 10.6f, 10.0f, 4.5f, kWhite, 1.0f, 0, true);
+  for (int x = 7; x <= 15; ++x) EXPECT_EQ(bm.at(x, 10), kWhite) << x;
+  EXPECT_EQ(RedOf(bm.at(6, 10)), CopyOf255(128));
+  EXPECT_EQ(RedOf(bm.at(16, 10)), CopyOf255(128));
+  EXPECT_EQ(bm.at(5, 10), 0u);
+  EXPECT_EQ(bm.at(17, 10), 0u);
+
+  GuardedBitmap whole(24, 24, false, 0x11111111u);
+  LICE_FillCircle(&whole, 10.0f, 10.0f, 4.0f, kWhite, 1.0f, 0, true);
+  EXPECT_EQ(whole.at(10, 5), 0x11111111u) << "outer axis pixel at weight 0";
+  EXPECT_EQ(whole.at(10, 6), kWhite);
+  // Coverage adds up to about the area of the disc; each row spans the
+  // exact chord plus one pixel, so the disc is half a pixel wider.
+  GuardedBitmap area(40, 40);
+  LICE_FillCircle(&area, 20.3f, 19.8f, 9.5f, kWhite, 1.0f, 0, true);
+  double sum = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 40; ++x) sum += RedOf(area.at(x, y)) / 255.0;
+  EXPECT_NEAR(sum, kPi * 10.0 * 10.0, 8.0);
+}
+
+TEST(Circle, ClippedAtTheEdgesOfTheBitmap)
+{
+  const float centres[][2] = {{0.0f, 0.0f},   {-3.0f, 7.0f}, {15.5f, 4.0f}, {7.0f, 11.9f},
+                              {16.0f, 12.0f}, {7.0f, -2.5f}, {2.0f, 2.0f}};
+  for (int mode = 0; mode <= 5; ++mode)
+    for (auto& c : centres)
+      for (float r : {2.0f, 3.3f, 6.5f, 30.0f})
+      {
+        GuardedBitmap bm(16, 12, mode & 1, 0x80808080u);
+        LICE_Circle(&bm, c[0], c[1], r, 0x40c08020u, 0.7f, mode, false);
+        LICE_Circle(&bm, c[0], c[1], r, 0x40c08020u, 0.7f, mode, true);
+        LICE_FillCircle(&bm, c[0], c[1], r, 0x40c08020u, 0.7f, mode, false);
+        LICE_FillCircle(&bm, c[0], c[1], r, 0x40c08020u, 0.7f, mode, true);
+        LICE_Arc(&bm, c[0], c[1], r, -1.0f, 2.5f, 0x40c08020u, 0.7f, mode, true);
+        ASSERT_TRUE(bm.guardIntact()) << mode << " " << c[0] << "," << c[1] << " r " << r;
+      }
+}
+
+TEST(Circle, NothingToDraw)
+{
+  GuardedBitmap bm(16, 16);
+  LICE_Circle(&bm, 8.0f, 8.0f, 5.0f, kWhite, 0.001f, 0, false);
+  LICE_FillCircle(&bm, 8.0f, 8.0f, 5.0f, kWhite, 1.0f, 6, true);
+  LICE_FillCircle(&bm, 8.0f, 8.0f, -5.0f, kWhite, 1.0f, 0, true);
+  LICE_FillCircle(&bm, 8.0f, 8.0f, 1e30f, kWhite, 1.0f, 0, true);
+  LICE_Circle(&bm, 8.0f, 8.0f, std::nanf(""), kWhite, 1.0f, 0, true);
+  LICE_Circle(&bm, 500.0f, 8.0f, 5.0f, kWhite, 1.0f, 0, true);
+  LICE_Circle(nullptr, 8.0f, 8.0f, 5.0f, kWhite, 1.0f, 0, true);
+  LICE_Arc(&bm, 8.0f, 8.0f, 5.0f, 1.0f, 1.0f, kWhite, 1.0f, 0, false);
+  EXPECT_TRUE(bm.pixelsNot(0).empty());
+}
+
+TEST(Arc, AngleRanges)
+{
+  GuardedBitmap q(30, 30), rev(30, 30), circle(30, 30), full(30, 30);
+  LICE_Arc(&q, 15.0f, 15.0f, 9.0f, 0.0f, kPi / 2, kWhite, 1.0f, 0, false);
+  LICE_Arc(&rev, 15.0f, 15.0f, 9.0f, kPi / 2, 0.0f, kWhite, 1.0f, 0, false);
+  const PixelSet lit = q.pixelsNot(0);
+  EXPECT_EQ(lit, rev.pixelsNot(0));
+  EXPECT_GT(lit.size(), 8u);
+  for (auto& p : lit)
+  {
+    EXPECT_GE(p.first, 15);
+    EXPECT_LE(p.second, 15);
+  }
+  EXPECT_TRUE(lit.count({15, 6}));
+  EXPECT_TRUE(lit.count({24, 14}));
+  EXPECT_FALSE(lit.count({24, 15})) << "the centre row belongs to the lower quarters";
+
+  LICE_Circle(&circle, 15.0f, 15.0f, 9.0f, kWhite, 1.0f, 0, true);
+  LICE_Arc(&full, 15.0f, 15.0f, 9.0f, 0.0f, 2 * kPi, kWhite, 1.0f, 0, true);
+  EXPECT_TRUE(full.samePixels(circle));
+
+  GuardedBitmap wrapped(30, 30), base(30, 30);
+  LICE_Arc(&wrapped, 15.0f, 15.0f, 9.0f, 7.0f, 7.5f, kWhite, 1.0f, 0, false);
+  LICE_Arc(&base, 15.0f, 15.0f, 9.0f, 7.0f - 2 * kPi, 7.5f - 2 * kPi, kWhite, 1.0f, 0, false);
+  EXPECT_TRUE(wrapped.samePixels(base));
+  EXPECT_FALSE(base.pixelsNot(0).empty());
+}
+
+TEST(Arc, QuartersTileTheCircle)
+{
+  for (float r : {6.0f, 9.4f, 13.0f})
+  {
+    GuardedBitmap quarters(40, 40), circle(40, 40);
+    for (int i = 0; i < 4; ++i)
+      LICE_Arc(&quarters, 20.0f, 20.0f, r, i * kPi / 2, (i + 1) * kPi / 2, 0x10101010u, 1.0f, 1,
+               false);
+    LICE_Circle(&circle, 20.0f, 20.0f, r, 0x10101010u, 1.0f, 1, false);
+    EXPECT_TRUE(quarters.samePixels(circle)) << "radius " << r;
+  }
+}
+
+TEST(Arc, FlippedBitmapKeepsThePictureQuarter)
+{
+  GuardedBitmap bm(30, 30, true);
+  LICE_Arc(&bm, 15.0f, 15.0f, 9.0f, 0.0f, kPi / 2, kWhite, 1.0f, 0, false);
+  const PixelSet lit = bm.pixelsNot(0);
+  EXPECT_FALSE(lit.empty());
+  for (auto& p : lit)
+  {
+    EXPECT_GE(p.first, 15);
+    EXPECT_LE(p.second, 15);
+  }
+}
+
+TEST(RoundRect, CornersAndSmallRadii)
+{
+  GuardedBitmap rr(30, 30), rect(30, 30);
+  LICE_RoundRect(&rr, 2.0f, 3.0f, 10.0f, 8.0f, 1, kWhite, 1.0f, 0, false);
+  LICE_DrawRect(&rect, 2, 3, 10, 8, kWhite, 1.0f, 0);
+  EXPECT_TRUE(rr.samePixels(rect));
+  GuardedBitmap narrow(30, 30), nrect(30, 30);
+  LICE_RoundRect(&narrow, 2.7f, 3.2f, 3.0f, 20.0f, 5, kWhite, 1.0f, 0, false);
+  LICE_DrawRect(&nrect, 2, 3, 3, 20, kWhite, 1.0f, 0);
+  EXPECT_TRUE(narrow.samePixels(nrect));
+
+  GuardedBitmap big(40, 30), six(40, 30), three(40, 30);
+  LICE_RoundRect(&big, 4.0f, 4.0f, 30.0f, 12.0f, 10, kWhite, 1.0f, 0, false);
+  LICE_RoundRect(&six, 4.0f, 4.0f, 30.0f, 12.0f, 6, kWhite, 1.0f, 0, false);
+  LICE_RoundRect(&three, 4.0f, 4.0f, 30.0f, 12.0f, 3, kWhite, 1.0f, 0, false);
+  EXPECT_TRUE(big.samePixels(six)) << "the corner radius is limited to half the height";
+  EXPECT_FALSE(big.samePixels(three));
+  // Corners cut, edges reached.
+  EXPECT_EQ(six.at(4, 4), 0u);
+  EXPECT_EQ(six.at(34, 16), 0u);
+  EXPECT_EQ(six.at(19, 4), kWhite);
+  EXPECT_EQ(six.at(19, 16), kWhite);
+  EXPECT_EQ(six.at(4, 10), kWhite);
+  EXPECT_EQ(six.at(34, 10), kWhite);
+  EXPECT_TRUE(six.at(10, 4) || six.at(9, 4)) << "top line meets the top-left arc";
+}

@@ -1,0 +1,75 @@
+// Test bitmaps for the drawing tests: a bitmap inside a guarded buffer (to
+// catch writes outside it), optionally stored bottom-up, and pixel probes.
+#pragma once
+
+#include "lice.h"
+
+#include <cstddef>
+#include <cstdlib>
+#include <set>
+#include <utility>
+#include <vector>
+
+// w x h pixels stored inside a larger buffer with a margin of guard pixels on
+// every side; flipped stores the rows bottom-up.
+class GuardedBitmap : public LICE_IBitmap
+{
+public:
+  static const LICE_Pixel kGuard = 0x5a5a5a5au;
+  GuardedBitmap(int w, int h, bool flipped = false, LICE_Pixel fill = 0, int margin = 8)
+      : m_w(w), m_h(h), m_margin(margin), m_span(w + 2 * margin), m_flipped(flipped),
+        m_buf((std::size_t)(w + 2 * margin) * (std::size_t)(h + 2 * margin), kGuard)
+  {
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) at(x, y) = fill;
+  }
+  LICE_Pixel* getBits() override { return m_buf.data() + m_margin * m_span + m_margin; }
+  int getWidth() override { return m_w; }
+  int getHeight() override { return m_h; }
+  int getRowSpan() override { return m_span; }
+  bool isFlipped() override { return m_flipped; }
+  bool resize(int, int) override { return false; }
+
+  // Pixel of picture row y.
+  LICE_Pixel& at(int x, int y) { return getBits()[(m_flipped ? m_h - 1 - y : y) * m_span + x]; }
+  bool guardIntact() const
+  {
+    for (int y = -m_margin; y < m_h + m_margin; ++y)
+      for (int x = -m_margin; x < m_w + m_margin; ++x)
+      {
+        if (x >= 0 && x < m_w && y >= 0 && y < m_h) continue;
+        if (m_buf[(std::size_t)(y + m_margin) * m_span + (x + m_margin)] != kGuard) return false;
+      }
+    return true;
+  }
+  // Picture coordinates of every pixel that differs from v.
+  std::set<std::pair<int, int>> pixelsNot(LICE_Pixel v)
+  {
+    std::set<std::pair<int, int>> out;
+    for (int y = 0; y < m_h; ++y)
+      for (int x = 0; x < m_w; ++x)
+        if (at(x, y) != v) out.insert({x, y});
+    return out;
+  }
+  bool samePixels(GuardedBitmap& o)
+  {
+    if (o.m_w != m_w || o.m_h != m_h) return false;
+    for (int y = 0; y < m_h; ++y)
+      for (int x = 0; x < m_w; ++x)
+        if (at(x, y) != o.at(x, y)) return false;
+    return true;
+  }
+
+private:
+  int m_w, m_h, m_margin, m_span;
+  bool m_flipped;
+  std::vector<LICE_Pixel> m_buf;
+};
+
+typedef std::set<std::pair<int, int>> PixelSet;
+
+// Red channel of a pixel.
+inline int RedOf(LICE_Pixel p) { return (int)LICE_GETR(p); }
+
+// What copy mode leaves in a channel of 0 drawn with 255 at weight w.
+inline int CopyOf255(int w) { return w >= 256 ? 255 : 255 + (-255 * (256 - w)) / 256; }
