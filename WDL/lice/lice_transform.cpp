@@ -13,10 +13,13 @@ typedef void (*LICE_CombineFunc)(unsigned char* dest, int r, int g, int b, int a
 namespace
 {
 
-// 16.16 fixed point of a value, truncated toward zero, limited to the int range.
+// 16.16 fixed point of a value, rounded to the nearest step and limited to
+// the int range. Rounding (not truncation) matters: the sine of a quarter
+// turn is 0.99999999999999981 in double, which truncated would step 65535
+// per pixel and drift off the pixel grid.
 inline int ToFixed(double v)
 {
-  v *= 65536.0;
+  v = std::floor(v * 65536.0 + 0.5);
   if (!(v == v)) return 0;
   if (v >= 2147483647.0) return 2147483647;
   if (v <= -2147483648.0) return (-2147483647 - 1);
@@ -40,13 +43,14 @@ struct _LICE_Template_Blit3
   // per-pixel steps changing by (dsdxdy, dtdxdy) per row. Only source pixels
   // inside [minx, maxx) x [miny, maxy) are read; where there is no sample
   // the destination pixel is left alone.
-  static void deltaBlit(unsigned char* dest, const unsigned char* src, int w, int h, int s0, int t0,
-                        int dsdx, int dtdx, int dsdy, int dtdy, int dsdxdy, int dtdxdy, int minx,
-                        int miny, int maxx, int maxy, int srcSpanBytes, int destSpanBytes, int ia,
+  // Positions and steps are 16.16 values carried in 64 bits, so that long
+  // walks and far-off starts cannot overflow.
+  static void deltaBlit(unsigned char* dest, const unsigned char* src, int w, int h, long long s0,
+                        long long t0, long long dsdx, long long dtdx, long long dsdy,
+                        long long dtdy, long long dsdxdy, long long dtdxdy, int minx, int miny,
+                        int maxx, int maxy, int srcSpanBytes, int destSpanBytes, int ia,
                         int filterMode, LICE_CombineFunc combine)
   {
-    // Positions are carried in 64 bits so that long walks cannot overflow;
-    // they give the same samples as 32-bit stepping wherever that is exact.
     long long rs = s0, rt = t0, sx = dsdx, tx = dtdx;
     const bool bilinear = filterMode == LICE_COMBINE_FILTER_BILINEAR;
     while (h-- > 0)
@@ -113,30 +117,36 @@ LICE_CombineFunc SelectCombine(int mode, int ia)
 }
 
 // The delta blit after its argument handling, with the clip box given.
+// The source position is made fixed point first; clipping at the left and
+// top then moves it by whole steps in integers, so that the visible part of
+// a clipped blit is exactly that of the unclipped one. Skipped columns also
+// move every later row's start when the per-pixel step changes per row.
 void DeltaBlitClipped(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int dstw, int dsth,
-                      float srcx, float srcy, double dsdx, double dtdx, double dsdy, double dtdy,
+                      double srcx, double srcy, double dsdx, double dtdx, double dsdy, double dtdy,
                       double dsdxdy, double dtdxdy, double minx, double miny, double maxx,
                       double maxy, float alpha, int mode)
 {
+  long long s0 = ToFixed(srcx), t0 = ToFixed(srcy);
+  long long fdsdx = ToFixed(dsdx), fdtdx = ToFixed(dtdx), fdsdy = ToFixed(dsdy),
+            fdtdy = ToFixed(dtdy);
+  const long long fdsdxdy = ToFixed(dsdxdy), fdtdxdy = ToFixed(dtdxdy);
   if (dstx < 0)
   {
-    // Skipping columns moves the start by whole per-pixel steps; with
-    // per-row changes of those steps, every later row starts further on.
-    const double j = -(double)dstx;
-    srcx += (float)(j * dsdx);
-    srcy += (float)(j * dtdx);
-    dsdy += j * dsdxdy;
-    dtdy += j * dtdxdy;
+    const long long j = -(long long)dstx;
+    s0 += j * fdsdx;
+    t0 += j * fdtdx;
+    fdsdy += j * fdsdxdy;
+    fdtdy += j * fdtdxdy;
     dstw += dstx;
     dstx = 0;
   }
   if (dsty < 0)
   {
-    const double k = -(double)dsty;
-    srcy += (float)(k * dtdy);
-    srcx += (float)(k * dsdy);
-    dsdx += k * dsdxdy;
-    dtdx += k * dtdxdy;
+    const long long k = -(long long)dsty;
+    s0 += k * fdsdy;
+    t0 += k * fdtdy;
+    fdsdx += k * fdsdxdy;
+    fdtdx += k * fdtdxdy;
     dsth += dsty;
     dsty = 0;
   }
@@ -167,9 +177,8 @@ void DeltaBlitClipped(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
   const LICE_CombineFunc fn = SelectCombine(mode, ia);
   if (!fn) return;
   _LICE_Template_Blit3::deltaBlit(
-      out, sbits, dstw, dsth, ToFixed(srcx), ToFixed(srcy), ToFixed(dsdx), ToFixed(dtdx),
-      ToFixed(dsdy), ToFixed(dtdy), ToFixed(dsdxdy), ToFixed(dtdxdy), ToInt(minx), ToInt(miny),
-      ToInt(maxx), ToInt(maxy), sspan, dspan, ia, mode & LICE_COMBINE_FILTER_MASK, fn);
+      out, sbits, dstw, dsth, s0, t0, fdsdx, fdtdx, fdsdy, fdtdy, fdsdxdy, fdtdxdy, ToInt(minx),
+      ToInt(miny), ToInt(maxx), ToInt(maxy), sspan, dspan, ia, mode & LICE_COMBINE_FILTER_MASK, fn);
 }
 
 void ClipBox(LICE_IBitmap* src, float srcx, float srcy, float srcw, float srch, bool clipToSource,
@@ -245,12 +254,14 @@ void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
   // destination pixel is placed by its centre, measured from where an
   // unturned blit would sample, so that a turn by 0 is the plain blit and a
   // quarter turn moves whole pixels without shifting the picture.
-  const double ox = 0.5 * (dsdx + dsdy) - 0.5 * xs;
-  const double oy = 0.5 * (dtdx + dtdy) - 0.5 * ys;
-  srcx -= (float)(((dstw * dsdx + dsth * dsdy) - srcw) * 0.5 - centreOffsetX - ox);
-  srcy -= (float)(((dsth * dtdy + dstw * dtdx) - srch) * 0.5 - centreOffsetY - oy);
+  // A mirrored axis is placed the same way, so that its first row or
+  // column shows the last source row or column rather than falling off it.
+  const double ox = 0.5 * (dsdx + dsdy) - 0.5 * std::fabs(xs);
+  const double oy = 0.5 * (dtdx + dtdy) - 0.5 * std::fabs(ys);
+  const double sx = srcx - (((dstw * dsdx + dsth * dsdy) - srcw) * 0.5 - centreOffsetX - ox);
+  const double sy = srcy - (((dsth * dtdy + dstw * dtdx) - srch) * 0.5 - centreOffsetY - oy);
 
-  DeltaBlitClipped(dest, src, dstx, dsty, dstw, dsth, srcx, srcy, dsdx, dtdx, dsdy, dtdy, 0.0, 0.0,
+  DeltaBlitClipped(dest, src, dstx, dsty, dstw, dsth, sx, sy, dsdx, dtdx, dsdy, dtdy, 0.0, 0.0,
                    minx, miny, maxx, maxy, alpha, mode);
 }
 
