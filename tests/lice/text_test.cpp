@@ -1,0 +1,506 @@
+// The glyph-cached font: one render per glyph, measurement, alignment, line
+// breaks, text alpha, the route each flag set takes, font options and UTF-8.
+// Glyph pixels depend on the installed fonts, so sizes are compared within a
+// pixel or two and ink as coverage sums.
+#include "draw_probe.h"
+#include "lice.h"
+#include "lice_text.h"
+
+#include "../../WDL/swell/swell-gdi.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+namespace
+{
+const LICE_Pixel kBlack = LICE_RGBA(0, 0, 0, 255);
+const LICE_Pixel kWhiteText = LICE_RGBA(255, 255, 255, 255);
+
+HFONT MakeFont(int height, int quality = ANTIALIASED_QUALITY)
+{
+  return CreateFont(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, (char)quality, 0, "Arial");
+}
+
+// A font made with the given options over a new 14 px handle it owns.
+std::unique_ptr<LICE_CachedFont> MakeCached(int flags, int height = 14)
+{
+  auto f = std::make_unique<LICE_CachedFont>();
+  HFONT h = MakeFont(height);
+  EXPECT_NE(h, nullptr) << "no font installed";
+  f->SetFromHFont(h, flags | LICE_FONTOPT_OWNSHANDLE);
+  return f;
+}
+
+long RedSum(LICE_IBitmap* bm)
+{
+  long sum = 0;
+  for (int y = 0; y < bm->getHeight(); ++y)
+    for (int x = 0; x < bm->getWidth(); ++x)
+      sum += LICE_GETR(bm->getBits()[y * bm->getRowSpan() + x]);
+  return sum;
+}
+
+void Clear(LICE_IBitmap* bm, LICE_Pixel c)
+{
+  for (int y = 0; y < bm->getHeight(); ++y)
+    for (int x = 0; x < bm->getWidth(); ++x) bm->getBits()[y * bm->getRowSpan() + x] = c;
+}
+
+bool SamePixels(LICE_IBitmap* a, LICE_IBitmap* b, LICE_Pixel mask = 0xffffffffu)
+{
+  for (int y = 0; y < a->getHeight(); ++y)
+    for (int x = 0; x < a->getWidth(); ++x)
+      if ((a->getBits()[y * a->getRowSpan() + x] & mask) !=
+          (b->getBits()[y * b->getRowSpan() + x] & mask))
+        return false;
+  return true;
+}
+
+RECT Measure(LICE_CachedFont& f, const char* s, int len = -1, unsigned int flags = 0)
+{
+  RECT r = {10, 20, 10, 20};
+  f.DrawText(nullptr, s, len, &r, flags | DT_CALCRECT);
+  return r;
+}
+} // namespace
+
+TEST(Utf8, DecodesTheListedSequences)
+{
+  struct Case
+  {
+    const char* bytes;
+    unsigned short code;
+    int len;
+  } cases[] = {
+      {"A", 'A', 1},
+      {"\x7f", 0x7f, 1},
+      {"\xc3\xa9", 0xe9, 2},
+      {"\xdf\xbf", 0x7ff, 2},
+      {"\xe2\x82\xac", 0x20ac, 3},
+      {"\xef\xbf\xbf", 0xffff, 3},
+      {"\xf0\x9f\x98\x80", ' ', 4},
+      {"\xe9", 0xe9, 1},             // lone lead byte
+      {"\xe9 x", 0xe9, 1},           // lead byte without continuations
+      {"\xc1\x81", 0xc1, 1},         // overlong lead
+      {"\x80", 0x80, 1},             // stray continuation
+      {"\xf5\x80\x80\x80", 0xf5, 1}, // beyond the range
+      {"\xe2\x82", 0xe2, 1},         // cut short by the terminator
+  };
+  for (auto& c : cases)
+  {
+    unsigned short code = 0;
+    EXPECT_EQ(utf8char(c.bytes, &code), c.len) << c.bytes;
+    EXPECT_EQ(code, c.code) << c.bytes;
+    EXPECT_EQ(utf8char(c.bytes, nullptr), c.len);
+  }
+  for (unsigned code : {0x41u, 0x7fu, 0x80u, 0xe9u, 0x7ffu, 0x800u, 0x20acu, 0xfffdu})
+  {
+    char buf[4] = {0, 0, 0, 0};
+    const int n = utf8makechar(buf, (unsigned short)code);
+    EXPECT_EQ(n, code < 0x80 ? 1 : code < 0x800 ? 2 : 3);
+    unsigned short back = 0;
+    EXPECT_EQ(utf8char(buf, &back), n);
+    EXPECT_EQ(back, code);
+  }
+  EXPECT_FALSE(LICE_Text_IsWine());
+}
+
+TEST(CachedFont, GlyphRenderedOnceAndMeasured)
+{
+  auto f = MakeCached(0);
+  EXPECT_GT(f->GetLineHeight(), 10);
+  EXPECT_LT(f->GetLineHeight(), 22);
+  EXPECT_EQ(f->GetCoverageBytes(), 0);
+  LICE_MemBitmap bm(100, 40);
+  Clear(&bm, kBlack);
+  f->SetTextColor(kWhiteText);
+  RECT r = {0, 0, 100, 40};
+  EXPECT_GT(f->DrawText(&bm, "A", -1, &r, 0), 0);
+  const int after = f->GetCoverageBytes();
+  EXPECT_GT(after, 0);
+  const long ink = RedSum(&bm);
+  EXPECT_GT(ink, 255 * 10);
+  f->DrawText(&bm, "A", -1, &r, 0);
+  f->DrawText(nullptr, "A", -1, &r, DT_CALCRECT);
+  EXPECT_EQ(f->GetCoverageBytes(), after) << "the second draw reuses the cached mask";
+
+  // Measuring A and B: advances, or more where B's ink reaches further.
+  const LICE_CachedFont::charEnt* a = f->findChar('A');
+  RECT ab = Measure(*f, "AB");
+  const LICE_CachedFont::charEnt* b = f->findChar('B');
+  ASSERT_TRUE(a && b && a->base_offset > 0 && b->base_offset > 0);
+  const int w = std::max(a->advance + b->advance, a->advance + b->width);
+  EXPECT_EQ(ab.left, 10);
+  EXPECT_EQ(ab.right, 10 + w);
+  EXPECT_EQ(ab.bottom, 20 + std::max(a->height, b->height));
+  RECT dummy = {0, 0, 0, 0};
+  EXPECT_EQ(f->DrawText(nullptr, "AB", -1, &dummy, DT_CALCRECT), std::max(a->height, b->height));
+  EXPECT_NEAR(a->height, f->GetLineHeight(), 2);
+  EXPECT_GE(a->width, a->advance) << "masks are at least the advance wide";
+}
+
+TEST(CachedFont, LengthsLineBreaksAndSingleLine)
+{
+  auto f = MakeCached(0);
+  const RECT ab = Measure(*f, "AB");
+  EXPECT_EQ(Measure(*f, "ABC", 2).right, ab.right);
+  EXPECT_EQ(Measure(*f, "AB\0C", 4).right, ab.right) << "a zero byte always stops";
+  EXPECT_EQ(Measure(*f, "A\rB").right, ab.right) << "carriage returns are skipped";
+  EXPECT_EQ(Measure(*f, "\xc3\xa9", 1).right, Measure(*f, "\xc3").right)
+      << "a character cut by the length is one byte of its own";
+  const RECT two = Measure(*f, "A\nB");
+  EXPECT_EQ(two.bottom - 20, f->GetLineHeight() + f->findChar('B')->height);
+  EXPECT_LT(two.right, ab.right);
+  EXPECT_EQ(Measure(*f, "A\nB", -1, DT_SINGLELINE).right, Measure(*f, "A B").right);
+
+  // Drawing: the second line is a line height lower.
+  LICE_MemBitmap one(80, 60), lines(80, 60);
+  Clear(&one, kBlack);
+  Clear(&lines, kBlack);
+  f->SetTextColor(kWhiteText);
+  RECT r = {0, 0, 80, 60};
+  f->DrawText(&one, "B", -1, &r, 0);
+  const int lh = f->GetLineHeight();
+  RECT r2 = {0, -lh, 80, 60};
+  f->DrawText(&lines, "\nB", -1, &r2, DT_NOCLIP);
+  EXPECT_TRUE(SamePixels(&one, &lines));
+}
+
+TEST(CachedFont, AlignmentFlags)
+{
+  auto f = MakeCached(LICE_FONTOPT_NATIVE);
+  f->SetTextColor(kWhiteText);
+  const RECT m = Measure(*f, "Ab", -1, LICE_DRAWTEXT_NO_NATIVE);
+  const int W = m.right - m.left, H = m.bottom - m.top;
+  struct Case
+  {
+    unsigned int flags;
+    int x, y;
+  } cases[] = {
+      {DT_CENTER, 10 + ((90 - 10) - W) / 2, 5},
+      {DT_RIGHT, 90 - W, 5},
+      {DT_VCENTER, 10, 5 + ((45 - 5) - H) / 2},
+      {DT_BOTTOM, 10, 45 - H},
+      {DT_CENTER | DT_BOTTOM, 10 + ((90 - 10) - W) / 2, 45 - H},
+  };
+  for (auto& c : cases)
+  {
+    LICE_MemBitmap aligned(100, 50), placed(100, 50);
+    Clear(&aligned, kBlack);
+    Clear(&placed, kBlack);
+    RECT r = {10, 5, 90, 45};
+    f->DrawText(&aligned, "Ab", -1, &r, c.flags | LICE_DRAWTEXT_NO_NATIVE);
+    RECT p = {c.x, c.y, 90, 45};
+    f->DrawText(&placed, "Ab", -1, &p, LICE_DRAWTEXT_NO_NATIVE);
+    EXPECT_TRUE(SamePixels(&aligned, &placed)) << std::hex << c.flags;
+    EXPECT_GT(RedSum(&aligned), 0);
+  }
+  // The native route aligns through the window layer: the ink lands within
+  // a pixel or two of the cached route's.
+  LICE_SysBitmap sys(100, 50);
+  Clear(&sys, kBlack);
+  RECT r = {10, 5, 90, 45};
+  f->DrawText(&sys, "Ab", -1, &r, DT_RIGHT | DT_BOTTOM);
+  int maxx = 0, maxy = 0;
+  for (int y = 0; y < 50; ++y)
+    for (int x = 0; x < 100; ++x)
+      if (LICE_GETR(sys.getBits()[y * sys.getRowSpan() + x]) > 64)
+      {
+        maxx = std::max(maxx, x);
+        maxy = std::max(maxy, y);
+      }
+  EXPECT_NEAR(maxx, 89, 3);
+  EXPECT_NEAR(maxy, 44, 5);
+}
+
+TEST(CachedFont, RouteForEachFlagSet)
+{
+  struct Case
+  {
+    int fontFlags;
+    unsigned int drawFlags;
+    bool cached;
+  } cases[] = {
+      {LICE_FONTOPT_NATIVE, 0, false},
+      {LICE_FONTOPT_NATIVE, LICE_DRAWTEXT_NO_NATIVE, true},
+      {LICE_FONTOPT_NATIVE, LICE_DRAWTEXT_TEXT_ALPHA, true},
+      {0, 0, true},
+      {LICE_FONTOPT_NATIVE | LICE_FONTOPT_MONO, 0, true},
+      {LICE_FONTOPT_NATIVE | LICE_FONTOPT_VERTICAL, 0, true},
+      {LICE_FONTOPT_NATIVE | LICE_FONTOPT_INVERT, 0, true},
+      {LICE_FONTOPT_NATIVE | LICE_FONTOPT_SHADOW, 0, true},
+      {LICE_FONTOPT_NATIVE | LICE_FONTOPT_BLUR, 0, true},
+  };
+  for (auto& c : cases)
+  {
+    auto f = MakeCached(c.fontFlags);
+    f->SetTextColor(LICE_RGBA(255, 255, 255, 128));
+    LICE_MemBitmap mem(60, 30);
+    LICE_SysBitmap sys(60, 30);
+    Clear(&mem, kBlack);
+    Clear(&sys, kBlack);
+    RECT r = {0, 0, 60, 30};
+    f->DrawText(&mem, "Hi", -1, &r, c.drawFlags);
+    f->DrawText(&sys, "Hi", -1, &r, c.drawFlags);
+    EXPECT_EQ(f->GetCoverageBytes() > 0, c.cached) << std::hex << c.fontFlags << " " << c.drawFlags;
+    EXPECT_GT(RedSum(&mem), 0);
+    EXPECT_GT(RedSum(&sys), 0);
+  }
+  // Line heights from 256 always go native, whatever the options.
+  LICE_CachedFont big;
+  big.SetFromHFont(MakeFont(300), LICE_FONTOPT_OWNSHANDLE | LICE_FONTOPT_MONO);
+  EXPECT_GE(big.GetLineHeight(), 256);
+  LICE_MemBitmap bm(400, 320);
+  RECT r = {0, 0, 400, 320};
+  big.SetTextColor(kWhiteText);
+  EXPECT_GT(big.DrawText(&bm, "W", -1, &r, 0), 0);
+  EXPECT_EQ(big.GetCoverageBytes(), 0);
+  EXPECT_GT(RedSum(&bm), 255L * 1000);
+}
+
+TEST(CachedFont, NativeOnMemoryAndSystemBitmapsAgree)
+{
+  auto f = MakeCached(LICE_FONTOPT_NATIVE);
+  f->SetTextColor(LICE_RGBA(255, 200, 100, 255));
+  LICE_MemBitmap mem(120, 40);
+  LICE_SysBitmap sys(120, 40);
+  Clear(&mem, LICE_RGBA(10, 20, 30, 255));
+  Clear(&sys, LICE_RGBA(10, 20, 30, 255));
+  for (unsigned int flags : {0u, (unsigned)DT_CENTER, (unsigned)(DT_RIGHT | DT_VCENTER)})
+  {
+    RECT r = {4, 3, 110, 36};
+    RECT r2 = r;
+    EXPECT_GT(f->DrawText(&mem, "Plenmora", -1, &r, flags), 0);
+    EXPECT_GT(f->DrawText(&sys, "Plenmora", -1, &r2, flags), 0);
+    EXPECT_TRUE(SamePixels(&mem, &sys, 0xffffff00u)) << flags;
+  }
+  EXPECT_EQ(f->GetCoverageBytes(), 0);
+  // Native and cached measurements agree within a couple of pixels.
+  RECT n = Measure(*f, "Plenmora"), c = Measure(*f, "Plenmora", -1, LICE_DRAWTEXT_NO_NATIVE);
+  EXPECT_NEAR(n.right, c.right, 3);
+  EXPECT_NEAR(n.bottom, c.bottom, 3);
+  // And their ink is about the same.
+  LICE_MemBitmap a(120, 40), b(120, 40);
+  Clear(&a, kBlack);
+  Clear(&b, kBlack);
+  f->SetTextColor(kWhiteText);
+  RECT ra = {2, 2, 120, 40}, rb = ra;
+  f->DrawText(&a, "Plenmora", -1, &ra, 0);
+  f->DrawText(&b, "Plenmora", -1, &rb, LICE_DRAWTEXT_NO_NATIVE);
+  EXPECT_NEAR((double)RedSum(&a), (double)RedSum(&b), RedSum(&a) * 0.1);
+}
+
+TEST(CachedFont, TextAlphaScalesAndIsRestored)
+{
+  auto f = MakeCached(LICE_FONTOPT_NATIVE);
+  LICE_MemBitmap half(60, 30), full(60, 30), again(60, 30);
+  Clear(&half, kBlack);
+  Clear(&full, kBlack);
+  Clear(&again, kBlack);
+  RECT r = {0, 0, 60, 30};
+  f->SetTextColor(LICE_RGBA(255, 255, 255, 128));
+  f->DrawText(&half, "Mm", -1, &r, LICE_DRAWTEXT_TEXT_ALPHA);
+  f->SetTextColor(kWhiteText);
+  f->DrawText(&full, "Mm", -1, &r, LICE_DRAWTEXT_NO_NATIVE);
+  f->DrawText(&again, "Mm", -1, &r, LICE_DRAWTEXT_TEXT_ALPHA);
+  EXPECT_TRUE(SamePixels(&full, &again)) << "the font's own alpha is unchanged afterwards";
+  const double ratio = (double)RedSum(&half) / (double)RedSum(&full);
+  EXPECT_NEAR(ratio, 0.5, 0.05);
+  f->SetTextColor(LICE_RGBA(255, 255, 255, 0));
+  LICE_MemBitmap none(60, 30);
+  Clear(&none, kBlack);
+  EXPECT_EQ(f->DrawText(&none, "Mm", -1, &r, LICE_DRAWTEXT_TEXT_ALPHA), 0);
+  EXPECT_EQ(RedSum(&none), 0);
+}
+
+TEST(CachedFont, MonoShadowOutlineInvertAndVertical)
+{
+  auto plain = MakeCached(0);
+  auto mono = MakeCached(LICE_FONTOPT_MONO);
+  auto inv = MakeCached(LICE_FONTOPT_INVERT);
+  auto shadow = MakeCached(LICE_FONTOPT_SHADOW);
+  auto outline = MakeCached(LICE_FONTOPT_OUTLINE);
+  auto vert = MakeCached(LICE_FONTOPT_VERTICAL);
+  auto up = MakeCached(LICE_FONTOPT_VERTICAL | LICE_FONTOPT_BOTTOMUP);
+  for (auto* f :
+       {plain.get(), mono.get(), inv.get(), shadow.get(), outline.get(), vert.get(), up.get()})
+    Measure(*f, "K");
+  const auto* p = plain->findChar('K');
+  const unsigned char* pm = plain->GetCoverage(p);
+  ASSERT_TRUE(pm);
+  const int w = p->width, h = p->height;
+
+  const auto* m = mono->findChar('K');
+  ASSERT_EQ(m->width, w);
+  for (int i = 0; i < w * h; ++i) EXPECT_EQ(mono->GetCoverage(m)[i], pm[i] < 131 ? 0 : 255);
+
+  const auto* iv = inv->findChar('K');
+  ASSERT_EQ(iv->width, w);
+  for (int i = 0; i < w * h; ++i) EXPECT_EQ(inv->GetCoverage(iv)[i], 255 - pm[i]);
+
+  // Shadow: 128 right of, below and below-right of ink; outline: around it.
+  auto check = [&](LICE_CachedFont& f, bool isShadow)
+  {
+    const auto* e = f.findChar('K');
+    const unsigned char* c = f.GetCoverage(e);
+    ASSERT_EQ(e->width, w);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+      {
+        const int cut = pm[y * w + x] < 131 ? 0 : 255;
+        auto ink = [&](int xx, int yy)
+        { return xx >= 0 && yy >= 0 && xx < w && yy < h && pm[yy * w + xx] >= 131; };
+        bool near;
+        if (isShadow)
+          near = ink(x - 1, y) || ink(x, y - 1) || ink(x - 1, y - 1);
+        else
+          near = ink(x - 1, y) || ink(x + 1, y) || ink(x, y - 1) || ink(x, y + 1);
+        const int expected = cut ? 255 : near ? 128 : 0;
+        ASSERT_EQ(c[y * w + x], expected) << x << "," << y;
+      }
+  };
+  check(*shadow, true);
+  check(*outline, false);
+
+  // Vertical: the mask turned a quarter turn, top to the right (or left).
+  const auto* v = vert->findChar('K');
+  const auto* u = up->findChar('K');
+  ASSERT_EQ(v->width, h);
+  ASSERT_EQ(v->height, w);
+  ASSERT_EQ(u->width, h);
+  for (int y = 0; y < w; ++y)
+    for (int x = 0; x < h; ++x)
+    {
+      ASSERT_EQ(vert->GetCoverage(v)[y * h + x], pm[(h - 1 - x) * w + y]);
+      ASSERT_EQ(up->GetCoverage(u)[y * h + x], pm[x * w + (w - 1 - y)]);
+    }
+  // Vertical text runs downward: measuring swaps the axes.
+  const RECT vr = Measure(*vert, "KK");
+  EXPECT_EQ(vr.right - vr.left, h);
+  EXPECT_GE(vr.bottom - vr.top, 2 * v->advance);
+}
+
+TEST(CachedFont, MonoAndEffectCopiesStoreWholeWords)
+{
+  auto mono = MakeCached(LICE_FONTOPT_MONO);
+  mono->SetTextColor(0x11223380u);
+  LICE_MemBitmap bm(40, 30);
+  Clear(&bm, 0);
+  RECT r = {0, 0, 40, 30};
+  mono->DrawText(&bm, "W", -1, &r, 0);
+  int lit = 0;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x)
+    {
+      const LICE_Pixel px = bm.getBits()[y * bm.getRowSpan() + x];
+      if (!px) continue;
+      ++lit;
+      EXPECT_EQ(px, 0x11223380u);
+    }
+  EXPECT_GT(lit, 10);
+
+  auto outl = MakeCached(LICE_FONTOPT_OUTLINE);
+  outl->SetTextColor(0xffffffffu);
+  outl->SetEffectColor(0x000000ffu);
+  LICE_MemBitmap ob(40, 30);
+  Clear(&ob, 0x12345678u);
+  outl->DrawText(&ob, "W", -1, &r, 0);
+  int fg = 0, fx = 0;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x)
+    {
+      const LICE_Pixel px = ob.getBits()[y * ob.getRowSpan() + x];
+      if (px == 0xffffffffu)
+        ++fg;
+      else if (px == 0x000000ffu)
+        ++fx;
+      else
+        EXPECT_EQ(px, 0x12345678u);
+    }
+  EXPECT_GT(fg, 10);
+  EXPECT_GT(fx, fg / 2) << "the outline surrounds the ink";
+}
+
+TEST(CachedFont, BackgroundModeFillsTheCell)
+{
+  auto f = MakeCached(0);
+  f->SetTextColor(kWhiteText);
+  f->SetBkColor(LICE_RGBA(0, 0, 255, 255));
+  EXPECT_EQ(f->SetBkMode(1), 0);
+  LICE_MemBitmap bm(60, 30);
+  Clear(&bm, kBlack);
+  RECT r = {5, 5, 60, 30};
+  f->DrawText(&bm, "ii", -1, &r, 0);
+  const auto* e = f->findChar('i');
+  EXPECT_EQ(bm.getBits()[(5 + e->height - 1) * bm.getRowSpan() + 5], LICE_RGBA(0, 0, 255, 255))
+      << "the bottom-left corner of the first cell";
+  EXPECT_EQ(bm.getBits()[4 * bm.getRowSpan() + 5], kBlack);
+  EXPECT_EQ(f->SetBkMode(0), 1);
+}
+
+TEST(CachedFont, EuroAsciiOnlyAndFourByteCharacters)
+{
+  auto f = MakeCached(0);
+  const RECT euro = Measure(*f, "\xe2\x82\xac");
+  const auto* e = f->findChar(0x20ac);
+  ASSERT_TRUE(e);
+  EXPECT_GT(e->base_offset, 0);
+  EXPECT_EQ(euro.right - euro.left, std::max(e->advance, e->width));
+
+  auto ascii = MakeCached(LICE_FONTOPT_ASCIIONLY);
+  const int bytes = ascii->GetCoverageBytes();
+  EXPECT_GT(bytes, 0) << "ASCII glyphs are rendered when the font is set";
+  EXPECT_GT(ascii->findChar('z')->base_offset, 0);
+  const RECT none = Measure(*ascii, "\xe2\x82\xac");
+  EXPECT_EQ(none.right, none.left);
+  EXPECT_EQ(ascii->findChar(0x20ac), nullptr);
+  EXPECT_EQ(ascii->GetCoverageBytes(), bytes);
+
+  EXPECT_EQ(Measure(*f, "a\xf0\x9f\x98\x80"
+                        "b")
+                .right,
+            Measure(*f, "a b").right);
+  Measure(*f, "\xe9");
+  const auto* lone = f->findChar(0xe9);
+  ASSERT_TRUE(lone);
+  EXPECT_GT(lone->base_offset, 0) << "the lone byte 0xE9 is the character U+00E9";
+  // Codes above 127 are kept sorted and found again.
+  Measure(*f, "\xc3\xbc\xc3\xa0\xe2\x84\xa2\xc3\xa7");
+  for (unsigned short c : {0xfcu, 0xe0u, 0x2122u, 0xe7u, 0x20acu, 0xe9u})
+    EXPECT_TRUE(f->findChar(c)) << c;
+}
+
+TEST(CachedFont, HandleOwnership)
+{
+  HFONT owned = MakeFont(12), kept = MakeFont(12), other = MakeFont(13);
+  {
+    LICE_CachedFont f;
+    f.SetFromHFont(owned, LICE_FONTOPT_OWNSHANDLE);
+    EXPECT_EQ(f.GetHFont(), owned);
+    f.SetFromHFont(other, LICE_FONTOPT_OWNSHANDLE);
+    EXPECT_FALSE(DeleteObject(owned)) << "the replaced handle was deleted";
+    LICE_CachedFont g;
+    g.SetFromHFont(kept, 0);
+  }
+  EXPECT_FALSE(DeleteObject(other)) << "the font deleted its own handle";
+  EXPECT_TRUE(DeleteObject(kept)) << "a handle the font does not own is left alone";
+}
+
+TEST(CachedFont, DrawsNothingWithoutTarget)
+{
+  LICE_CachedFont empty;
+  RECT r = {0, 0, 10, 10};
+  EXPECT_EQ(empty.DrawText(nullptr, "A", -1, &r, 0), 0);
+  auto f = MakeCached(0);
+  EXPECT_EQ(f->DrawText(nullptr, "A", -1, &r, 0), 0);
+  LICE_MemBitmap bm(20, 20);
+  Clear(&bm, kBlack);
+  RECT off = {30, 30, 40, 40};
+  EXPECT_EQ(f->DrawText(&bm, "A", -1, &off, 0), 0);
+  f->SetCombineMode(6, 1.0f);
+  RECT in = {0, 0, 20, 20};
+  f->DrawText(&bm, "A", -1, &in, 0);
+  EXPECT_EQ(RedSum(&bm), 0);
+}
