@@ -15,7 +15,9 @@ namespace
 // Radii beyond this are far larger than any bitmap; they are not drawn.
 const float kMaxRadius = 16777216.0f;
 
-template <class F> struct _LICE_CircleDrawer
+// FL combines the full-weight spans of filled discs; it is F except where a
+// cheaper functor gives the same bytes (copy at full weight is a store).
+template <class F, class FL = F> struct _LICE_CircleDrawer
 {
   static void DrawClippedPt(LICE_IBitmap* dest, int x, int y, const int* clip, int r, int g, int b,
                             int a, int alpha, bool clipped)
@@ -37,7 +39,7 @@ template <class F> struct _LICE_CircleDrawer
     if (y1 > y2) return;
     const int span = dest->getRowSpan();
     LICE_Pixel* px = dest->getBits() + y1 * span + x;
-    for (int y = y1; y <= y2; ++y, px += span) F::doPix(LICE_PIXCH(px), r, g, b, a, alpha);
+    for (int y = y1; y <= y2; ++y, px += span) FL::doPix(LICE_PIXCH(px), r, g, b, a, alpha);
   }
 
   static void DrawClippedHorzLine(LICE_IBitmap* dest, int y, int x1, int x2, const int* clip, int r,
@@ -51,7 +53,7 @@ template <class F> struct _LICE_CircleDrawer
     }
     if (x1 > x2) return;
     LICE_Pixel* px = dest->getBits() + y * dest->getRowSpan() + x1;
-    for (int x = x1; x <= x2; ++x, ++px) F::doPix(LICE_PIXCH(px), r, g, b, a, alpha);
+    for (int x = x1; x <= x2; ++x, ++px) FL::doPix(LICE_PIXCH(px), r, g, b, a, alpha);
   }
 
   static void DrawClippedCircle(LICE_IBitmap* dest, float cx, float cy, float rad, const int* clip,
@@ -202,6 +204,14 @@ void __DrawCircleClipped(LICE_IBitmap* dest, float cx, float cy, float r, LICE_P
                          int weight, bool aa, bool filled, int mode, const int* clip, bool clipped)
 {
   if (!dest->getBits()) return;
+  if (aa && filled && (mode & 0xff) == 0 && weight == 256)
+  {
+    _LICE_CircleDrawer<_LICE_CombinePixelsCopyNoClamp,
+                       _LICE_CombinePixelsClobberNoClamp>::DrawClippedCircleAA(dest, cx, cy, r,
+                                                                               clip, color, weight,
+                                                                               filled, clipped);
+    return;
+  }
   LICE_DispatchLine(mode, weight, !aa,
                     [&](auto tag)
                     {

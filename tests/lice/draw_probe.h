@@ -15,7 +15,7 @@
 class GuardedBitmap : public LICE_IBitmap
 {
 public:
-  static const LICE_Pixel kGuard = 0x5a5a5a5au;
+  static constexpr LICE_Pixel kGuard = 0x5a5a5a5au;
   GuardedBitmap(int w, int h, bool flipped = false, LICE_Pixel fill = 0, int margin = 8)
       : m_w(w), m_h(h), m_margin(margin), m_span(w + 2 * margin), m_flipped(flipped),
         m_buf((std::size_t)(w + 2 * margin) * (std::size_t)(h + 2 * margin), kGuard)
