@@ -35,5 +35,12 @@ template <class Op> inline bool LICE_DispatchLine(int mode, int weight, bool pla
   return LICE_DispatchFill(mode, weight, op);
 }
 
+// A 64-bit value limited to the int range: far-off coordinates must not wrap
+// around when they are offset or mirrored.
+inline int LICE_ClampInt(long long v)
+{
+  return v > 2147483647LL ? 2147483647 : v < -2147483647LL - 1 ? (-2147483647 - 1) : (int)v;
+}
+
 // Colour components in the order the per-channel functors take them.
 #define LICE_DRAW_RGBA(c) (int)LICE_GETR(c), (int)LICE_GETG(c), (int)LICE_GETB(c), (int)LICE_GETA(c)

@@ -359,25 +359,35 @@ bool ClipLine(int* x1, int* y1, int* x2, int* y2, int w, int h)
     const int c = c1 ? c1 : c2;
     // Differences in double so that far-apart end points cannot overflow.
     const double dx = (double)bx - ax, dy = (double)by - ay;
+    // The crossing lies between the end points; the limits only keep a
+    // rounding slip at the int range from wrapping around.
+    auto along = [](int from, double d)
+    {
+      if (!(d == d)) d = 0.0;
+      d = std::trunc(d);
+      if (d > 4.3e9) d = 4.3e9;
+      if (d < -4.3e9) d = -4.3e9;
+      return LICE_ClampInt((long long)from + (long long)d);
+    };
     int x, y;
     if (c & 8)
     {
-      x = ax + (int)std::trunc(dx * ((double)h - ay) / dy);
+      x = along(ax, dx * ((double)h - ay) / dy);
       y = h - 1;
     }
     else if (c & 4)
     {
-      x = ax + (int)std::trunc(dx * (0.0 - ay) / dy);
+      x = along(ax, dx * (0.0 - ay) / dy);
       y = 0;
     }
     else if (c & 2)
     {
-      y = ay + (int)std::trunc(dy * ((double)w - ax) / dx);
+      y = along(ay, dy * ((double)w - ax) / dx);
       x = w - 1;
     }
     else
     {
-      y = ay + (int)std::trunc(dy * (0.0 - ax) / dx);
+      y = along(ay, dy * (0.0 - ax) / dx);
       x = 0;
     }
     if (c1)
@@ -411,12 +421,14 @@ void LICE_DottedVertLineFAST(LICE_IBitmap* dest, int x, int y1, int y2, LICE_Pix
 
 bool LICE_ClipLine(int* x1, int* y1, int* x2, int* y2, int xlo, int ylo, int xhi, int yhi)
 {
-  int a = *x1 - xlo, b = *y1 - ylo, c = *x2 - xlo, d = *y2 - ylo;
-  const bool ok = ClipLine(&a, &b, &c, &d, xhi - xlo, yhi - ylo);
-  *x1 = a + xlo;
-  *y1 = b + ylo;
-  *x2 = c + xlo;
-  *y2 = d + ylo;
+  int a = LICE_ClampInt((long long)*x1 - xlo), b = LICE_ClampInt((long long)*y1 - ylo),
+      c = LICE_ClampInt((long long)*x2 - xlo), d = LICE_ClampInt((long long)*y2 - ylo);
+  const bool ok = ClipLine(&a, &b, &c, &d, LICE_ClampInt((long long)xhi - xlo),
+                           LICE_ClampInt((long long)yhi - ylo));
+  *x1 = LICE_ClampInt((long long)a + xlo);
+  *y1 = LICE_ClampInt((long long)b + ylo);
+  *x2 = LICE_ClampInt((long long)c + xlo);
+  *y2 = LICE_ClampInt((long long)d + ylo);
   return ok;
 }
 
@@ -427,8 +439,8 @@ void LICE_Line(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, LICE_Pixel co
   const int w = dest->getWidth(), h = dest->getHeight();
   if (dest->isFlipped())
   {
-    y1 = h - 1 - y1;
-    y2 = h - 1 - y2;
+    y1 = LICE_ClampInt((long long)h - 1 - y1);
+    y2 = LICE_ClampInt((long long)h - 1 - y2);
   }
   if (!ClipLine(&x1, &y1, &x2, &y2, w, h)) return;
   LICE_Pixel* bits = dest->getBits();
@@ -536,16 +548,19 @@ void LICE_Line(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, LICE_Pixel co
 void LICE_DrawRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_Pixel color, float alpha,
                    int mode)
 {
-  LICE_Line(dest, x, y, x + w, y, color, alpha, mode, false);
-  LICE_Line(dest, x + w, y, x + w, y + h, color, alpha, mode, false);
-  LICE_Line(dest, x + w, y + h, x, y + h, color, alpha, mode, false);
-  LICE_Line(dest, x, y + h, x, y, color, alpha, mode, false);
+  const int x2 = LICE_ClampInt((long long)x + w), y2 = LICE_ClampInt((long long)y + h);
+  LICE_Line(dest, x, y, x2, y, color, alpha, mode, false);
+  LICE_Line(dest, x2, y, x2, y2, color, alpha, mode, false);
+  LICE_Line(dest, x2, y2, x, y2, color, alpha, mode, false);
+  LICE_Line(dest, x, y2, x, y, color, alpha, mode, false);
 }
 
 void LICE_BorderedRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_Pixel bgcolor,
                        LICE_Pixel fgcolor, float alpha, int mode)
 {
-  LICE_FillRect(dest, x + 1, y + 1, w - 1, h - 1, bgcolor, alpha, mode);
+  LICE_FillRect(dest, LICE_ClampInt((long long)x + 1), LICE_ClampInt((long long)y + 1),
+                LICE_ClampInt((long long)w - 1), LICE_ClampInt((long long)h - 1), bgcolor, alpha,
+                mode);
   LICE_DrawRect(dest, x, y, w, h, fgcolor, alpha, mode);
 }
 

@@ -132,7 +132,9 @@ int FindXOnSegment(int x1, int y1, int x2, int y2, int y)
   if (y <= y1) return x1;
   if (y >= y2) return x2;
   const float q = (float)((double)x2 - x1) / (float)((double)y2 - y1);
-  return x1 + (int)((float)(y - y1) * q);
+  const float d = (float)((double)y - y1) * q;
+  // The result lies between x1 and x2; the limits only guard rounding.
+  return LICE_ClampInt((long long)x1 + (long long)d);
 }
 
 } // namespace
@@ -268,7 +270,7 @@ void LICE_FillConvexPolygon(LICE_IBitmap* dest, const int* x, const int* y, int 
   {
     const int vx = x[i];
     xy[i * 2] = vx;
-    xy[i * 2 + 1] = flip ? h - 1 - y[i] : y[i];
+    xy[i * 2 + 1] = flip ? LICE_ClampInt((long long)h - 1 - y[i]) : y[i];
     if (vx < minx) minx = vx;
     if (vx > maxx) maxx = vx;
   }
@@ -315,6 +317,7 @@ void LICE_FillConvexPolygon(LICE_IBitmap* dest, const int* x, const int* y, int 
         rightCur = rightNext;
         rightNext = FindNextEdgeVertex(xy, rightCur, n, 1);
       }
+      if (yEnd == 2147483647) break;
       row = yEnd + 1;
     }
   }

@@ -6,6 +6,7 @@
 #include "lice_combine.h"
 #include "lice_draw_select.h"
 
+#include <climits>
 #include <cmath>
 
 typedef void (*LICE_CombineFunc)(unsigned char* dest, int r, int g, int b, int a, int alpha);
@@ -13,18 +14,24 @@ typedef void (*LICE_CombineFunc)(unsigned char* dest, int r, int g, int b, int a
 namespace
 {
 
-// 16.16 fixed point of a value, rounded to the nearest step and limited to
-// the int range. Rounding (not truncation) matters: the sine of a quarter
-// turn is 0.99999999999999981 in double, which truncated would step 65535
-// per pixel and drift off the pixel grid.
-inline int ToFixed(double v)
+// Fixed-point values are limited to +-2^36 (a million pixels): far beyond
+// any source, and small enough that the walk over a bitmap of up to 2^26
+// pixels cannot overflow 64 bits.
+const double kFixedLimit = 68719476736.0;
+
+inline long long ClampFixed(double v)
 {
-  v = std::floor(v * 65536.0 + 0.5);
   if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return 2147483647;
-  if (v <= -2147483648.0) return (-2147483647 - 1);
-  return (int)v;
+  if (v > kFixedLimit) v = kFixedLimit;
+  if (v < -kFixedLimit) v = -kFixedLimit;
+  return (long long)v;
 }
+
+// 16.16 fixed point of a value, rounded to the nearest step. Rounding (not
+// truncation) matters: the sine of a quarter turn is 0.99999999999999981 in
+// double, which truncated would step 65535 per pixel and drift off the
+// pixel grid.
+inline long long ToFixed(double v) { return ClampFixed(std::floor(v * 65536.0 + 0.5)); }
 
 inline int ToInt(double v)
 {
@@ -132,21 +139,21 @@ void DeltaBlitClipped(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
   const long long fdsdxdy = ToFixed(dsdxdy), fdtdxdy = ToFixed(dtdxdy);
   if (dstx < 0)
   {
-    const long long j = -(long long)dstx;
-    s0 += j * fdsdx;
-    t0 += j * fdtdx;
-    fdsdy += j * fdsdxdy;
-    fdtdy += j * fdtdxdy;
+    const double j = -(double)dstx;
+    s0 = ClampFixed(s0 + j * fdsdx);
+    t0 = ClampFixed(t0 + j * fdtdx);
+    fdsdy = ClampFixed(fdsdy + j * fdsdxdy);
+    fdtdy = ClampFixed(fdtdy + j * fdtdxdy);
     dstw += dstx;
     dstx = 0;
   }
   if (dsty < 0)
   {
-    const long long k = -(long long)dsty;
-    s0 += k * fdsdy;
-    t0 += k * fdtdy;
-    fdsdx += k * fdsdxdy;
-    fdtdx += k * fdtdxdy;
+    const double k = -(double)dsty;
+    s0 = ClampFixed(s0 + k * fdsdy);
+    t0 = ClampFixed(t0 + k * fdtdy);
+    fdsdx = ClampFixed(fdsdx + k * fdsdxdy);
+    fdtdx = ClampFixed(fdtdx + k * fdtdxdy);
     dsth += dsty;
     dsty = 0;
   }
@@ -209,14 +216,14 @@ void LICE_DeltaBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, i
   ClipBox(src, srcx, srcy, srcw, srch, clipToSource, &minx, &miny, &maxx, &maxy);
   if (dstw < 0)
   {
-    dstw = -dstw;
-    dstx -= dstw;
+    dstw = dstw == INT_MIN ? INT_MAX : -dstw;
+    dstx = LICE_ClampInt((long long)dstx - dstw);
     srcx += srcw;
   }
   if (dsth < 0)
   {
-    dsth = -dsth;
-    dsty -= dsth;
+    dsth = dsth == INT_MIN ? INT_MAX : -dsth;
+    dsty = LICE_ClampInt((long long)dsty - dsth);
     srcy += srch;
   }
   DeltaBlitClipped(dest, src, dstx, dsty, dstw, dsth, srcx, srcy, dsdx, dtdx, dsdy, dtdy, dsdxdy,
@@ -233,15 +240,15 @@ void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
   ClipBox(src, srcx, srcy, srcw, srch, clipToSource, &minx, &miny, &maxx, &maxy);
   if (dstw < 0)
   {
-    dstw = -dstw;
-    dstx -= dstw;
+    dstw = dstw == INT_MIN ? INT_MAX : -dstw;
+    dstx = LICE_ClampInt((long long)dstx - dstw);
     srcx += srcw;
     srcw = -srcw;
   }
   if (dsth < 0)
   {
-    dsth = -dsth;
-    dsty -= dsth;
+    dsth = dsth == INT_MIN ? INT_MAX : -dsth;
+    dsty = LICE_ClampInt((long long)dsty - dsth);
     srcy += srch;
     srch = -srch;
   }
@@ -272,6 +279,8 @@ public:
                    const T* points, int cols, int rows, float alpha, int mode)
   {
     if (!dest || !src || !points || dstw <= 0 || dsth <= 0 || cols < 2 || rows < 2) return;
+    // A rectangle reaching past the int range lies beyond any bitmap.
+    if ((long long)dstx + dstw > INT_MAX || (long long)dsty + dsth > INT_MAX) return;
     double y = dsty;
     int lasty = dsty;
     const T* row = points;

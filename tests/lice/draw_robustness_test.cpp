@@ -1,0 +1,135 @@
+// Every drawing call of the line, polygon, curve, circle and warped-blit
+// families with random and extreme arguments: nothing is ever written
+// outside the bitmap, on upright and bottom-up bitmaps alike.
+#include "draw_probe.h"
+#include "lice.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <random>
+
+namespace
+{
+struct Rng
+{
+  std::mt19937 g;
+  explicit Rng(unsigned s) : g(s) {}
+  // Mostly near the bitmap, sometimes far off or extreme.
+  int i()
+  {
+    switch (g() % 10)
+    {
+      case 0:
+        return (int)(g() % 2 ? 2000000000u : 0u) - 1000000000;
+      case 1:
+        return (int)g();
+      default:
+        return (int)(g() % 80) - 20;
+    }
+  }
+  float f()
+  {
+    switch (g() % 12)
+    {
+      case 0:
+        return std::numeric_limits<float>::infinity();
+      case 1:
+        return std::numeric_limits<float>::quiet_NaN();
+      case 2:
+        return (g() % 2 ? 1.0f : -1.0f) * 3.0e9f;
+      default:
+        return (float)(g() % 8000) / 100.0f - 20.0f;
+    }
+  }
+  float alpha()
+  {
+    const float a[] = {1.0f, 0.5f, 0.25f, 0.75f, 0.3f, -0.7f, 0.0f, 40.0f};
+    return a[g() % 8];
+  }
+  int mode() { return (int)(g() % 7) | (g() % 3 == 0 ? 0x10100 : 0); }
+  LICE_Pixel c() { return (LICE_Pixel)g(); }
+  bool b() { return g() % 2; }
+};
+} // namespace
+
+TEST(DrawRobustness, NothingOutsideTheBitmap)
+{
+  Rng r(2024);
+  GuardedBitmap src(13, 9);
+  for (int y = 0; y < 9; ++y)
+    for (int x = 0; x < 13; ++x) src.at(x, y) = (LICE_Pixel)(x * 977 + y * 131) | 0x80u;
+  for (int round = 0; round < 4000; ++round)
+  {
+    GuardedBitmap bm(1 + r.g() % 40, 1 + r.g() % 30, r.b());
+    switch (round % 14)
+    {
+      case 0:
+        LICE_Line(&bm, r.i(), r.i(), r.i(), r.i(), r.c(), r.alpha(), r.mode(), r.b());
+        break;
+      case 1:
+        LICE_FLine(&bm, r.f(), r.f(), r.f(), r.f(), r.c(), r.alpha(), r.mode(), r.b());
+        break;
+      case 2:
+        LICE_DashedLine(&bm, r.i(), r.i(), r.i(), r.i(), r.i() % 5, r.i() % 5, r.c(), r.alpha(),
+                        r.mode(), false);
+        break;
+      case 3:
+        LICE_DrawRect(&bm, r.i(), r.i(), r.i(), r.i(), r.c(), r.alpha(), r.mode());
+        break;
+      case 4:
+        LICE_FillTrapezoid(&bm, r.i(), r.i(), r.i(), r.i(), r.i(), r.i(), r.c(), r.alpha(),
+                           r.mode());
+        break;
+      case 5:
+      {
+        int xs[7], ys[7];
+        for (int k = 0; k < 7; ++k) xs[k] = r.i(), ys[k] = r.i();
+        LICE_FillConvexPolygon(&bm, xs, ys, 3 + r.g() % 5, r.c(), r.alpha(), r.mode());
+        break;
+      }
+      case 6:
+        LICE_DrawQBezier(&bm, r.f(), r.f(), r.f(), r.f(), r.f(), r.f(), r.c(), r.alpha(), r.mode(),
+                         r.b(), r.f());
+        break;
+      case 7:
+        LICE_DrawCBezier(&bm, r.f(), r.f(), r.f(), r.f(), r.f(), r.f(), r.f(), r.f(), r.c(),
+                         r.alpha(), r.mode(), r.b(), 1.0f);
+        break;
+      case 8:
+        LICE_FillCBezier(&bm, r.f(), r.f(), r.f(), r.f(), r.f(), r.f(), r.f(), r.f(), r.i(), r.c(),
+                         r.alpha(), r.mode(), 1.0f);
+        LICE_FillCBezierX(&bm, r.f(), r.f(), r.f(), r.f(), r.f(), r.f(), r.f(), r.f(), r.i(), r.c(),
+                          r.alpha(), r.mode(), 1.0f);
+        break;
+      case 9:
+        LICE_Circle(&bm, r.f(), r.f(), r.f() / 2, r.c(), r.alpha(), r.mode(), r.b());
+        LICE_FillCircle(&bm, r.f(), r.f(), r.f() / 2, r.c(), r.alpha(), r.mode(), r.b());
+        break;
+      case 10:
+        LICE_Arc(&bm, r.f(), r.f(), r.f() / 2, r.f() / 5, r.f() / 5, r.c(), r.alpha(), r.mode(),
+                 r.b());
+        break;
+      case 11:
+        LICE_RoundRect(&bm, r.f(), r.f(), r.f(), r.f(), r.i() % 20, r.c(), r.alpha(), r.mode(),
+                       r.b());
+        break;
+      case 12:
+        LICE_RotatedBlit(&bm, &src, r.i(), r.i(), r.i(), r.i(), r.f(), r.f(), r.f(), r.f(),
+                         r.f() / 10, r.b(), r.alpha(), r.mode(), r.f() / 10, r.f() / 10);
+        break;
+      case 13:
+      {
+        float pts[12];
+        for (float& p : pts) p = r.f();
+        LICE_TransformBlit(&bm, &src, r.i(), r.i(), r.i() % 60, r.i() % 60, pts, 2, 3, r.alpha(),
+                           r.mode());
+        LICE_DeltaBlit(&bm, &src, r.i(), r.i(), r.i(), r.i(), r.f(), r.f(), r.f(), r.f(),
+                       r.f() / 10, r.f() / 10, r.f() / 10, r.f() / 10, r.f() / 100, r.f() / 100,
+                       r.b(), r.alpha(), r.mode());
+        break;
+      }
+    }
+    ASSERT_TRUE(bm.guardIntact()) << "round " << round;
+  }
+}
