@@ -3,6 +3,7 @@
 #include "lice.h"
 
 #include <cmath>
+#include <utility>
 
 namespace
 {
@@ -52,18 +53,10 @@ int CBezPrep(LICE_IBitmap* dest, float xstart, float ystart, float xctl1, float 
   const int w = dest->getWidth();
   if ((xbasis && xstart > xend) || (!xbasis && ystart > yend))
   {
-    float t = xstart;
-    xstart = xend;
-    xend = t;
-    t = ystart;
-    ystart = yend;
-    yend = t;
-    t = xctl1;
-    xctl1 = xctl2;
-    xctl2 = t;
-    t = yctl1;
-    yctl1 = yctl2;
-    yctl2 = t;
+    std::swap(xstart, xend);
+    std::swap(ystart, yend);
+    std::swap(xctl1, xctl2);
+    std::swap(yctl1, yctl2);
   }
   const double len = (double)Dist(xstart, ystart, xctl1, yctl1) + Dist(xctl1, yctl1, xctl2, yctl2) +
                      Dist(xctl2, yctl2, xend, yend);
@@ -260,12 +253,8 @@ void LICE_DrawQBezier(LICE_IBitmap* dest, float xstart, float ystart, float xctl
   const int w = dest->getWidth();
   if (xstart > xend)
   {
-    float t = xstart;
-    xstart = xend;
-    xend = t;
-    t = ystart;
-    ystart = yend;
-    yend = t;
+    std::swap(xstart, xend);
+    std::swap(ystart, yend);
   }
   const double len = (double)Dist(xstart, ystart, xctl, yctl) + Dist(xctl, yctl, xend, yend);
   float xa = xstart, ya = ystart, xb = xend, yb = yend;

@@ -4,6 +4,7 @@
 #include "lice_draw_select.h"
 
 #include <cmath>
+#include <utility>
 #include <cstdlib>
 
 namespace
@@ -122,12 +123,8 @@ int FindXOnSegment(int x1, int y1, int x2, int y2, int y)
 {
   if (y1 > y2)
   {
-    int t = x1;
-    x1 = x2;
-    x2 = t;
-    t = y1;
-    y1 = y2;
-    y2 = t;
+    std::swap(x1, x2);
+    std::swap(y1, y2);
   }
   if (y <= y1) return x1;
   if (y >= y2) return x2;
@@ -145,27 +142,17 @@ void LICE_FillTrapezoid(LICE_IBitmap* dest, int x1a, int x2a, int ya, int x1b, i
   if (!dest) return;
   if (ya > yb)
   {
-    int t = ya;
-    ya = yb;
-    yb = t;
-    t = x1a;
-    x1a = x1b;
-    x1b = t;
-    t = x2a;
-    x2a = x2b;
-    x2b = t;
+    std::swap(ya, yb);
+    std::swap(x1a, x1b);
+    std::swap(x2a, x2b);
   }
   if (x1a > x2a)
   {
-    int t = x1a;
-    x1a = x2a;
-    x2a = t;
+    std::swap(x1a, x2a);
   }
   if (x1b > x2b)
   {
-    int t = x1b;
-    x1b = x2b;
-    x2b = t;
+    std::swap(x1b, x2b);
   }
   const int w = dest->getWidth(), h = dest->getHeight();
   if (x2a < 0 && x2b < 0) return;
