@@ -7,6 +7,7 @@
 // library on its own pixel word. Both do the same amount of work per pixel.
 #include "lice.h"
 
+#include <benchmark/benchmark.h>
 #include <pixman.h>
 
 #include <chrono>
@@ -164,11 +165,16 @@ void Memcpy()
 }
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
   std::printf("Raster library throughput (megapixels of destination per second)\n");
   Memcpy();
   RunSize(620, 580);
   RunSize(4096, 4096);
+  // The drawing benchmarks registered with Google Benchmark by the other
+  // files of this program.
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
   return 0;
 }
