@@ -44,8 +44,8 @@ struct Rng
   }
   float alpha()
   {
-    const float a[] = {1.0f, 0.5f, 0.25f, 0.75f, 0.3f, -0.7f, 0.0f, 40.0f};
-    return a[g() % 8];
+    const float a[] = {1.0f, 0.5f, 0.25f, 0.75f, 0.3f, -0.7f, 0.0f, 40.0f, 1.0e6f, -1.0e6f};
+    return a[g() % 10];
   }
   int mode() { return (int)(g() % 7) | (g() % 3 == 0 ? 0x10100 : 0); }
   LICE_Pixel c() { return (LICE_Pixel)g(); }
