@@ -268,9 +268,20 @@ TEST(CachedFont, NativeOnMemoryAndSystemBitmapsAgree)
   LICE_SysBitmap sys(120, 40);
   Clear(&mem, LICE_RGBA(10, 20, 30, 255));
   Clear(&sys, LICE_RGBA(10, 20, 30, 255));
-  for (unsigned int flags : {0u, (unsigned)DT_CENTER, (unsigned)(DT_RIGHT | DT_VCENTER)})
+  struct Case
   {
-    RECT r = {4, 3, 110, 36};
+    unsigned int flags;
+    RECT r;
+  } cases[] = {{0u, {4, 3, 110, 36}},
+               {(unsigned)DT_CENTER, {4, 3, 110, 36}},
+               {(unsigned)(DT_RIGHT | DT_VCENTER), {4, 3, 110, 36}},
+               {0u, {-7, -5, 60, 30}},                  // starts above and left of the bitmap
+               {(unsigned)DT_NOCLIP, {30, 20, 40, 25}}, // runs past its rectangle
+               {0u, {30, 20, 40, 25}}};                 // clipped to its rectangle
+  for (auto& cs : cases)
+  {
+    const unsigned int flags = cs.flags;
+    RECT r = cs.r;
     RECT r2 = r;
     EXPECT_GT(f->DrawText(&mem, "Plenmora", -1, &r, flags), 0);
     EXPECT_GT(f->DrawText(&sys, "Plenmora", -1, &r2, flags), 0);
