@@ -273,40 +273,19 @@ const unsigned char kCircle4[81] = {
 bool CachedCircle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_Pixel color, float alpha,
                   int mode, bool aa)
 {
-  const unsigned char* mask;
-  int side;
-  if (r == 1.5f)
+  // The mask side is 2r + 1: 4, 5, 6, 7, 8, 9.
+  static const struct
   {
-    mask = aa ? kCircle15AA : kCircle15;
-    side = 4;
-  }
-  else if (r == 2.0f)
-  {
-    mask = aa ? kCircle2AA : kCircle2;
-    side = 5;
-  }
-  else if (r == 2.5f)
-  {
-    mask = aa ? kCircle25AA : kCircle25;
-    side = 6;
-  }
-  else if (r == 3.0f)
-  {
-    mask = aa ? kCircle3AA : kCircle3;
-    side = 7;
-  }
-  else if (r == 3.5f)
-  {
-    mask = aa ? kCircle35AA : kCircle35;
-    side = 8;
-  }
-  else if (r == 4.0f)
-  {
-    mask = aa ? kCircle4AA : kCircle4;
-    side = 9;
-  }
-  else
-    return false;
+    float r;
+    const unsigned char *aa, *plain;
+  } kMasks[] = {{1.5f, kCircle15AA, kCircle15}, {2.0f, kCircle2AA, kCircle2},
+                {2.5f, kCircle25AA, kCircle25}, {3.0f, kCircle3AA, kCircle3},
+                {3.5f, kCircle35AA, kCircle35}, {4.0f, kCircle4AA, kCircle4}};
+  const unsigned char* mask = nullptr;
+  for (auto& m : kMasks)
+    if (r == m.r) mask = aa ? m.aa : m.plain;
+  if (!mask) return false;
+  const int side = (int)(2.0f * r) + 1;
   const float fx = cx - r, fy = cy - r;
   // Centres far off the int range cannot touch the bitmap.
   if (fx > -2.0e9f && fx < 2.0e9f && fy > -2.0e9f && fy < 2.0e9f)

@@ -1,6 +1,7 @@
 // Quadratic and cubic Bezier curves drawn as chains of float lines, and the
 // area between a cubic curve and a row or column filled with polygons.
 #include "lice.h"
+#include "lice_draw_select.h"
 
 #include <cmath>
 #include <utility>
@@ -38,6 +39,23 @@ inline int ChordCount(double len, double share, float tol)
   const int in = (int)n;
   return in < 1 ? 1 : in;
 }
+
+// A cubic curve prepared for drawing: coefficients, the visible parameter
+// range and its end points, and the number of chords.
+struct CBezCurve
+{
+  double ax, bx, cx, dx, ay, by, cy, dy;
+  float xlo, xhi, ylo, yhi;
+  double tlo, thi;
+  int n;
+  // The point k steps of (thi - tlo) / n from tlo.
+  void Point(int k, float* x, float* y) const
+  {
+    const double t = tlo + k * ((thi - tlo) / n);
+    *x = (float)(((ax * t + bx) * t + cx) * t + dx);
+    *y = (float)(((ay * t + by) * t + cy) * t + dy);
+  }
+};
 
 // Shared preparation of the cubic calls: orientation, coefficients, column
 // clipping. Returns the chord count, 0 for nothing to draw.
@@ -86,11 +104,12 @@ int CBezPrep(LICE_IBitmap* dest, float xstart, float ystart, float xctl1, float 
   return ChordCount(len, *thi - *tlo, tol);
 }
 
-inline void CBezPoint(double t, double ax, double bx, double cx, double dx, double ay, double by,
-                      double cy, double dy, float* x, float* y)
+int CBezPrep(LICE_IBitmap* dest, const float* p, float tol, bool xbasis, CBezCurve* c)
 {
-  *x = (float)(((ax * t + bx) * t + cx) * t + dx);
-  *y = (float)(((ay * t + by) * t + cy) * t + dy);
+  c->n = CBezPrep(dest, p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], tol, xbasis, &c->ax, &c->bx,
+                  &c->cx, &c->dx, &c->ay, &c->by, &c->cy, &c->dy, &c->xlo, &c->xhi, &c->ylo,
+                  &c->yhi, &c->tlo, &c->thi);
+  return c->n;
 }
 
 // Area between the chord (x1, y1)-(x2, y2), columns x1 to x2, and row yfill.
@@ -108,16 +127,16 @@ void DoBezierFillSegment(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, int
   }
   if ((y1 >= yfill) == (y2 >= yfill))
   {
-    const int yf = y1 < yfill ? yfill + 1 : yfill;
+    const int yf = y1 < yfill ? LICE_ClampInt((long long)yfill + 1) : yfill;
     const int xs[4] = {x1, x1, x2, x2};
     const int ys[4] = {y1, yf, y2, yf};
     LICE_FillConvexPolygon(dest, xs, ys, 4, color, alpha, mode);
     return;
   }
-  const int xc = x1 + Trunc((double)(yfill - y1) * (x2 - x1) / (double)(y2 - y1));
-  const int yf1 = y1 < yfill ? yfill + 1 : yfill;
+  const int xc = Trunc(x1 + ((double)yfill - y1) * ((double)x2 - x1) / ((double)y2 - y1));
+  const int yf1 = y1 < yfill ? LICE_ClampInt((long long)yfill + 1) : yfill;
   LICE_FillTriangle(dest, x1, y1, x1, yf1, xc, yf1, color, alpha, mode);
-  const int yf2 = y2 < yfill ? yfill + 1 : yfill;
+  const int yf2 = y2 < yfill ? LICE_ClampInt((long long)yfill + 1) : yfill;
   LICE_FillTriangle(dest, xc, yf2, x2, yf2, x2, y2, color, alpha, mode);
 }
 
@@ -138,16 +157,16 @@ void DoBezierFillSegmentX(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, in
   {
     // The polygon ends on the row above the next segment's first row, so
     // that no row is filled twice.
-    const int xf = x1 < xfill ? xfill + 1 : xfill;
+    const int xf = x1 < xfill ? LICE_ClampInt((long long)xfill + 1) : xfill;
     const int xs[4] = {x1, xf, x2, xf};
     const int ys[4] = {y1, y1, y2, y2};
     LICE_FillConvexPolygon(dest, xs, ys, 4, color, alpha, mode);
     return;
   }
-  const int yc = y1 + Trunc((double)(xfill - x1) * (y2 - y1) / (double)(x2 - x1));
-  const int xf1 = x1 < xfill ? xfill + 1 : xfill;
+  const int yc = Trunc(y1 + ((double)xfill - x1) * ((double)y2 - y1) / ((double)x2 - x1));
+  const int xf1 = x1 < xfill ? LICE_ClampInt((long long)xfill + 1) : xfill;
   LICE_FillTriangle(dest, x1, y1, xf1, y1, xf1, yc, color, alpha, mode);
-  const int xf2 = x2 < xfill ? xfill + 1 : xfill;
+  const int xf2 = x2 < xfill ? LICE_ClampInt((long long)xfill + 1) : xfill;
   LICE_FillTriangle(dest, xf2, yc, xf2, y2, x2, y2, color, alpha, mode);
 }
 
@@ -289,23 +308,20 @@ void LICE_DrawCBezier(LICE_IBitmap* dest, float xstart, float ystart, float xctl
                       float alpha, int mode, bool aa, float tol)
 {
   if (!dest) return;
-  double ax, bx, cx, dx, ay, by, cy, dy, tlo, thi;
-  float xlo, xhi, ylo, yhi;
-  const int n =
-      CBezPrep(dest, xstart, ystart, xctl1, yctl1, xctl2, yctl2, xend, yend, tol, true, &ax, &bx,
-               &cx, &dx, &ay, &by, &cy, &dy, &xlo, &xhi, &ylo, &yhi, &tlo, &thi);
+  const float pts[8] = {xstart, ystart, xctl1, yctl1, xctl2, yctl2, xend, yend};
+  CBezCurve c;
+  const int n = CBezPrep(dest, pts, tol, true, &c);
   if (!n) return;
-  const double dt = (thi - tlo) / n;
-  float lx = xlo, ly = ylo;
+  float lx = c.xlo, ly = c.ylo;
   for (int k = 1; k < n - 1; ++k)
   {
     float px, py;
-    CBezPoint(tlo + k * dt, ax, bx, cx, dx, ay, by, cy, dy, &px, &py);
+    c.Point(k, &px, &py);
     LICE_FLine(dest, lx, ly, px, py, color, alpha, mode, aa);
     lx = px;
     ly = py;
   }
-  LICE_FLine(dest, lx, ly, xhi, yhi, color, alpha, mode, aa);
+  LICE_FLine(dest, lx, ly, c.xhi, c.yhi, color, alpha, mode, aa);
 }
 
 void LICE_FillCBezier(LICE_IBitmap* dest, float xstart, float ystart, float xctl1, float yctl1,
@@ -313,18 +329,15 @@ void LICE_FillCBezier(LICE_IBitmap* dest, float xstart, float ystart, float xctl
                       float alpha, int mode, float tol)
 {
   if (!dest) return;
-  double ax, bx, cx, dx, ay, by, cy, dy, tlo, thi;
-  float xlo, xhi, ylo, yhi;
-  const int n =
-      CBezPrep(dest, xstart, ystart, xctl1, yctl1, xctl2, yctl2, xend, yend, tol, true, &ax, &bx,
-               &cx, &dx, &ay, &by, &cy, &dy, &xlo, &xhi, &ylo, &yhi, &tlo, &thi);
+  const float pts[8] = {xstart, ystart, xctl1, yctl1, xctl2, yctl2, xend, yend};
+  CBezCurve c;
+  const int n = CBezPrep(dest, pts, tol, true, &c);
   if (!n) return;
-  const double dt = (thi - tlo) / n;
-  int x1 = Trunc(xlo), y1 = Trunc(ylo + 0.5);
+  int x1 = Trunc(c.xlo), y1 = Trunc(c.ylo + 0.5);
   for (int k = 1; k < n - 1; ++k)
   {
     float x, y;
-    CBezPoint(tlo + k * dt, ax, bx, cx, dx, ay, by, cy, dy, &x, &y);
+    c.Point(k, &x, &y);
     if (Trunc(x) >= x1)
     {
       const int x2 = Trunc(x), y2 = Trunc(y + 0.5);
@@ -333,8 +346,8 @@ void LICE_FillCBezier(LICE_IBitmap* dest, float xstart, float ystart, float xctl
       y1 = y2;
     }
   }
-  if (Trunc(xhi - 1.0) >= x1)
-    DoBezierFillSegment(dest, x1, y1, Trunc(xhi - 1.0), Trunc(yhi + 0.5), yfill, color, alpha,
+  if (Trunc(c.xhi - 1.0) >= x1)
+    DoBezierFillSegment(dest, x1, y1, Trunc(c.xhi - 1.0), Trunc(c.yhi + 0.5), yfill, color, alpha,
                         mode);
 }
 
@@ -343,18 +356,15 @@ void LICE_FillCBezierX(LICE_IBitmap* dest, float xstart, float ystart, float xct
                        LICE_Pixel color, float alpha, int mode, float tol)
 {
   if (!dest) return;
-  double ax, bx, cx, dx, ay, by, cy, dy, tlo, thi;
-  float xlo, xhi, ylo, yhi;
-  const int n =
-      CBezPrep(dest, xstart, ystart, xctl1, yctl1, xctl2, yctl2, xend, yend, tol, false, &ax, &bx,
-               &cx, &dx, &ay, &by, &cy, &dy, &xlo, &xhi, &ylo, &yhi, &tlo, &thi);
+  const float pts[8] = {xstart, ystart, xctl1, yctl1, xctl2, yctl2, xend, yend};
+  CBezCurve c;
+  const int n = CBezPrep(dest, pts, tol, false, &c);
   if (!n) return;
-  const double dt = (thi - tlo) / n;
-  int x1 = Trunc(xlo + 0.5), y1 = Trunc(ylo);
+  int x1 = Trunc(c.xlo + 0.5), y1 = Trunc(c.ylo);
   for (int k = 1; k < n - 1; ++k)
   {
     float x, y;
-    CBezPoint(tlo + k * dt, ax, bx, cx, dx, ay, by, cy, dy, &x, &y);
+    c.Point(k, &x, &y);
     if (Trunc(y) >= y1)
     {
       const int x2 = Trunc(x + 0.5), y2 = Trunc(y);
@@ -363,7 +373,7 @@ void LICE_FillCBezierX(LICE_IBitmap* dest, float xstart, float ystart, float xct
       y1 = y2 + 1;
     }
   }
-  if (Trunc(yhi - 1.0) >= y1)
-    DoBezierFillSegmentX(dest, x1, y1, Trunc(xhi + 0.5), Trunc(yhi - 1.0), xfill, color, alpha,
+  if (Trunc(c.yhi - 1.0) >= y1)
+    DoBezierFillSegmentX(dest, x1, y1, Trunc(c.xhi + 0.5), Trunc(c.yhi - 1.0), xfill, color, alpha,
                          mode);
 }
