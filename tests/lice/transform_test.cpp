@@ -134,6 +134,21 @@ TEST(RotatedBlit, CentreOffsetAndScale)
   IsMapped(mir, src, 8, [](int x, int y, int* sx, int* sy) { *sx = x, *sy = 7 - y; });
 }
 
+TEST(RotatedBlit, UnturnedEnlargementIsTheScaledBlit)
+{
+  GuardedBitmap src(9, 7);
+  FillPattern(src, 17);
+  for (int mode : {0, LICE_COMBINE_FILTER_BILINEAR, LICE_COMBINE_FILTER_BILINEAR | 1})
+  {
+    GuardedBitmap rot(27, 21, false, 0x10203040u), scaled(27, 21, false, 0x10203040u);
+    LICE_RotatedBlit(&rot, &src, 0, 0, 27, 21, 0.0f, 0.0f, 9.0f, 7.0f, 0.0f, false, 0.75f, mode,
+                     0.0f, 0.0f);
+    LICE_ScaledBlit(&scaled, &src, 0, 0, 27, 21, 0.0f, 0.0f, 9.0f, 7.0f, 0.75f, mode);
+    EXPECT_TRUE(rot.samePixels(scaled)) << std::hex << mode;
+    EXPECT_FALSE(rot.pixelsNot(0x10203040u).empty());
+  }
+}
+
 TEST(RotatedBlit, DestinationClippingKeepsTheVisiblePart)
 {
   GuardedBitmap src(24, 24);
