@@ -1,7 +1,7 @@
 // Message boxes: buttons, results, text and caption.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <string>
 
 #include "swell.h"
 #include "swell_test_util.h"
@@ -19,86 +19,57 @@ GtkWidget* OpenMessageDialog()
   g_list_free(list);
   return found;
 }
-
-int CountButtons(GtkWidget* dialog)
-{
-  int n = 0;
-  for (int id = IDOK; id <= IDNO; id++)
-    n += gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), id) ? 1 : 0;
-  return n;
-}
 } // namespace
 
-TEST(MessageBox, OkBoxShowsTextAndCaption)
+TEST(MessageBox, ButtonsResultsTextAndCaption)
 {
-  static char text[256], caption[256];
-  static int type = -1, buttons = 0;
-  static bool shown = false;
-  After(100,
-        []
-        {
-          GtkWidget* d = OpenMessageDialog();
-          shown = d != nullptr;
-          if (d)
-          {
-            buttons = CountButtons(d);
-            EXPECT_STREQ("caption", gtk_window_get_title(GTK_WINDOW(d)));
-          }
-          EXPECT_TRUE(SWELL_GetMessageBoxInfo(text, sizeof(text), caption, sizeof(caption), &type));
-          EXPECT_FALSE(SWELL_EndMessageBox(IDCANCEL)); // no such button
-          EXPECT_TRUE(SWELL_EndMessageBox(IDOK));
-        });
-  EXPECT_EQ(IDOK, MessageBox(nullptr, "Maker\nBuilt on a day", "caption", MB_OK));
-  EXPECT_TRUE(shown);
-  EXPECT_EQ(1, buttons);
-  EXPECT_STREQ("Maker\nBuilt on a day", text);
-  EXPECT_STREQ("caption", caption);
-  EXPECT_EQ(MB_OK, type);
-  EXPECT_FALSE(SWELL_GetMessageBoxInfo(text, sizeof(text), caption, sizeof(caption), &type));
-}
-
-TEST(MessageBox, ResultCodesOfTheButtons)
-{
-  struct
+  // press 0: the box is closed without a button, which gives Cancel where
+  // there is one, else the harmless choice.
+  const struct
   {
-    int type, press, expect, buttons;
+    int type, press, result, buttons, absent;
   } cases[] = {
-      {MB_YESNO, IDNO, IDNO, 2},
-      {MB_YESNOCANCEL, IDYES, IDYES, 3},
-      {MB_OKCANCEL, IDCANCEL, IDCANCEL, 2},
-      {MB_RETRYCANCEL, IDRETRY, IDRETRY, 2},
-      {MB_ABORTRETRYIGNORE, IDIGNORE, IDIGNORE, 3},
+      {MB_OK, IDOK, IDOK, 1, IDCANCEL},
+      {MB_YESNO | MB_ICONQUESTION, IDNO, IDNO, 2, IDOK},
+      {MB_YESNOCANCEL, IDYES, IDYES, 3, IDOK},
+      {MB_OKCANCEL | MB_ICONWARNING, IDCANCEL, IDCANCEL, 2, IDYES},
+      {MB_RETRYCANCEL, IDRETRY, IDRETRY, 2, IDIGNORE},
+      {MB_ABORTRETRYIGNORE, IDIGNORE, IDIGNORE, 3, IDCANCEL},
+      {MB_OK, 0, IDOK, 1, IDCANCEL},
+      {MB_OKCANCEL, 0, IDCANCEL, 2, IDYES},
+      {MB_YESNO, 0, IDNO, 2, IDOK},
   };
   for (auto& c : cases)
   {
-    static int press, buttons;
-    press = c.press;
-    buttons = 0;
-    After(50,
-          []
-          {
-            if (GtkWidget* d = OpenMessageDialog()) buttons = CountButtons(d);
-            SWELL_EndMessageBox(press);
-          });
-    EXPECT_EQ(c.expect, MessageBox(nullptr, "q", "t", c.type | MB_ICONQUESTION)) << c.type;
-    EXPECT_EQ(c.buttons, buttons) << c.type;
-  }
-}
-
-TEST(MessageBox, ClosingTheBox)
-{
-  // Closed without a button: Cancel where there is one, else the harmless choice.
-  struct
-  {
-    int type, expect;
-  } cases[] = {{MB_OK, IDOK}, {MB_OKCANCEL, IDCANCEL}, {MB_YESNO, IDNO}};
-  for (auto& c : cases)
-  {
-    After(50,
-          []
-          {
-            if (GtkWidget* d = OpenMessageDialog()) gtk_window_close(GTK_WINDOW(d));
-          });
-    EXPECT_EQ(c.expect, MessageBox(nullptr, "q", "t", c.type)) << c.type;
+    SCOPED_TRACE(testing::Message() << "type " << c.type << " press " << c.press);
+    static int buttons, type;
+    static std::string text, caption, title;
+    buttons = type = 0;
+    When([] { return OpenMessageDialog() != nullptr; },
+         [&c]
+         {
+           GtkWidget* d = OpenMessageDialog();
+           ASSERT_NE(nullptr, d);
+           title = gtk_window_get_title(GTK_WINDOW(d));
+           for (int id = IDOK; id <= IDNO; id++)
+             buttons += gtk_dialog_get_widget_for_response(GTK_DIALOG(d), id) ? 1 : 0;
+           char t[256], cap[256];
+           EXPECT_TRUE(SWELL_GetMessageBoxInfo(t, sizeof(t), cap, sizeof(cap), &type));
+           text = t;
+           caption = cap;
+           EXPECT_FALSE(SWELL_EndMessageBox(c.absent));
+           if (c.press)
+             EXPECT_TRUE(SWELL_EndMessageBox(c.press));
+           else
+             gtk_window_close(GTK_WINDOW(d));
+         });
+    EXPECT_EQ(c.result, MessageBox(nullptr, "Maker\nBuilt on a day", "caption", c.type));
+    EXPECT_EQ(c.buttons, buttons);
+    EXPECT_EQ("Maker\nBuilt on a day", text);
+    EXPECT_EQ("caption", caption);
+    EXPECT_EQ("caption", title);
+    EXPECT_EQ(c.type, type);
+    char t[8], cap[8];
+    EXPECT_FALSE(SWELL_GetMessageBoxInfo(t, sizeof(t), cap, sizeof(cap), &type));
   }
 }

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "swell.h"
-#include "swell-dlggen.h"
 #include "swell_test_util.h"
 
 namespace
@@ -44,37 +43,40 @@ INT_PTR Proc(HWND, UINT msg, WPARAM wp, LPARAM)
   return 0;
 }
 
-// Runs a tool while the main loop keeps running; returns its exit status.
+// Runs a tool (it needs nothing from this process) and returns its exit status.
 int RunTool(std::vector<std::string> args)
 {
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(&a[0]);
   argv.push_back(nullptr);
-  GPid pid;
+  int status = -1;
   GError* err = nullptr;
-  if (!g_spawn_async(nullptr, argv.data(), nullptr,
-                     (GSpawnFlags)(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD), nullptr,
-                     nullptr, &pid, &err))
+  if (!g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr,
+                    nullptr, &status, &err))
   {
     ADD_FAILURE() << err->message;
     g_error_free(err);
     return -1;
   }
-  int status = -1;
-  bool done = false;
-  g_child_watch_add(
-      pid,
-      [](GPid p, gint st, gpointer data)
-      {
-        auto* s = static_cast<std::pair<int*, bool*>*>(data);
-        *s->first = st;
-        *s->second = true;
-        g_spawn_close_pid(p);
-        delete s;
-      },
-      new std::pair<int*, bool*>(&status, &done));
-  PumpUntil([&] { return done; }, 10000);
-  return done && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Waits until the window has drawn itself again.
+bool Redrawn(HWND h)
+{
+  bool drawn = false;
+  GtkWidget* w = SWELL_GetWidget(h);
+  auto onDraw = +[](GtkWidget*, cairo_t*, gpointer p) -> gboolean
+  {
+    *static_cast<bool*>(p) = true;
+    return FALSE;
+  };
+  const gulong id = g_signal_connect_after(w, "draw", G_CALLBACK(onDraw), &drawn);
+  gtk_widget_queue_draw(w);
+  const bool ok = PumpUntil([&] { return drawn; });
+  g_signal_handler_disconnect(w, id);
+  gdk_display_sync(gtk_widget_get_display(w));
+  return ok;
 }
 
 std::string Xid(HWND h)
@@ -82,19 +84,28 @@ std::string Xid(HWND h)
   return std::to_string(gdk_x11_window_get_xid(gtk_widget_get_window(SWELL_GetWidget(h))));
 }
 
-// Centre of a control in its dialog's coordinates.
-void Centre(HWND ctl, int* x, int* y)
+// A real click in the middle of a control.
+int Click(HWND dlg, HWND ctl)
 {
   GtkWidget* w = SWELL_GetWidget(ctl);
-  gtk_widget_translate_coordinates(w, gtk_widget_get_toplevel(w), 0, 0, x, y);
-  *x += gtk_widget_get_allocated_width(w) / 2;
-  *y += gtk_widget_get_allocated_height(w) / 2;
+  int x = 0, y = 0;
+  gtk_widget_translate_coordinates(w, gtk_widget_get_toplevel(w), 0, 0, &x, &y);
+  x += gtk_widget_get_allocated_width(w) / 2;
+  y += gtk_widget_get_allocated_height(w) / 2;
+  return RunTool({"xdotool", "mousemove", "--window", Xid(dlg), std::to_string(x),
+                  std::to_string(y), "click", "1"});
+}
+
+bool PopupShown(HWND combo)
+{
+  gboolean shown = FALSE;
+  g_object_get(SWELL_GetWidget(combo), "popup-shown", &shown, nullptr);
+  return shown;
 }
 } // namespace
 
 TEST(XdotoolSmoke, DialogDrivenOnTheXServer)
 {
-  gCommands.clear();
   HWND h = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, kDialog, nullptr, Proc, 0);
   ASSERT_NE(nullptr, h);
   HWND combo = GetDlgItem(h, kCombo), check = GetDlgItem(h, kCheck);
@@ -103,36 +114,26 @@ TEST(XdotoolSmoke, DialogDrivenOnTheXServer)
   SetWindowPos(h, nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   ShowWindow(h, 2);
   ASSERT_TRUE(PumpUntil(
-      [&]
-      {
-        GdkWindow* gw = gtk_widget_get_window(SWELL_GetWidget(h));
-        return gw && gdk_window_is_viewable(gw);
-      }));
-  Pump(200);
+      [&] { return IsOnScreen(h) && gtk_widget_get_allocated_width(SWELL_GetWidget(check)) > 1; }));
+  Drain();
   const std::string wid = Xid(h);
 
   // A real click on the check box.
-  int x, y;
-  Centre(check, &x, &y);
-  ASSERT_EQ(0, RunTool({"xdotool", "mousemove", "--window", wid, std::to_string(x),
-                        std::to_string(y), "click", "1"}));
+  ASSERT_EQ(0, Click(h, check));
   ASSERT_TRUE(PumpUntil([] { return !gCommands.empty(); }));
-  EXPECT_EQ(kCheck, gCommands[0].first);
-  EXPECT_EQ(BN_CLICKED, gCommands[0].second);
+  EXPECT_EQ(std::make_pair((int)kCheck, BN_CLICKED), gCommands[0]);
   EXPECT_EQ(BST_CHECKED, SendMessage(check, BM_GETCHECK, 0, 0));
 
   // A real pick in the combo box: open it, move down one item, take it.
   gCommands.clear();
-  Centre(combo, &x, &y);
-  ASSERT_EQ(0, RunTool({"xdotool", "mousemove", "--window", wid, std::to_string(x),
-                        std::to_string(y), "click", "1"}));
-  Pump(300);
+  ASSERT_EQ(0, Click(h, combo));
+  ASSERT_TRUE(PumpUntil([&] { return PopupShown(combo); }));
+  Drain();
   ASSERT_EQ(0, RunTool({"xdotool", "key", "Down", "Return"}));
-  ASSERT_TRUE(PumpUntil([] { return !gCommands.empty(); }));
-  EXPECT_EQ(kCombo, gCommands[0].first);
-  EXPECT_EQ(CBN_SELCHANGE, gCommands[0].second);
+  ASSERT_TRUE(PumpUntil([&] { return !gCommands.empty() && !PopupShown(combo); }));
+  EXPECT_EQ(std::make_pair((int)kCombo, CBN_SELCHANGE), gCommands[0]);
   EXPECT_EQ(1, SendMessage(combo, CB_GETCURSEL, 0, 0));
-  Pump(200);
+  ASSERT_TRUE(Redrawn(h));
 
   // A screenshot: text where the label is, plain background where nothing is.
   char path[] = "/tmp/swell-smoke-XXXXXX.png";
