@@ -15,7 +15,6 @@ namespace
 enum
 {
   kDialog = 6001,
-  kChildDialog = 6002,
   kCombo = 100,
   kCheck = 101,
   kApply = 102,
@@ -40,17 +39,6 @@ void BuildDialog(HWND dlg, int flags)
 SWELL_DialogRegHelper sDialog(&SWELL_curmodule_dialogresource_head, BuildDialog, kDialog,
                               SWELL_DLG_WS_FLIPPED | SWELL_DLG_WS_NOAUTOSIZE, "Test dialog", 300,
                               200, 1.0);
-
-const SWELL_DialogControlRecord kChildControls[] = {
-    {"__SWELL_BUTTON", 1, "OK", IDOK, 10, 10, 50, 20, 0},
-};
-void BuildChild(HWND dlg, int)
-{
-  SWELL_MakeSetCurParms(1.0f, 1.0f, 0, 0, dlg, false, false);
-  SWELL_GenerateDialogFromList(kChildControls, 1);
-}
-SWELL_DialogRegHelper sChild(&SWELL_curmodule_dialogresource_head, BuildChild, kChildDialog,
-                             SWELL_DLG_WS_FLIPPED | SWELL_DLG_WS_NOAUTOSIZE, "Child", 120, 60, 1.0);
 
 // What the dialog procedure saw, and what it does.
 struct Seen
@@ -96,14 +84,11 @@ HWND MakeShownDialog()
   return h;
 }
 
-void ExpectRect(HWND h, int l, int t, int r, int b)
+using Rect = std::vector<int>; // left, top, right, bottom
+Rect WindowRect(HWND h)
 {
-  RECT rc = {};
-  ASSERT_TRUE(GetWindowRect(h, &rc));
-  EXPECT_EQ(l, rc.left);
-  EXPECT_EQ(t, rc.top);
-  EXPECT_EQ(r, rc.right);
-  EXPECT_EQ(b, rc.bottom);
+  RECT r = {};
+  return GetWindowRect(h, &r) ? Rect{r.left, r.top, r.right, r.bottom} : Rect{};
 }
 
 // Waits until the X window has that place and size.
@@ -155,25 +140,24 @@ TEST(Window, RectFollowsSetWindowPosOnTheXServer)
   ASSERT_NE(nullptr, h);
   CenterWindow(h);
   // The test X server's screen is 1280 x 1024.
-  ExpectRect(h, (1280 - 300) / 2, (1024 - 200) / 2, (1280 + 300) / 2, (1024 + 200) / 2);
+  EXPECT_EQ(Rect({490, 412, 790, 612}), WindowRect(h));
 
   ASSERT_TRUE(SetWindowPos(h, nullptr, 120, 90, 400, 250, 0));
-  ExpectRect(h, 120, 90, 520, 340);
+  EXPECT_EQ(Rect({120, 90, 520, 340}), WindowRect(h));
   ShowWindow(h, SW_SHOW);
   EXPECT_TRUE(OnScreenAt(h, 120, 90, 400, 250));
-  Drain();
-  ExpectRect(h, 120, 90, 520, 340); // the X server's answer changed nothing
+  Drain(); // the X server's answer changes nothing
+  EXPECT_EQ(Rect({120, 90, 520, 340}), WindowRect(h));
   // Moving only keeps the size; sizing only keeps the place.
   ASSERT_TRUE(SetWindowPos(h, nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER));
-  ExpectRect(h, 200, 150, 600, 400);
+  EXPECT_EQ(Rect({200, 150, 600, 400}), WindowRect(h));
   ASSERT_TRUE(SetWindowPos(h, nullptr, 0, 0, 320, 240, SWP_NOMOVE | SWP_NOZORDER));
-  ExpectRect(h, 200, 150, 520, 390);
+  EXPECT_EQ(Rect({200, 150, 520, 390}), WindowRect(h));
   EXPECT_TRUE(OnScreenAt(h, 200, 150, 320, 240));
 
   // Destroyed once: the handle is stale and WM_DESTROY came once.
   EXPECT_TRUE(DestroyWindow(h));
-  RECT r;
-  EXPECT_FALSE(GetWindowRect(h, &r));
+  EXPECT_EQ(Rect(), WindowRect(h));
   EXPECT_FALSE(SetWindowPos(h, nullptr, 0, 0, 10, 10, 0));
   EXPECT_FALSE(DestroyWindow(h));
   EXPECT_EQ(1, gSeen.destroyCount);
@@ -348,7 +332,7 @@ TEST(Dialog, NestedModalDialogs)
               // Keys aimed at the disabled outer dialog go to the modal one on top.
               SWELL_SimulateKeyPress(outer, VK_ESCAPE, 0);
             },
-            kChildDialog, outer);
+            kDialog, outer);
         // Back in the outer dialog, which works again.
         EXPECT_TRUE(gtk_widget_is_sensitive(SWELL_GetWidget(GetDlgItem(outer, IDOK))));
         EndDialog(outer, 5);
@@ -364,17 +348,16 @@ TEST(Dialog, EndedEarlyOrDestroyed)
 {
   // Ended in WM_INITDIALOG: no loop runs.
   gSeen.onInit = [](HWND h) { EndDialog(h, 9); };
-  EXPECT_EQ(9, SWELL_DialogBox(SWELL_curmodule_dialogresource_head, kChildDialog, nullptr,
-                               DialogProc, 0));
+  EXPECT_EQ(9,
+            SWELL_DialogBox(SWELL_curmodule_dialogresource_head, kDialog, nullptr, DialogProc, 0));
   // Destroyed without EndDialog: IDCANCEL.
-  EXPECT_EQ(IDCANCEL, RunModal([](HWND h) { DestroyWindow(h); }, kChildDialog));
+  EXPECT_EQ(IDCANCEL, RunModal([](HWND h) { DestroyWindow(h); }, kDialog));
   // A modeless dialog that destroys itself in WM_INITDIALOG gives no window.
   gSeen.onInit = [](HWND h) { DestroyWindow(h); };
-  EXPECT_EQ(nullptr, SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, kChildDialog, nullptr,
+  EXPECT_EQ(nullptr, SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, kDialog, nullptr,
                                         DialogProc, 0));
   // EndDialog on a modeless dialog is refused.
-  HWND h =
-      SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, kChildDialog, nullptr, DialogProc, 0);
+  HWND h = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, kDialog, nullptr, DialogProc, 0);
   ASSERT_NE(nullptr, h);
   EXPECT_FALSE(EndDialog(h, 1));
   DestroyWindow(h);
@@ -386,11 +369,11 @@ TEST(Dialog, OwnedWindowsGoWithTheirOwner)
   HWND owner = MakeShownDialog();
   ASSERT_NE(nullptr, owner);
   // Owned through one of its controls.
-  HWND modeless = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, kChildDialog,
+  HWND modeless = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, kDialog,
                                      GetDlgItem(owner, kCombo), DialogProc, 0);
   ASSERT_NE(nullptr, modeless);
   EXPECT_EQ(owner, GetParent(modeless));
-  EXPECT_EQ(IDCANCEL, RunModal([owner](HWND) { DestroyWindow(owner); }, kChildDialog, owner));
+  EXPECT_EQ(IDCANCEL, RunModal([owner](HWND) { DestroyWindow(owner); }, kDialog, owner));
   EXPECT_FALSE(IsWindow(owner));
   EXPECT_FALSE(IsWindow(modeless));
   EXPECT_EQ(3, gSeen.destroyCount); // the owner, the modeless and the modal dialog

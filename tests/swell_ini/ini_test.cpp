@@ -91,7 +91,7 @@ TEST_F(Ini, ReadingTrimsQuotesAndIgnoresCase)
   EXPECT_EQ(Get("midi", "missing", nullptr), "");
 }
 
-TEST_F(Ini, StringIsTruncatedToTheBuffer)
+TEST_F(Ini, StringIsTruncatedToTheBufferDefaultsWhenMissing)
 {
   Put("[a]\nk=abcdef\n");
   char buf[4] = {'x', 'x', 'x', 'x'};
@@ -102,6 +102,12 @@ TEST_F(Ini, StringIsTruncatedToTheBuffer)
   EXPECT_EQ(GetPrivateProfileString("a", "missing", "defaultvalue", buf, sizeof buf, file.c_str()),
             3u);
   EXPECT_STREQ(buf, "def");
+
+  // A missing file gives the defaults and stays missing.
+  fs::remove(file);
+  EXPECT_EQ(Get("a", "b", "fallback"), "fallback");
+  EXPECT_EQ(GetPrivateProfileInt("a", "b", 33, file.c_str()), 33);
+  EXPECT_FALSE(fs::exists(file));
 }
 
 TEST_F(Ini, IntegerDefaultRule)
@@ -120,13 +126,6 @@ TEST_F(Ini, IntegerDefaultRule)
   EXPECT_EQ(GetPrivateProfileInt("s", "big", 9, f), INT_MAX);
   EXPECT_EQ(GetPrivateProfileInt("s", "quoted", 9, f), 5);
   EXPECT_EQ(GetPrivateProfileInt("s", "missing", 9, f), 9);
-}
-
-TEST_F(Ini, MissingFileGivesDefaults)
-{
-  EXPECT_EQ(Get("a", "b", "fallback"), "fallback");
-  EXPECT_EQ(GetPrivateProfileInt("a", "b", 33, file.c_str()), 33);
-  EXPECT_FALSE(fs::exists(file));
 }
 
 TEST_F(Ini, WritesSortedSectionsAndKeys)
@@ -194,6 +193,12 @@ TEST_F(Ini, RefusesWhatCannotBeStored)
   EXPECT_FALSE(WritePrivateProfileString(nullptr, "k", "x", f));
   EXPECT_FALSE(WritePrivateProfileString("s", "k", "x", nullptr));
   EXPECT_EQ(Contents(), "[s]\nk=v\n");
+  // No folder, or a folder where the file should be.
+  EXPECT_FALSE(WritePrivateProfileString("a", "b", "c", (dir + "/no/such/x.ini").c_str()));
+  const std::string folder = dir + "/folder.ini";
+  fs::create_directory(folder);
+  EXPECT_FALSE(WritePrivateProfileString("a", "b", "c", folder.c_str()));
+  EXPECT_TRUE(fs::is_directory(folder));
 }
 
 TEST_F(Ini, NullValueRemovesKeyNullKeyRemovesSection)
@@ -217,14 +222,6 @@ TEST_F(Ini, KeepsPermissionsAndWritesThroughLinks)
   struct stat st;
   ASSERT_EQ(stat(file.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
-}
-
-TEST_F(Ini, UnreadableOrMissingFolderReportsFailure)
-{
-  EXPECT_FALSE(WritePrivateProfileString("a", "b", "c", (dir + "/no/such/x.ini").c_str()));
-  fs::create_directory(file); // a folder where the file should be
-  EXPECT_FALSE(WritePrivateProfileString("a", "b", "c", file.c_str()));
-  EXPECT_TRUE(fs::is_directory(file));
 }
 
 // Writing into a folder that cannot be written fails and leaves the old file
