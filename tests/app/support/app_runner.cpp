@@ -1,77 +1,28 @@
 #include "app_runner.h"
 
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <thread>
-
 extern char** environ;
-
-std::string ReadWholeFile(const std::string& path)
-{
-  std::ifstream f(path, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-std::string RunCommand(const std::string& command, int* status)
-{
-  std::string out;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p)
-  {
-    if (status) *status = -1;
-    return out;
-  }
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof(buf), p)) > 0) out.append(buf, n);
-  const int st = pclose(p);
-  if (status) *status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-  return out;
-}
-
-std::vector<std::string> SplitItems(const std::string& items)
-{
-  std::vector<std::string> parts;
-  if (items.empty()) return parts;
-  size_t start = 0;
-  for (;;)
-  {
-    const size_t bar = items.find('|', start);
-    parts.push_back(items.substr(start, bar == std::string::npos ? bar : bar - start));
-    if (bar == std::string::npos) break;
-    start = bar + 1;
-  }
-  return parts;
-}
 
 std::vector<std::string> AppResult::ScriptLines() const
 {
   std::vector<std::string> lines;
   std::istringstream in(out);
   std::string line;
-  const std::string prefix = "script: ";
   while (std::getline(in, line))
-    if (line.compare(0, prefix.size(), prefix) == 0) lines.push_back(line.substr(prefix.size()));
+    if (line.rfind("script: ", 0) == 0) lines.push_back(line.substr(8));
   return lines;
 }
 
 std::string AppResult::ScriptLine(const std::string& prefix) const
 {
   for (const std::string& line : ScriptLines())
-    if (line.compare(0, prefix.size(), prefix) == 0) return line;
+    if (line.rfind(prefix, 0) == 0) return line;
   return "";
 }
 
@@ -88,12 +39,17 @@ AppResult::ComboDump AppResult::Combo(int id, int occurrence) const
   const std::string prefix = "combo " + std::to_string(id) + " sel=";
   for (const std::string& line : ScriptLines())
   {
-    if (line.compare(0, prefix.size(), prefix) != 0) continue;
-    if (occurrence-- > 0) continue;
+    if (line.rfind(prefix, 0) != 0 || occurrence-- > 0) continue;
     d.found = true;
     d.sel = atoi(line.c_str() + prefix.size());
-    const size_t items = line.find(" items=");
-    if (items != std::string::npos) d.items = SplitItems(line.substr(items + 7));
+    const size_t at = line.find(" items=");
+    // "a|b|c"; nothing after "items=" is an empty list.
+    for (size_t start = at + 7; at != std::string::npos && start < line.size();)
+    {
+      const size_t bar = std::min(line.find('|', start), line.size());
+      d.items.push_back(line.substr(start, bar - start));
+      start = bar + 1;
+    }
     break;
   }
   return d;
@@ -103,15 +59,13 @@ std::string AppResult::State(const std::string& key, int occurrence) const
 {
   for (const std::string& line : ScriptLines())
   {
-    if (line.compare(0, 6, "state ") != 0) continue;
-    if (occurrence-- > 0) continue;
+    if (line.rfind("state ", 0) != 0 || occurrence-- > 0) continue;
     // Fields are "key=value" separated by blanks; values hold no " key=".
-    const std::string tag = " " + key + "=";
-    const size_t at = line.find(tag);
+    const size_t at = line.find(" " + key + "=");
     if (at == std::string::npos) return "";
-    const size_t start = at + tag.size();
-    size_t end = line.find('=', start);
-    end = end == std::string::npos ? line.size() : line.rfind(' ', end);
+    const size_t start = at + key.size() + 2;
+    const size_t eq = line.find('=', start);
+    const size_t end = eq == std::string::npos ? line.size() : line.rfind(' ', eq);
     return line.substr(start, end - start);
   }
   return "";
@@ -120,8 +74,7 @@ std::string AppResult::State(const std::string& key, int occurrence) const
 AppSandbox::AppSandbox()
 {
   char tmpl[] = "/tmp/plenmora-app-test.XXXXXX";
-  const char* dir = mkdtemp(tmpl);
-  mHome = dir ? dir : "/tmp";
+  mHome = mkdtemp(tmpl);
 }
 
 AppSandbox::~AppSandbox()
@@ -131,65 +84,40 @@ AppSandbox::~AppSandbox()
     kill(mPid, SIGKILL);
     waitpid(mPid, nullptr, 0);
   }
-  if (mHome.rfind("/tmp/plenmora-app-test.", 0) == 0) RunCommand("rm -rf '" + mHome + "'");
-}
-
-std::string AppSandbox::SettingsPath() const { return mHome + "/.config/Plenmora/settings.ini"; }
-
-void AppSandbox::WriteSettings(const std::string& text)
-{
-  mkdir((mHome + "/.config").c_str(), 0777);
-  mkdir((mHome + "/.config/Plenmora").c_str(), 0777);
-  std::ofstream(SettingsPath(), std::ios::binary) << text;
-}
-
-std::string AppSandbox::ReadSettings() const { return ReadWholeFile(SettingsPath()); }
-
-bool AppSandbox::SettingsExist() const
-{
-  struct stat st;
-  return stat(SettingsPath().c_str(), &st) == 0;
+  std::error_code ec;
+  std::filesystem::remove_all(mHome, ec);
 }
 
 std::string AppSandbox::Setting(const std::string& section, const std::string& key) const
 {
-  std::istringstream in(ReadSettings());
+  std::istringstream in(ReadFile(SettingsPath()));
   std::string line, current;
   while (std::getline(in, line))
   {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty() && line[0] == '[')
-    {
       current = line.substr(1, line.find(']') - 1);
-      continue;
-    }
-    const size_t eq = line.find('=');
-    if (current == section && eq != std::string::npos && line.substr(0, eq) == key)
-      return line.substr(eq + 1);
+    else if (current == section && line.rfind(key + "=", 0) == 0)
+      return line.substr(key.size() + 1);
   }
   return "";
 }
 
-pid_t AppSandbox::Start(const std::vector<std::string>& script)
+void AppSandbox::Start(const std::vector<std::string>& script)
 {
   std::map<std::string, std::string> env;
   for (char** e = environ; *e; ++e)
-  {
-    const char* eq = strchr(*e, '=');
-    if (eq) env[std::string(*e, (size_t)(eq - *e))] = eq + 1;
-  }
+    if (const char* eq = strchr(*e, '=')) env[std::string(*e, (size_t)(eq - *e))] = eq + 1;
   env["HOME"] = mHome;
   env["XDG_CONFIG_HOME"] = mHome + "/.config";
   env.erase("PLENMORA_TEST_SCRIPT");
   if (!script.empty())
   {
-    const std::string path = mHome + "/script.txt";
-    std::ofstream f(path);
-    for (const std::string& step : script) f << step << "\n";
-    env["PLENMORA_TEST_SCRIPT"] = path;
+    std::string text;
+    for (const std::string& step : script) text += step + "\n";
+    WriteFile(mHome + "/script.txt", text);
+    env["PLENMORA_TEST_SCRIPT"] = mHome + "/script.txt";
   }
   for (const auto& kv : mEnv) env[kv.first] = kv.second;
-
   std::vector<std::string> envStrings;
   for (const auto& kv : env) envStrings.push_back(kv.first + "=" + kv.second);
   std::vector<char*> envp;
@@ -201,62 +129,38 @@ pid_t AppSandbox::Start(const std::vector<std::string>& script)
   mPid = fork();
   if (mPid == 0)
   {
-    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int in = open("/dev/null", O_RDONLY);
-    dup2(out, 1);
-    dup2(err, 2);
-    dup2(in, 0);
+    dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+    dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+    dup2(open("/dev/null", O_RDONLY), 0);
 #ifdef PLENMORA_EXE
     char* argv[] = {const_cast<char*>(PLENMORA_EXE), nullptr};
     execve(PLENMORA_EXE, argv, envp.data());
 #endif
     _exit(127);
   }
-  return mPid;
+}
+
+bool AppSandbox::WaitForOutput(const std::string& text, int timeoutMs) const
+{
+  return WaitUntil([&] { return OutputSoFar().find(text) != std::string::npos; }, timeoutMs);
 }
 
 AppResult AppSandbox::Wait(double timeoutSeconds)
 {
   AppResult r;
-  if (mPid <= 0) return r;
   int status = 0;
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds((int)(timeoutSeconds * 1000));
-  bool done = false;
-  while (!done && std::chrono::steady_clock::now() < deadline)
+  const bool ended =
+      mPid > 0 && WaitUntil([&] { return waitpid(mPid, &status, WNOHANG) == mPid; },
+                            (int)(timeoutSeconds * 1000));
+  if (!ended && mPid > 0)
   {
-    const pid_t w = waitpid(mPid, &status, WNOHANG);
-    if (w == mPid)
-      done = true;
-    else
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    kill(mPid, SIGKILL);
+    waitpid(mPid, nullptr, 0);
   }
-  if (!done)
-  {
-    kill(mPid, SIGTERM);
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    if (waitpid(mPid, &status, WNOHANG) != mPid)
-    {
-      kill(mPid, SIGKILL);
-      waitpid(mPid, &status, 0);
-    }
-  }
-  else
-  {
-    r.exited = WIFEXITED(status);
-    r.status = r.exited ? WEXITSTATUS(status) : -1;
-  }
+  r.exited = ended && WIFEXITED(status);
+  r.status = r.exited ? WEXITSTATUS(status) : -1;
   mPid = -1;
-  r.out = ReadWholeFile(mHome + "/stdout.txt");
-  r.err = ReadWholeFile(mHome + "/stderr.txt");
+  r.out = OutputSoFar();
+  r.err = ReadFile(mHome + "/stderr.txt");
   return r;
 }
-
-AppResult AppSandbox::Run(const std::vector<std::string>& script, double timeoutSeconds)
-{
-  Start(script);
-  return Wait(timeoutSeconds);
-}
-
-std::string AppSandbox::OutputSoFar() const { return ReadWholeFile(mHome + "/stdout.txt"); }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "test_util.h"
+
 struct AppResult
 {
   bool exited = false; // false when it had to be killed, or died of a signal
@@ -18,12 +20,11 @@ struct AppResult
 
   // The lines that the test hook printed, without their "script: " prefix.
   std::vector<std::string> ScriptLines() const;
-  // The script's lines starting with prefix (first one; "" when none).
+  // The first of the script's lines starting with prefix ("" when none).
   std::string ScriptLine(const std::string& prefix) const;
   int Count(const std::string& text) const; // occurrences in standard output
 
-  // What the script's "dump" step printed for combo box id, at its
-  // occurrence-th dump (found false when there is none).
+  // What the script's occurrence-th "dump" printed for combo box id.
   struct ComboDump
   {
     bool found = false;
@@ -44,10 +45,8 @@ public:
   AppSandbox& operator=(const AppSandbox&) = delete;
 
   const std::string& Home() const { return mHome; }
-  std::string SettingsPath() const;
-  void WriteSettings(const std::string& text);
-  std::string ReadSettings() const;
-  bool SettingsExist() const;
+  std::string SettingsPath() const { return mHome + "/.config/Plenmora/settings.ini"; }
+  void WriteSettings(const std::string& text) { WriteFile(SettingsPath(), text); }
   // The value of key in section of "settings.ini" ("" when missing).
   std::string Setting(const std::string& section, const std::string& key) const;
 
@@ -55,22 +54,20 @@ public:
   void SetEnv(const std::string& name, const std::string& value) { mEnv[name] = value; }
 
   // Starts the application with the script's steps (none when empty).
-  pid_t Start(const std::vector<std::string>& script);
+  void Start(const std::vector<std::string>& script);
+  // Waits until the running application has printed text.
+  bool WaitForOutput(const std::string& text, int timeoutMs = 20000) const;
   // Waits for the started application to end (killed after timeoutSeconds).
   AppResult Wait(double timeoutSeconds = 60);
-  // Start, then Wait.
-  AppResult Run(const std::vector<std::string>& script, double timeoutSeconds = 60);
-  // Standard output written so far by the running application.
-  std::string OutputSoFar() const;
+  AppResult Run(const std::vector<std::string>& script, double timeoutSeconds = 60)
+  {
+    Start(script);
+    return Wait(timeoutSeconds);
+  }
+  std::string OutputSoFar() const { return ReadFile(mHome + "/stdout.txt"); }
 
 private:
   std::string mHome;
   std::map<std::string, std::string> mEnv;
   pid_t mPid = -1;
 };
-
-std::string ReadWholeFile(const std::string& path);
-// Runs a shell command, returns its standard output (trailing newline cut).
-std::string RunCommand(const std::string& command, int* status = nullptr);
-// Splits "a|b|c".
-std::vector<std::string> SplitItems(const std::string& items);

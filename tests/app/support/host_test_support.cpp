@@ -1,16 +1,12 @@
 #include "host_test_support.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "app_audio.h"
 #include "app_midi.h"
 #include "app_settings.h"
-#include "wait_until.h"
 
 TestPlug::TestPlug(RtMidiOut* midiOut, uint16_t* midiOutChan, bool doesMidi)
     : IPlugStandalone(
@@ -98,24 +94,7 @@ TempHome::~TempHome()
   else
     unsetenv("XDG_CONFIG_HOME");
   std::error_code ec;
-  std::filesystem::permissions(mPath, std::filesystem::perms::owner_all,
-                               std::filesystem::perm_options::add, ec);
   std::filesystem::remove_all(mPath, ec);
-}
-
-std::string ReadFile(const std::string& path)
-{
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text)
-{
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  std::ofstream out(path, std::ios::binary);
-  out << text;
 }
 
 bool StartHost(const PlugFactory& factory)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "IPlugStandalone.h"
+#include "test_util.h"
 
 // Passes audio through unchanged (inputs to outputs) and logs every block;
 // logs incoming MIDI, and passes it on to its MIDI output when it does MIDI.
@@ -38,7 +39,6 @@ public:
   std::vector<IMidiMsg> MidiReceived();
   bool WaitForMidi(size_t n, int timeoutMs);
   int NumResets() const { return mResets.load(); }
-  bool MutexHeld() { return mMutex.HeldByCurrentThread(); }
 
   static constexpr size_t kMaxBlocks = 1 << 16;
 
@@ -65,9 +65,6 @@ private:
   std::string mPath, mOldHome, mOldXdg;
   bool mHadHome, mHadXdg;
 };
-
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& text);
 
 using PlugFactory = std::function<IPlugStandalone*(RtMidiOut*, uint16_t*)>;
 // The application's start-up on the loaded settings, with the plug-in made

@@ -1,17 +1,16 @@
 #include "jack_server.h"
 
-#include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
 #include <jack/jack.h>
+
+#include "test_util.h"
 
 extern char** environ;
 
@@ -50,18 +49,12 @@ bool JackServer::Start(int timeoutMs)
     mPid = -1;
     return false;
   }
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (std::chrono::steady_clock::now() < end)
-  {
-    if (CanConnect(mName)) return true;
-    int status;
-    if (waitpid(mPid, &status, WNOHANG) == mPid)
-    {
-      mPid = -1;
-      return false;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  bool exited = false;
+  const bool up = WaitUntil(
+      [&] { return CanConnect(mName) || (exited = waitpid(mPid, nullptr, WNOHANG) == mPid); },
+      timeoutMs);
+  if (exited) mPid = -1;
+  if (up && !exited) return true;
   Stop();
   return false;
 }
@@ -70,18 +63,11 @@ bool JackServer::Stop()
 {
   if (mPid <= 0) return false;
   kill(mPid, SIGTERM);
-  int status;
-  for (int i = 0; i < 100; ++i)
+  if (!WaitUntil([&] { return waitpid(mPid, nullptr, WNOHANG) == mPid; }, 5000))
   {
-    if (waitpid(mPid, &status, WNOHANG) == mPid)
-    {
-      mPid = -1;
-      return true;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    kill(mPid, SIGKILL);
+    waitpid(mPid, nullptr, 0);
   }
-  kill(mPid, SIGKILL);
-  waitpid(mPid, &status, 0);
   mPid = -1;
   return true;
 }

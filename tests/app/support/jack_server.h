@@ -19,7 +19,6 @@ public:
   // SIGTERM, then waits for jackd to exit (SIGKILL only when it hangs).
   // Returns whether it was running.
   bool Stop();
-  bool Running() const { return mPid > 0; }
   const std::string& Name() const { return mName; }
 
 private:

@@ -1,0 +1,57 @@
+// Small helpers shared by the host tests: waiting on a condition, whole files
+// and shell commands.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+
+// Polls done() every few milliseconds until it holds or timeoutMs passed;
+// returns done().
+inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!done())
+  {
+    if (std::chrono::steady_clock::now() > end) return done();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+inline std::string ReadFile(const std::string& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Writes text to path, making the folders on the way.
+inline void WriteFile(const std::string& path, const std::string& text)
+{
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// Runs a shell command, returns its standard output without the trailing
+// newline; *status gets its exit status (-1 when it did not exit).
+inline std::string RunCommand(const std::string& command, int* status = nullptr)
+{
+  std::string out;
+  FILE* p = popen(command.c_str(), "r");
+  char buf[4096];
+  size_t n;
+  while (p && (n = fread(buf, 1, sizeof(buf), p)) > 0) out.append(buf, n);
+  const int st = p ? pclose(p) : -1;
+  if (status) *status = st != -1 && WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  while (!out.empty() && out.back() == '\n') out.pop_back();
+  return out;
+}
