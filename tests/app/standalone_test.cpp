@@ -1,13 +1,9 @@
 // The stand-alone plug-in interface: the MIDI output with its channel
-// rewrite, system exclusive, the fixed host answers, the main window's
-// resize with the editor, and processing under the plug-in mutex.
-#include <atomic>
+// rewrite, system exclusive, and the main window's resize with the editor.
 #include <memory>
-#include <thread>
 
 #include <gtest/gtest.h>
 #include <RtMidi.h>
-#include <gtk/gtk.h>
 
 #include "IGraphics.h"
 #include "host_test_support.h"
@@ -52,30 +48,29 @@ protected:
 
 TEST_F(MidiOutTest, OutputChannelIsForcedOnChannelMessagesOnly)
 {
-  uint16_t channel = 10;
+  const struct
+  {
+    uint16_t setting;
+    IMidiMsg msg;
+    Bytes sent;
+  } cases[] = {
+      {10, IMidiMsg(0, 0x90, 0x40, 0x7f), {0x99, 0x40, 0x7f}},
+      {10, IMidiMsg(0, 0xE5, 1, 2), {0xE9, 0x01, 0x02}},
+      {10, IMidiMsg(0, 0xFA), {0xFA, 0x00, 0x00}}, // system message: as it is, three bytes
+      {10, IMidiMsg(0, 0xC3, 7), {0xC9, 0x07, 0x00}},
+      {0, IMidiMsg(0, 0x90, 0x40, 0x7f), {0x90, 0x40, 0x7f}},
+      {16, IMidiMsg(0, 0x80, 0x40, 0x00), {0x8F, 0x40, 0x00}},
+      {1, IMidiMsg(0, 0xBF, 0x07, 0x64), {0xB0, 0x07, 0x64}},
+      // A setting beyond 16 (a broken settings file) must not change the kind.
+      {17, IMidiMsg(0, 0x92, 0x40, 0x7f), {0x92, 0x40, 0x7f}}};
+  uint16_t channel = 0;
   TestPlug plug(mOut.get(), &channel, true);
-  std::vector<Bytes> out = Send(plug, {IMidiMsg(0, 0x90, 0x40, 0x7f), IMidiMsg(0, 0xE5, 1, 2),
-                                       IMidiMsg(0, 0xFA), IMidiMsg(0, 0xC3, 7)});
-  ASSERT_EQ(4u, out.size());
-  EXPECT_EQ((Bytes{0x99, 0x40, 0x7f}), out[0]);
-  EXPECT_EQ((Bytes{0xE9, 0x01, 0x02}), out[1]);
-  EXPECT_EQ((Bytes{0xFA, 0x00, 0x00}), out[2]); // system message: as it is, three bytes
-  EXPECT_EQ((Bytes{0xC9, 0x07, 0x00}), out[3]);
-
   // The setting is read at every message.
-  channel = 0;
-  out = Send(plug, {IMidiMsg(0, 0x90, 0x40, 0x7f)});
-  EXPECT_EQ((Bytes{0x90, 0x40, 0x7f}), out.at(0));
-  channel = 16;
-  out = Send(plug, {IMidiMsg(0, 0x80, 0x40, 0x00)});
-  EXPECT_EQ((Bytes{0x8F, 0x40, 0x00}), out.at(0));
-  channel = 1;
-  out = Send(plug, {IMidiMsg(0, 0xBF, 0x07, 0x64)});
-  EXPECT_EQ((Bytes{0xB0, 0x07, 0x64}), out.at(0));
-  // A setting beyond 16 (a broken settings file) must not change the kind.
-  channel = 17;
-  out = Send(plug, {IMidiMsg(0, 0x92, 0x40, 0x7f)});
-  EXPECT_EQ((Bytes{0x92, 0x40, 0x7f}), out.at(0));
+  for (const auto& c : cases)
+  {
+    channel = c.setting;
+    EXPECT_EQ(std::vector<Bytes>{c.sent}, Send(plug, {c.msg})) << c.setting;
+  }
 }
 
 TEST_F(MidiOutTest, NothingIsSentWithoutMidiOrWithoutAnOutput)
@@ -105,75 +100,6 @@ TEST_F(MidiOutTest, SystemExclusiveGoesOutWhole)
   ASSERT_EQ(1u, out.size());
   EXPECT_EQ(Bytes(sysex, sysex + sizeof(sysex)), out[0]);
 }
-
-TEST(Standalone, FixedHostAnswersAndSetUp)
-{
-  uint16_t channel = 0;
-  TestPlug plug(nullptr, &channel, false);
-  EXPECT_EQ(120.0, plug.GetTempo());
-  EXPECT_EQ(0, plug.GetSamplePos());
-  EXPECT_EQ(120.0, plug.GetTempo());
-  int num = 7, den = 9;
-  plug.GetTimeSig(&num, &den);
-  EXPECT_EQ(7, num);
-  EXPECT_EQ(9, den);
-  ITimeInfo info;
-  info.mTempo = 99.0;
-  plug.GetTime(&info);
-  EXPECT_EQ(99.0, info.mTempo);
-  EXPECT_EQ(kAPISA, plug.GetAPI());
-  EXPECT_EQ(1024, plug.GetBlockSize());
-  EXPECT_EQ(0x10000, plug.GetHostVersion());
-  EXPECT_TRUE(plug.IsInChannelConnected(0) && plug.IsInChannelConnected(1));
-  EXPECT_TRUE(plug.IsOutChannelConnected(0) && plug.IsOutChannelConnected(1));
-}
-
-// Holds the plug-in's mutex while it processes; another thread's lock waits.
-class SlowPlug : public TestPlug
-{
-public:
-  SlowPlug(uint16_t* chan) : TestPlug(nullptr, chan, false) {}
-  void ProcessDoubleReplacing(double** in, double** out, int n) override
-  {
-    mInside = true;
-    while (!mRelease) std::this_thread::yield();
-    TestPlug::ProcessDoubleReplacing(in, out, n);
-    mInside = false;
-  }
-  std::atomic<bool> mInside{false}, mRelease{false};
-};
-
-TEST(Standalone, ProcessingHoldsThePluginMutex)
-{
-  uint16_t channel = 0;
-  SlowPlug plug(&channel);
-  double l[4] = {1, 2, 3, 4}, r[4] = {5, 6, 7, 8}, ol[4], orr[4];
-  double* in[2] = {l, r};
-  double* out[2] = {ol, orr};
-  std::thread audio([&] { plug.LockMutexAndProcessDoubleReplacing(in, out, 4); });
-  while (!plug.mInside) std::this_thread::yield();
-  std::atomic<bool> locked{false};
-  std::thread other(
-      [&]
-      {
-        IPlugBase::IMutexLock lock(&plug);
-        locked = true;
-      });
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_FALSE(locked) << "the lock was taken while the plug-in processed";
-  plug.mRelease = true;
-  audio.join();
-  other.join();
-  EXPECT_TRUE(locked);
-  ASSERT_EQ(1u, plug.NumBlocks());
-  EXPECT_TRUE(plug.GetBlock(0).mutexHeld);
-  EXPECT_EQ(4, plug.GetBlock(0).nFrames);
-  EXPECT_EQ(4.0, ol[3]);
-  EXPECT_EQ(8.0, orr[3]);
-  EXPECT_FALSE(plug.MutexHeld());
-}
-
-// ---- The main window follows the editor's size ----
 
 const int kMainDialog = 9101;
 SWELL_DialogRegHelper sMain(&SWELL_curmodule_dialogresource_head, nullptr, kMainDialog,
