@@ -2,15 +2,15 @@
 // hook the way a user picks items and presses buttons.
 #include <gtest/gtest.h>
 
-#include <jack/jack.h>
-
 #include <csignal>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 #include "app_runner.h"
+#include "jack_test_client.h"
 
 namespace
 {
@@ -28,48 +28,45 @@ TEST(Preferences, OpensFilledFromJackWithSavedValuesSelected)
   AppResult r = app.Run({"wait 200", kOpen, "dump", "click 2", "menu 40007"});
   ASSERT_TRUE(r.exited) << r.err;
   EXPECT_EQ(0, r.status);
+  ASSERT_TRUE(r.Combo(40008).found) << r.out;
 
-  auto driver = r.Combo(40008);
-  ASSERT_TRUE(driver.found) << r.out;
-  EXPECT_EQ(Items({"JACK", "PulseAudio", "ALSA"}), driver.items);
-  EXPECT_EQ(0, driver.sel);
-
+  const struct
+  {
+    int id;
+    std::vector<std::string> items;
+    int sel;
+  } combos[] = {
+      {40008, Items({"JACK", "PulseAudio", "ALSA"}), 0},
+      // The dummy server's hardware client has two channels each way.
+      {40014, Items({"1"}), 0},
+      {40015, Items({"1", "2"}), 1},
+      {40017, Items({"1"}), 0},
+      {40016, Items({"1", "2"}), 1},
+      {40011, Items({"32", "64", "128", "256", "512", "1024", "2048", "4096", "8192"}), 4},
+      {40012, Items({"16", "32", "64", "128", "256", "512", "1024"}), 1},
+      // Both devices run at the server's one rate.
+      {40013, Items({"44100"}), 0},
+      {40020, Items({"all", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13",
+                     "14", "15", "16"}),
+       0}};
+  for (const auto& c : combos)
+  {
+    EXPECT_EQ(c.items, r.Combo(c.id).items) << c.id;
+    EXPECT_EQ(c.sel, r.Combo(c.id).sel) << c.id;
+  }
   for (int id : {40009, 40010})
   {
-    auto dev = r.Combo(id);
-    ASSERT_TRUE(dev.found);
+    const auto dev = r.Combo(id);
     ASSERT_GE(dev.sel, 0) << id;
     EXPECT_EQ("system", dev.items[dev.sel]) << id;
   }
-  // The dummy server's hardware client has two channels each way.
-  EXPECT_EQ(Items({"1"}), r.Combo(40014).items);
-  EXPECT_EQ(Items({"1", "2"}), r.Combo(40015).items);
-  EXPECT_EQ(0, r.Combo(40014).sel);
-  EXPECT_EQ(1, r.Combo(40015).sel);
-  EXPECT_EQ(Items({"1"}), r.Combo(40017).items);
-  EXPECT_EQ(Items({"1", "2"}), r.Combo(40016).items);
-  EXPECT_EQ(1, r.Combo(40016).sel);
-
-  EXPECT_EQ(Items({"32", "64", "128", "256", "512", "1024", "2048", "4096", "8192"}),
-            r.Combo(40011).items);
-  EXPECT_EQ(4, r.Combo(40011).sel);
-  EXPECT_EQ(Items({"16", "32", "64", "128", "256", "512", "1024"}), r.Combo(40012).items);
-  EXPECT_EQ(1, r.Combo(40012).sel);
-  // Both devices run at the server's one rate.
-  EXPECT_EQ(Items({"44100"}), r.Combo(40013).items);
-  EXPECT_EQ(0, r.Combo(40013).sel);
-
-  auto midiIn = r.Combo(40018);
+  const auto midiIn = r.Combo(40018), midiOut = r.Combo(40019);
   ASSERT_GE(midiIn.items.size(), 2u);
+  ASSERT_GE(midiOut.items.size(), 2u);
   EXPECT_EQ("off", midiIn.items[0]);
   EXPECT_EQ("virtual input", midiIn.items[1]);
+  EXPECT_EQ("virtual output", midiOut.items[1]);
   EXPECT_EQ(0, midiIn.sel);
-  EXPECT_EQ("virtual output", r.Combo(40019).items.at(1));
-  auto chan = r.Combo(40020);
-  ASSERT_EQ(17u, chan.items.size());
-  EXPECT_EQ("all", chan.items[0]);
-  EXPECT_EQ("16", chan.items[16]);
-  EXPECT_EQ(0, chan.sel);
   EXPECT_NE(std::string::npos, r.out.find("check 40023 0"));
 }
 
@@ -139,58 +136,42 @@ TEST(Preferences, MidiPortChoiceActsAtOnceAndCancelTakesItBack)
   app.Start({"wait 200", kOpen, "select 40018 virtual input", "wait 300", "print chosen",
              "wait 1500", "click 2", "wait 300", "print cancelled", "wait 1500", "state",
              "menu 40007"});
-  auto waitFor = [&](const char* text)
+  // JACK's ports while the script waits after each step.
+  std::string ports;
+  auto portIs = [&](bool there)
   {
-    for (int i = 0; i < 200 && app.OutputSoFar().find(text) == std::string::npos; ++i)
-      usleep(25 * 1000);
+    return WaitUntil(
+        [&]
+        {
+          ports = RunCommand("jack_lsp 2>/dev/null");
+          return (ports.find("To Plenmora") != std::string::npos) == there;
+        },
+        1000);
   };
-  waitFor("script: chosen");
-  const std::string portsChosen = RunCommand("jack_lsp 2>/dev/null");
-  waitFor("script: cancelled");
-  usleep(300 * 1000);
-  const std::string portsCancelled = RunCommand("jack_lsp 2>/dev/null");
+  EXPECT_TRUE(app.WaitForOutput("script: chosen") && portIs(true)) << ports;
+  EXPECT_TRUE(app.WaitForOutput("script: cancelled") && portIs(false)) << ports;
   AppResult r = app.Wait();
   ASSERT_TRUE(r.exited) << r.err;
-  EXPECT_NE(std::string::npos, portsChosen.find("To Plenmora")) << portsChosen;
-  EXPECT_EQ(std::string::npos, portsCancelled.find("To Plenmora")) << portsCancelled;
   EXPECT_EQ("off", r.State("midiin"));
   EXPECT_EQ("off", app.Setting("midi", "indev"));
 }
 
-// A JACK client with four ports each way: a device with more channels than
-// the dummy server's hardware client.
-class FourChannelDevice
+// A device with more channels than the dummy server's hardware client.
+std::unique_ptr<JackTestClient> FourChannelDevice()
 {
-public:
-  FourChannelDevice()
-  {
-    mClient = jack_client_open("quad", JackNoStartServer, nullptr);
-    if (!mClient) return;
-    for (int i = 0; i < 4; ++i)
-    {
-      jack_port_register(mClient, ("capture_" + std::to_string(i + 1)).c_str(),
-                         JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
-      jack_port_register(mClient, ("playback_" + std::to_string(i + 1)).c_str(),
-                         JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
-    }
-    jack_set_process_callback(
-        mClient, [](jack_nframes_t, void*) { return 0; }, nullptr);
-    jack_activate(mClient);
-  }
-  ~FourChannelDevice()
-  {
-    if (mClient) jack_client_close(mClient);
-  }
-  bool ok() const { return mClient != nullptr; }
-
-private:
-  jack_client_t* mClient = nullptr;
-};
+  JackTestClient::Options options;
+  options.name = "quad";
+  options.audioIns = options.audioOuts = 4;
+  options.midiOuts = 0;
+  options.midiIn = false;
+  auto quad = std::make_unique<JackTestClient>(options);
+  return quad->Activate() ? std::move(quad) : nullptr;
+}
 
 TEST(Preferences, ChannelChoicesDragTheSecondChannelAlong)
 {
-  FourChannelDevice quad;
-  ASSERT_TRUE(quad.ok());
+  const auto quad = FourChannelDevice();
+  ASSERT_TRUE(quad);
   AppSandbox app;
   AppResult r =
       app.Run({"wait 200", kOpen, "select 40009 quad", "select 40010 quad", "dump",
@@ -250,8 +231,8 @@ TEST(Preferences, DriverWithoutDevicesLeavesListsEmptyAndCancelRestores)
 
 TEST(Preferences, DriverChangeTakesTheFirstDevicesAndTheirFirstChannels)
 {
-  FourChannelDevice quad;
-  ASSERT_TRUE(quad.ok());
+  const auto quad = FourChannelDevice();
+  ASSERT_TRUE(quad);
   AppSandbox app;
   app.WriteSettings("[audio]\nindev=quad\noutdev=quad\nin1=3\nin2=4\nout1=2\nout2=3\n");
   AppResult r = app.Run({"wait 200", kOpen, "state", "select 40008 ALSA", "select 40008 JACK",
@@ -291,7 +272,7 @@ TEST(Preferences, AudioMidiSetupStartsTheFirstInstalledTool)
   AppResult r = app.Run(
       {"wait 200", kOpen, "click 40022", "wait 500", "state", "click 1", "wait 200", "menu 40007"},
       15);
-  const std::string started = RunCommand("cat '" + marker + "'");
+  const std::string started = ReadFile(marker);
   const size_t blank = started.find(' ');
   if (blank != std::string::npos) kill(atoi(started.c_str() + blank + 1), SIGTERM);
   // The application went on without waiting for the tool.

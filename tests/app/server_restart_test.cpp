@@ -14,7 +14,7 @@
 #include "host_test_support.h"
 #include "jack_server.h"
 #include "jack_test_client.h"
-#include "wait_until.h"
+#include "test_util.h"
 
 namespace
 {

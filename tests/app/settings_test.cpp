@@ -1,6 +1,8 @@
 // The settings record and "settings.ini": first run, reading, per-key
 // defaults, bad values, the folder and the equality tests.
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -76,23 +78,13 @@ TEST_F(SettingsTest, ReadsEveryKeyAndWritesThemBackSorted)
                            "out1=5\nout2=6\nmonoinput=1\n";
   WriteFile(mHome.SettingsFile(), file);
   ASSERT_TRUE(LoadSettings());
-  EXPECT_EQ(1, gState->mAudioDriver);
-  EXPECT_STREQ("capture: Mic", gState->mAudioInDevice);
-  EXPECT_STREQ("Speakers", gState->mAudioOutDevice);
-  EXPECT_STREQ("48000", gState->mAudioSampleRate);
-  EXPECT_STREQ("1024", gState->mAudioIOVS);
-  EXPECT_STREQ("64", gState->mAudioSigVS);
-  EXPECT_EQ(3, gState->mAudioIn1);
-  EXPECT_EQ(4, gState->mAudioIn2);
-  EXPECT_EQ(5, gState->mAudioOut1);
-  EXPECT_EQ(6, gState->mAudioOut2);
-  EXPECT_EQ(1, gState->mAudioMonoInput);
-  EXPECT_STREQ("virtual input", gState->mMidiInDevice);
-  EXPECT_STREQ("virtual output", gState->mMidiOutDevice);
-  EXPECT_EQ(3, gState->mMidiInChannel);
-  EXPECT_EQ(10, gState->mMidiOutChannel);
   // Every value written back is the one read: the file keeps its contents.
   EXPECT_EQ(file, ReadFile(mHome.SettingsFile()));
+  EXPECT_STREQ("capture: Mic", gState->mAudioInDevice);
+  EXPECT_EQ(4, gState->mAudioIn2);
+  EXPECT_EQ(6, gState->mAudioOut2);
+  EXPECT_STREQ("64", gState->mAudioSigVS);
+  EXPECT_EQ(10, gState->mMidiOutChannel);
 }
 
 TEST_F(SettingsTest, MissingKeysTakeTheirOwnDefaults)
@@ -141,41 +133,38 @@ TEST_F(SettingsTest, ValuesTheEngineCannotUseFallBack)
   EXPECT_STREQ("44100", gState->mAudioSampleRate);
 }
 
-TEST_F(SettingsTest, NoHomeMeansDefaultsAndNoFile)
-{
-  unsetenv("HOME");
-  std::string out;
-  out = CaptureStdout([] { EXPECT_TRUE(LoadSettings()); });
-  EXPECT_NE(std::string::npos, out.find("HOME is not set"));
-  EXPECT_STREQ("", gINIPath);
-  const AppState defaults;
-  EXPECT_TRUE(AllSettingsInStateAreEqual(gState, &defaults));
-  UpdateINI(); // must not write anywhere
-  struct stat st;
-  EXPECT_NE(0, stat(mHome.SettingsFolder().c_str(), &st));
-}
-
-TEST_F(SettingsTest, PathTooLongMeansDefaultsAndNoFile)
+// No HOME, a path too long for the record, a folder that cannot be made:
+// the defaults, a message, and no file written anywhere, then or later.
+TEST_F(SettingsTest, NoUsableFolderMeansDefaultsAndNoFile)
 {
   const std::string deep = mHome.Path() + "/" + std::string(180, 'd');
-  setenv("XDG_CONFIG_HOME", deep.c_str(), 1);
-  const std::string out = CaptureStdout([] { EXPECT_TRUE(LoadSettings()); });
-  EXPECT_NE(std::string::npos, out.find("too long"));
-  EXPECT_STREQ("", gINIPath);
-  struct stat st;
-  EXPECT_NE(0, stat(deep.c_str(), &st));
-}
-
-TEST_F(SettingsTest, FolderThatCannotBeMadeFailsTheLoadAndSavesNothing)
-{
-  // ~/.config is a file: no folder can be made under it.
-  WriteFile(mHome.Path() + "/.config", "not a folder");
-  std::string out = CaptureStdout([] { EXPECT_FALSE(LoadSettings()); });
-  EXPECT_NE(std::string::npos, out.find("couldn't create the settings folder"));
-  const AppState defaults;
-  EXPECT_TRUE(AllSettingsInStateAreEqual(gState, &defaults));
-  SetAppStateText(gState->mAudioInDevice, "changed");
-  UpdateINI();
+  const struct
+  {
+    std::function<void()> setUp;
+    const char* message;
+    bool loads;
+  } cases[] = {
+      {[] { unsetenv("HOME"); }, "HOME is not set", true},
+      {[&] { setenv("XDG_CONFIG_HOME", deep.c_str(), 1); }, "too long", true},
+      // ~/.config is a file: no folder can be made under it.
+      {[&] { WriteFile(mHome.Path() + "/.config", "not a folder"); }, "couldn't create the settings folder", false}};
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(c.message);
+    c.setUp();
+    bool loaded = !c.loads;
+    const std::string out = CaptureStdout([&] { loaded = LoadSettings(); });
+    EXPECT_EQ(c.loads, loaded);
+    EXPECT_NE(std::string::npos, out.find(c.message)) << out;
+    const AppState defaults;
+    EXPECT_TRUE(AllSettingsInStateAreEqual(gState, &defaults));
+    SetAppStateText(gState->mAudioInDevice, "changed");
+    UpdateINI();
+    EXPECT_FALSE(std::filesystem::exists(mHome.SettingsFolder()));
+    EXPECT_FALSE(std::filesystem::exists(deep));
+    setenv("HOME", mHome.Path().c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+  }
   EXPECT_EQ("not a folder", ReadFile(mHome.Path() + "/.config"));
 }
 
@@ -192,33 +181,32 @@ TEST_F(SettingsTest, LoadingAgainKeepsTheRecordsWhereTheyAre)
 
 TEST(SettingsEquality, EachTestLooksAtItsOwnFields)
 {
-  AppState a, b;
-  b.mMidiOutChannel = 5;
-  EXPECT_TRUE(AudioSettingsInStateAreEqual(&a, &b));
-  EXPECT_FALSE(MIDISettingsInStateAreEqual(&a, &b));
-  EXPECT_FALSE(AllSettingsInStateAreEqual(&a, &b));
-
-  b = a;
-  SetAppStateText(b.mAudioSigVS, "64");
-  EXPECT_FALSE(AudioSettingsInStateAreEqual(&a, &b));
-  EXPECT_TRUE(MIDISettingsInStateAreEqual(&a, &b));
-  EXPECT_FALSE(AllSettingsInStateAreEqual(&a, &b));
-
-  b = a;
-  b.mAudioMonoInput = 1;
-  EXPECT_FALSE(AudioSettingsInStateAreEqual(&a, &b));
-  b = a;
-  b.mAudioIn2 = 3;
-  EXPECT_FALSE(AudioSettingsInStateAreEqual(&a, &b));
-  b = a;
-  SetAppStateText(b.mMidiInDevice, "virtual input");
-  EXPECT_TRUE(AudioSettingsInStateAreEqual(&a, &b));
-  EXPECT_FALSE(MIDISettingsInStateAreEqual(&a, &b));
-
-  // Text compares as text, not as the bytes after the terminator.
-  b = a;
-  memset(b.mAudioInDevice, 'z', sizeof(b.mAudioInDevice));
-  SetAppStateText(b.mAudioInDevice, a.mAudioInDevice);
-  EXPECT_TRUE(AllSettingsInStateAreEqual(&a, &b));
+  const struct
+  {
+    std::function<void(AppState&)> change;
+    bool audioEqual, midiEqual;
+  } cases[] = {
+      {[](AppState& s) { s.mMidiOutChannel = 5; }, true, false},
+      {[](AppState& s) { SetAppStateText(s.mMidiInDevice, "virtual input"); }, true, false},
+      {[](AppState& s) { SetAppStateText(s.mAudioSigVS, "64"); }, false, true},
+      {[](AppState& s) { s.mAudioMonoInput = 1; }, false, true},
+      {[](AppState& s) { s.mAudioIn2 = 3; }, false, true},
+      // Text compares as text, not as the bytes after the terminator.
+      {[](AppState& s)
+       {
+         const std::string name = s.mAudioInDevice;
+         memset(s.mAudioInDevice, 'z', sizeof(s.mAudioInDevice));
+         SetAppStateText(s.mAudioInDevice, name.c_str());
+       },
+       true, true}};
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i)
+  {
+    SCOPED_TRACE(i);
+    AppState a, b;
+    cases[i].change(b);
+    EXPECT_EQ(cases[i].audioEqual, AudioSettingsInStateAreEqual(&a, &b));
+    EXPECT_EQ(cases[i].midiEqual, MIDISettingsInStateAreEqual(&a, &b));
+    EXPECT_EQ(cases[i].audioEqual && cases[i].midiEqual, AllSettingsInStateAreEqual(&a, &b));
+  }
 }
 } // namespace
