@@ -113,7 +113,11 @@ TEST_F(CallbackTest, BlocksAcrossBufferBoundariesComeOutOneBlockLater)
       }
     }
     EXPECT_GT(checked, 0u);
-    for (size_t b = 0; b < mPlug->NumBlocks(); ++b) ASSERT_EQ(c.sigVS, mPlug->GetBlock(b).nFrames);
+    for (size_t b = 0; b < mPlug->NumBlocks(); ++b)
+    {
+      ASSERT_EQ(c.sigVS, mPlug->GetBlock(b).nFrames);
+      ASSERT_TRUE(mPlug->GetBlock(b).mutexHeld);
+    }
     EXPECT_EQ((mFrame - start) / c.sigVS, mPlug->NumBlocks());
   }
 }

@@ -239,8 +239,7 @@ TEST(MidiWithoutClient, NoSequencerOrServerLeavesNoObjectsAndEmptyLists)
     SCOPED_TRACE(alsa ? "ALSA" : "no JACK server");
     if (alsa && access("/dev/snd/seq", F_OK) == 0) continue; // this machine has a sequencer
     TempHome home;
-    std::unique_ptr<JackServerScope> noServer;
-    if (!alsa) noServer = std::make_unique<JackServerScope>("plenmora_no_such_server");
+    EnvScope server("JACK_DEFAULT_SERVER", alsa ? getenv("JACK_DEFAULT_SERVER") : "plenmora_no_such_server");
     ASSERT_TRUE(LoadSettings());
     gState->mAudioDriver = alsa ? 2 : 0;
     const std::string out = CaptureStdout([] { EXPECT_FALSE(InitialiseMidi()); });

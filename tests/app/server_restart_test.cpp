@@ -36,7 +36,7 @@ TEST(ServerRestart, HostSurvivesTheServerAndReopensWhenItIsBack)
 {
   JackServer server("plenmora_restart" + std::to_string(getpid()));
   ASSERT_TRUE(server.Start()) << "jackd did not start";
-  JackServerScope scope(server.Name());
+  EnvScope scope("JACK_DEFAULT_SERVER", server.Name().c_str());
   TempHome home;
   ASSERT_TRUE(LoadSettings());
   SetAppStateText(gState->mAudioInDevice, "plenmora_test");

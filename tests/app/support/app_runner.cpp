@@ -71,12 +71,6 @@ std::string AppResult::State(const std::string& key, int occurrence) const
   return "";
 }
 
-AppSandbox::AppSandbox()
-{
-  char tmpl[] = "/tmp/plenmora-app-test.XXXXXX";
-  mHome = mkdtemp(tmpl);
-}
-
 AppSandbox::~AppSandbox()
 {
   if (mPid > 0)
@@ -84,8 +78,6 @@ AppSandbox::~AppSandbox()
     kill(mPid, SIGKILL);
     waitpid(mPid, nullptr, 0);
   }
-  std::error_code ec;
-  std::filesystem::remove_all(mHome, ec);
 }
 
 std::string AppSandbox::Setting(const std::string& section, const std::string& key) const
@@ -107,15 +99,15 @@ void AppSandbox::Start(const std::vector<std::string>& script)
   std::map<std::string, std::string> env;
   for (char** e = environ; *e; ++e)
     if (const char* eq = strchr(*e, '=')) env[std::string(*e, (size_t)(eq - *e))] = eq + 1;
-  env["HOME"] = mHome;
-  env["XDG_CONFIG_HOME"] = mHome + "/.config";
+  env["HOME"] = Home();
+  env["XDG_CONFIG_HOME"] = Home() + "/.config";
   env.erase("PLENMORA_TEST_SCRIPT");
   if (!script.empty())
   {
     std::string text;
     for (const std::string& step : script) text += step + "\n";
-    WriteFile(mHome + "/script.txt", text);
-    env["PLENMORA_TEST_SCRIPT"] = mHome + "/script.txt";
+    WriteFile(Home() + "/script.txt", text);
+    env["PLENMORA_TEST_SCRIPT"] = Home() + "/script.txt";
   }
   for (const auto& kv : mEnv) env[kv.first] = kv.second;
   std::vector<std::string> envStrings;
@@ -124,7 +116,7 @@ void AppSandbox::Start(const std::vector<std::string>& script)
   for (std::string& s : envStrings) envp.push_back(&s[0]);
   envp.push_back(nullptr);
 
-  const std::string outPath = mHome + "/stdout.txt", errPath = mHome + "/stderr.txt";
+  const std::string outPath = Home() + "/stdout.txt", errPath = Home() + "/stderr.txt";
   fflush(nullptr);
   mPid = fork();
   if (mPid == 0)
@@ -161,6 +153,6 @@ AppResult AppSandbox::Wait(double timeoutSeconds)
   r.status = r.exited ? WEXITSTATUS(status) : -1;
   mPid = -1;
   r.out = OutputSoFar();
-  r.err = ReadFile(mHome + "/stderr.txt");
+  r.err = ReadFile(Home() + "/stderr.txt");
   return r;
 }

@@ -39,13 +39,11 @@ struct AppResult
 class AppSandbox
 {
 public:
-  AppSandbox();
+  AppSandbox() = default;
   ~AppSandbox();
-  AppSandbox(const AppSandbox&) = delete;
-  AppSandbox& operator=(const AppSandbox&) = delete;
 
-  const std::string& Home() const { return mHome; }
-  std::string SettingsPath() const { return mHome + "/.config/Plenmora/settings.ini"; }
+  const std::string& Home() const { return mHome.Path(); }
+  std::string SettingsPath() const { return Home() + "/.config/Plenmora/settings.ini"; }
   void WriteSettings(const std::string& text) { WriteFile(SettingsPath(), text); }
   // The value of key in section of "settings.ini" ("" when missing).
   std::string Setting(const std::string& section, const std::string& key) const;
@@ -64,10 +62,10 @@ public:
     Start(script);
     return Wait(timeoutSeconds);
   }
-  std::string OutputSoFar() const { return ReadFile(mHome + "/stdout.txt"); }
+  std::string OutputSoFar() const { return ReadFile(Home() + "/stdout.txt"); }
 
 private:
-  std::string mHome;
+  TempDir mHome;
   std::map<std::string, std::string> mEnv;
   pid_t mPid = -1;
 };

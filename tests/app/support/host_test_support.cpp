@@ -28,11 +28,7 @@ void TestPlug::ProcessDoubleReplacing(double** inputs, double** outputs, int nFr
   const size_t n = mNumBlocks.load(std::memory_order_relaxed);
   if (n < kMaxBlocks)
   {
-    mBlocks[n] = Block{{inputs[0], inputs[1]},
-                       {outputs[0], outputs[1]},
-                       nFrames,
-                       gVecElapsed,
-                       mMutex.HeldByCurrentThread()};
+    mBlocks[n] = Block{nFrames, mMutex.HeldByCurrentThread()};
   }
   IPlugStandalone::ProcessDoubleReplacing(inputs, outputs, nFrames);
   mNumBlocks.store(n + 1, std::memory_order_release);
@@ -67,34 +63,6 @@ std::vector<IMidiMsg> TestPlug::MidiReceived()
 bool TestPlug::WaitForMidi(size_t n, int timeoutMs)
 {
   return WaitUntil([&] { return MidiReceived().size() >= n; }, timeoutMs);
-}
-
-TempHome::TempHome()
-{
-  char tmpl[] = "/tmp/plenmora-home.XXXXXX";
-  mPath = mkdtemp(tmpl);
-  const char* home = getenv("HOME");
-  const char* xdg = getenv("XDG_CONFIG_HOME");
-  mHadHome = home != nullptr;
-  mHadXdg = xdg != nullptr;
-  if (home) mOldHome = home;
-  if (xdg) mOldXdg = xdg;
-  setenv("HOME", mPath.c_str(), 1);
-  unsetenv("XDG_CONFIG_HOME");
-}
-
-TempHome::~TempHome()
-{
-  if (mHadHome)
-    setenv("HOME", mOldHome.c_str(), 1);
-  else
-    unsetenv("HOME");
-  if (mHadXdg)
-    setenv("XDG_CONFIG_HOME", mOldXdg.c_str(), 1);
-  else
-    unsetenv("XDG_CONFIG_HOME");
-  std::error_code ec;
-  std::filesystem::remove_all(mPath, ec);
 }
 
 bool StartHost(const PlugFactory& factory)

@@ -19,10 +19,7 @@ class TestPlug : public IPlugStandalone
 public:
   struct Block
   {
-    const double* in[2];
-    double* out[2];
     int nFrames;
-    unsigned int vecElapsed; // the host's callback count when the block ran
     bool mutexHeld;
   };
 
@@ -55,15 +52,13 @@ private:
 class TempHome
 {
 public:
-  TempHome();
-  ~TempHome();
-  const std::string& Path() const { return mPath; }
-  std::string SettingsFolder() const { return mPath + "/.config/Plenmora"; }
+  const std::string& Path() const { return mDir.Path(); }
+  std::string SettingsFolder() const { return Path() + "/.config/Plenmora"; }
   std::string SettingsFile() const { return SettingsFolder() + "/settings.ini"; }
 
 private:
-  std::string mPath, mOldHome, mOldXdg;
-  bool mHadHome, mHadXdg;
+  TempDir mDir;
+  EnvScope mHome{"HOME", mDir.Path().c_str()}, mXdg{"XDG_CONFIG_HOME", nullptr};
 };
 
 using PlugFactory = std::function<IPlugStandalone*(RtMidiOut*, uint16_t*)>;

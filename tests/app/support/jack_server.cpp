@@ -71,19 +71,3 @@ bool JackServer::Stop()
   mPid = -1;
   return true;
 }
-
-JackServerScope::JackServerScope(const std::string& name)
-{
-  const char* old = getenv("JACK_DEFAULT_SERVER");
-  mHadOld = old != nullptr;
-  if (old) mOld = old;
-  setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
-}
-
-JackServerScope::~JackServerScope()
-{
-  if (mHadOld)
-    setenv("JACK_DEFAULT_SERVER", mOld.c_str(), 1);
-  else
-    unsetenv("JACK_DEFAULT_SERVER");
-}

@@ -25,15 +25,3 @@ private:
   std::string mName;
   pid_t mPid = -1;
 };
-
-// Sets JACK_DEFAULT_SERVER for this scope and restores it afterwards.
-class JackServerScope
-{
-public:
-  explicit JackServerScope(const std::string& name);
-  ~JackServerScope();
-
-private:
-  std::string mOld;
-  bool mHadOld;
-};

@@ -1,11 +1,13 @@
-// Small helpers shared by the host tests: waiting on a condition, whole files
-// and shell commands.
+// Small helpers shared by the host tests: waiting on a condition, whole files,
+// shell commands, environment variables and temporary folders.
 #pragma once
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -55,3 +57,45 @@ inline std::string RunCommand(const std::string& command, int* status = nullptr)
   while (!out.empty() && out.back() == '\n') out.pop_back();
   return out;
 }
+
+// Sets (or, with nullptr, unsets) an environment variable for this scope.
+class EnvScope
+{
+public:
+  EnvScope(const char* name, const char* value) : mName(name)
+  {
+    const char* old = getenv(name);
+    mHad = old != nullptr;
+    if (old) mOld = old;
+    value ? setenv(name, value, 1) : unsetenv(name);
+  }
+  ~EnvScope() { mHad ? setenv(mName.c_str(), mOld.c_str(), 1) : unsetenv(mName.c_str()); }
+  EnvScope(const EnvScope&) = delete;
+  EnvScope& operator=(const EnvScope&) = delete;
+
+private:
+  std::string mName, mOld;
+  bool mHad;
+};
+
+// A fresh folder under /tmp, removed with all it holds at the end.
+class TempDir
+{
+public:
+  TempDir()
+  {
+    char tmpl[] = "/tmp/plenmora-test.XXXXXX";
+    mPath = mkdtemp(tmpl);
+  }
+  ~TempDir()
+  {
+    std::error_code ec;
+    std::filesystem::remove_all(mPath, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& Path() const { return mPath; }
+
+private:
+  std::string mPath;
+};
