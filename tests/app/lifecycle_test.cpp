@@ -1,5 +1,6 @@
-// The application callback, the editor attachment and shut-down, in this
-// process, on real windows of the window layer and a real JACK stream.
+// The application callback, the editor attachment, the main window's resize
+// with the editor, and shut-down, in this process, on real windows of the
+// window layer and a real JACK stream.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -47,25 +48,25 @@ TEST(AppLifecycle, MenuCommandsReachTheMainWindowOnlyWithAnIdAndAWindow)
   DestroyWindow(wnd);
 }
 
-// An editor whose view is a token; it logs where it was opened.
+// An editor of a given size whose view is a token; it logs where it was
+// opened.
 class TokenEditor : public IGraphics
 {
 public:
-  explicit TokenEditor(bool opens) : mOpens(opens) {}
+  TokenEditor(bool opens, int w = 620, int h = 580) : mOpens(opens), mW(w), mH(h) {}
   void SetParameterFromPlug(int, double, bool) override {}
   void SetControlFromPlug(int, double) override {}
   void PrepDraw() override {}
-  int Width() const override { return 620; }
-  int Height() const override { return 580; }
+  int Width() const override { return mW; }
+  int Height() const override { return mH; }
   void* OpenWindow(void* parent) override
   {
     mParents.push_back(parent);
     return mOpens ? this : nullptr;
   }
   std::vector<void*> mParents;
-
-private:
   bool mOpens;
+  int mW, mH;
 };
 
 class EditorPlug : public IPlugStandalone
@@ -77,7 +78,8 @@ public:
   {
   }
   void OnGUIOpen() override { ++mGUIOpened; }
-  int mGUIOpened = 0;
+  void OnWindowResize() override { ++mResized; }
+  int mGUIOpened = 0, mResized = 0;
 };
 
 TEST(AppLifecycle, AttachGuiOpensTheEditorInTheMainWindow)
@@ -94,21 +96,53 @@ TEST(AppLifecycle, AttachGuiOpensTheEditorInTheMainWindow)
   plug.AttachGraphics(refusing);
   EXPECT_FALSE(AttachGUI()); // the editor made no view
   EXPECT_EQ(0, plug.mGUIOpened);
-  ASSERT_EQ(1u, refusing->mParents.size());
-  EXPECT_EQ((void*)wnd, refusing->mParents[0]);
+  EXPECT_EQ(std::vector<void*>{wnd}, refusing->mParents);
 
-  EditorPlug plug2;
-  gPluginInstance = &plug2;
-  auto* editor = new TokenEditor(true);
-  plug2.AttachGraphics(editor);
+  refusing->mOpens = true;
   EXPECT_TRUE(AttachGUI());
   EXPECT_TRUE(AttachGUI()); // again, as at start-up: the view is opened anew
-  EXPECT_EQ(2, plug2.mGUIOpened);
-  EXPECT_EQ(2u, editor->mParents.size());
+  EXPECT_EQ(2, plug.mGUIOpened);
+  EXPECT_EQ(3u, refusing->mParents.size());
 
   gPluginInstance = nullptr;
   gHWND = nullptr;
   DestroyWindow(wnd);
+}
+
+TEST(AppLifecycle, ResizeGraphicsFitsTheWindowToTheEditorAndTitleBar)
+{
+  EditorPlug plug;
+  gHWND = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, IDD_DIALOG_MAIN, nullptr,
+                             RecordingProc, 0);
+  ASSERT_NE(nullptr, gHWND);
+  ASSERT_TRUE(SetWindowPos(gHWND, nullptr, 100, 700, 300, 200, 0));
+  // The main window's rectangle as left, top, width, height.
+  auto windowRect = []
+  {
+    RECT r = {};
+    GetWindowRect(gHWND, &r);
+    return std::vector<int>{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  };
+
+  // Without an editor nothing happens.
+  plug.ResizeGraphics(620, 580);
+  EXPECT_EQ((std::vector<int>{100, 700, 300, 200}), windowRect());
+  EXPECT_EQ(0, plug.mResized);
+
+  // x = left, y = bottom - H - 22, W x (H + 22): the bottom edge stays. The
+  // arguments are not used.
+  auto* editor = new TokenEditor(true, 620, 580);
+  plug.AttachGraphics(editor);
+  plug.ResizeGraphics(0, 0);
+  EXPECT_EQ((std::vector<int>{100, 900 - 602, 620, 602}), windowRect());
+  editor->mW = 400;
+  editor->mH = 300;
+  plug.ResizeGraphics(400, 300);
+  EXPECT_EQ((std::vector<int>{100, 900 - 322, 400, 322}), windowRect());
+  EXPECT_EQ(2, plug.mResized);
+
+  DestroyWindow(gHWND);
+  gHWND = nullptr;
 }
 
 TEST(AppLifecycle, QuitDestroysTheWindowFirstThenTerminateCleansUp)

@@ -99,16 +99,16 @@ protected:
     const uint8_t markStatus = (uint8_t)(chan ? 0xB0 | (chan - 1) : 0xB5);
     EXPECT_TRUE(mClient->SendMidi({markStatus, 0x7F, mark}));
     std::vector<IMidiMsg> got;
-    for (int i = 0; i < 400; ++i)
-    {
-      got = mPlug->MidiReceived();
-      if (!got.empty() && got.back().mStatus == markStatus && got.back().mData2 == mark) break;
-      mPlug->WaitForMidi(got.size() + 1, 10);
-    }
-    EXPECT_FALSE(got.empty());
-    EXPECT_EQ(markStatus, got.back().mStatus) << "the marker did not arrive";
-    got.erase(got.begin(), got.begin() + (long)before);
-    got.pop_back();
+    EXPECT_TRUE(WaitUntil(
+        [&]
+        {
+          got = mPlug->MidiReceived();
+          return got.size() > before && got.back().mStatus == markStatus && got.back().mData2 == mark;
+        },
+        5000))
+        << "the marker did not arrive";
+    got.erase(got.begin(), got.begin() + (long)std::min(before, got.size()));
+    if (!got.empty()) got.pop_back();
     return got;
   }
 
@@ -228,6 +228,50 @@ TEST_F(MidiTest, PluginThatDoesMidiSendsOutOfFromPlenmora)
   EXPECT_EQ((Bytes{0xB9, 0x7f, 0x00}), sent[2]); // the first marker, rewritten too
   EXPECT_EQ((Bytes{0x93, 0x41, 0x10}), sent[3]);
   EXPECT_EQ((Bytes{0xB5, 0x7f, 0x01}), sent[4]);
+}
+
+// What the plug-in sends leaves "From Plenmora" in three bytes, with the
+// output channel forced on channel messages only; system exclusive whole.
+TEST_F(MidiTest, SentMessagesTakeTheOutputChannelOnChannelMessagesOnly)
+{
+  StartWired(true);
+  const struct
+  {
+    uint16_t setting;
+    IMidiMsg msg;
+    Bytes sent;
+  } cases[] = {
+      {10, IMidiMsg(0, 0x90, 0x40, 0x7f), {0x99, 0x40, 0x7f}},
+      {10, IMidiMsg(0, 0xE5, 1, 2), {0xE9, 0x01, 0x02}},
+      {10, IMidiMsg(0, 0xFA), {0xFA, 0x00, 0x00}},
+      {10, IMidiMsg(0, 0xC3, 7), {0xC9, 0x07, 0x00}},
+      {0, IMidiMsg(0, 0x90, 0x40, 0x7f), {0x90, 0x40, 0x7f}},
+      {16, IMidiMsg(0, 0x80, 0x40, 0x00), {0x8F, 0x40, 0x00}},
+      {1, IMidiMsg(0, 0xBF, 0x07, 0x64), {0xB0, 0x07, 0x64}},
+      // A setting beyond 16 (a broken settings file) must not change the kind.
+      {17, IMidiMsg(0, 0x92, 0x40, 0x7f), {0x92, 0x40, 0x7f}}};
+  std::vector<Bytes> expected;
+  for (auto c : cases)
+  {
+    gState->mMidiOutChannel = c.setting; // read at every message
+    EXPECT_TRUE(mPlug->SendMidiMsg(&c.msg));
+    expected.push_back(c.sent);
+  }
+  const uint8_t sysex[] = {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
+  ISysEx sx(0, sysex, (int)sizeof(sysex));
+  EXPECT_TRUE(mPlug->SendSysEx(&sx));
+  expected.push_back(Bytes(sysex, sysex + sizeof(sysex)));
+  ASSERT_TRUE(mClient->WaitForMidi(expected.size(), 5000));
+  EXPECT_EQ(expected, mClient->TakeMidi());
+
+  // Nothing from a plug-in that does not do MIDI, or without an output.
+  TestPlug noMidi(gMidiOut, &gState->mMidiOutChannel, false);
+  TestPlug noOutput(nullptr, &gState->mMidiOutChannel, true);
+  IMidiMsg note(0, 0x90, 0x40, 0x7f);
+  EXPECT_FALSE(noMidi.SendMidiMsg(&note));
+  EXPECT_FALSE(noOutput.SendMidiMsg(&note));
+  EXPECT_FALSE(noOutput.SendSysEx(&sx));
+  EXPECT_FALSE(mClient->WaitForMidi(expected.size() + 1, 300));
 }
 
 // No MIDI objects, whether the ALSA sequencer (a driver other than JACK) or

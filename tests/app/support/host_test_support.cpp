@@ -60,11 +60,6 @@ std::vector<IMidiMsg> TestPlug::MidiReceived()
   return mMidi;
 }
 
-bool TestPlug::WaitForMidi(size_t n, int timeoutMs)
-{
-  return WaitUntil([&] { return MidiReceived().size() >= n; }, timeoutMs);
-}
-
 bool StartHost(const PlugFactory& factory)
 {
   TryToChangeAudioDriverType();

@@ -34,7 +34,6 @@ public:
   const Block& GetBlock(size_t i) const { return mBlocks[i]; }
   bool WaitForBlocks(size_t n, int timeoutMs) const;
   std::vector<IMidiMsg> MidiReceived();
-  bool WaitForMidi(size_t n, int timeoutMs);
   int NumResets() const { return mResets.load(); }
 
   static constexpr size_t kMaxBlocks = 1 << 16;
