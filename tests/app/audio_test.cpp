@@ -56,9 +56,12 @@ protected:
 
 TEST(AudioDeviceNames, ListedByWhatFollowsTheLastSeparator)
 {
-  const std::pair<const char*, const char*> cases[] = {
-      {"hw:HDA Intel: ALC: Analog", "Analog"}, {"system", "system"}, {"a:b", "a:b"},
-      {"card: ", ""}, {": x", "x"}, {"", ""}};
+  const std::pair<const char*, const char*> cases[] = {{"hw:HDA Intel: ALC: Analog", "Analog"},
+                                                       {"system", "system"},
+                                                       {"a:b", "a:b"},
+                                                       {"card: ", ""},
+                                                       {": x", "x"},
+                                                       {"", ""}};
   for (const auto& c : cases) EXPECT_EQ(c.second, ShortAudioDeviceName(c.first)) << c.first;
 }
 

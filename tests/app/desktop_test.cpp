@@ -115,8 +115,8 @@ TEST(Desktop, WindowWithMenuBarAboutBoxAndQuitFromTheKeyboard)
   // message box; Return closes it.
   RunCommand("xdotool windowfocus --sync " + wid + " key alt+h; sleep 0.3; xdotool key Return");
   std::string ids;
-  ASSERT_TRUE(WaitUntil([&] { return (ids = WindowIds("Plenmora")).find('\n') != std::string::npos; },
-                        5000))
+  ASSERT_TRUE(WaitUntil(
+      [&] { return (ids = WindowIds("Plenmora")).find('\n') != std::string::npos; }, 5000))
       << "no about box: " << ids;
   const std::string box = ids.substr(0, ids.find('\n')) == wid ? ids.substr(ids.find('\n') + 1)
                                                                : ids.substr(0, ids.find('\n'));

@@ -106,20 +106,6 @@ TEST_F(Population, NoDevicesLeaveTheDeviceAndChannelCombosEmpty)
   EXPECT_EQ(1, Sel(IDC_PREF_SIGVS));
 }
 
-TEST_F(Population, MidiCombosStayEmptyWithoutMidiObjects)
-{
-  RtMidiIn* in = gMidiIn;
-  RtMidiOut* out = gMidiOut;
-  gMidiIn = nullptr;
-  gMidiOut = nullptr;
-  EXPECT_FALSE(PopulateMidiDialogs(mDlg));
-  gMidiIn = in;
-  gMidiOut = out;
-  for (int id :
-       {IDC_PREF_MIDI_IN, IDC_PREF_MIDI_OUT, IDC_PREF_MIDI_IN_CHAN, IDC_PREF_MIDI_OUT_CHAN})
-    EXPECT_EQ(Strings(), Items(id)) << id;
-}
-
 TEST_F(Population, MidiNameThatIsNotOfferedBecomesOffAndIsSaved)
 {
   // A settings file in a home folder of our own.

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -46,8 +47,9 @@ TEST(Preferences, OpensFilledFromJackWithSavedValuesSelected)
       {40012, Items({"16", "32", "64", "128", "256", "512", "1024"}), 1},
       // Both devices run at the server's one rate.
       {40013, Items({"44100"}), 0},
-      {40020, Items({"all", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13",
-                     "14", "15", "16"}),
+      {40020,
+       Items({"all", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14",
+              "15", "16"}),
        0}};
   for (const auto& c : combos)
   {
@@ -70,23 +72,6 @@ TEST(Preferences, OpensFilledFromJackWithSavedValuesSelected)
   EXPECT_NE(std::string::npos, r.out.find("check 40023 0"));
 }
 
-TEST(Preferences, SmallIOVectorSizeStoresSixteenAndClearsSignalSize)
-{
-  AppSandbox app;
-  AppResult r = app.Run({"wait 200", kOpen, "select 40012 64", "select 40011 32", "dump", "state",
-                         "click 1", "wait 300", "menu 40007"});
-  ASSERT_TRUE(r.exited) << r.err;
-  EXPECT_EQ("32", r.State("iovs")) << r.out;
-  EXPECT_EQ("16", r.State("sigvs"));
-  EXPECT_EQ(-1, r.Combo(40012).sel);
-  EXPECT_EQ(0, r.Combo(40011).sel);
-  // OK saved the new sizes and reopened the stream with them.
-  EXPECT_EQ("32", app.Setting("audio", "iovs"));
-  EXPECT_EQ("16", app.Setting("audio", "sigvs"));
-  EXPECT_EQ(2, r.Count(kStreamStart)) << r.out;
-  EXPECT_NE(std::string::npos, r.out.find("@ 44100 sr, 32 iovs, 16 sigvs")) << r.out;
-}
-
 // Rounds of the dialog in one run, each followed by a marker: how many
 // times each round started the audio stream.
 TEST(Preferences, OkApplyAndCancelReopenTheStreamOnlyForAChangedRecord)
@@ -97,6 +82,11 @@ TEST(Preferences, OkApplyAndCancelReopenTheStreamOnlyForAChangedRecord)
     std::vector<std::string> steps;
     int starts;
   } rounds[] = {
+      // IO vector size 32 under a signal vector size of 64: "32" and "16",
+      // and the signal vector size combo without a selection.
+      {"IO vector size",
+       {kOpen, "select 40012 64", "select 40011 32", "dump", "state", "click 1"},
+       1},
       {"OK without a change", {kOpen, "click 1"}, 0},
       // Apply always; the OK after it finds the stream matching the record.
       {"Apply, then OK", {kOpen, "click 40024", "wait 300", "click 1"}, 1},
@@ -131,10 +121,16 @@ TEST(Preferences, OkApplyAndCancelReopenTheStreamOnlyForAChangedRecord)
     EXPECT_EQ(round.starts, startsIn(at, next)) << round.what;
     at = next;
   }
-  EXPECT_EQ("1", r.State("mono", 0));
-  EXPECT_EQ("0", r.State("mono", 1)); // Cancel restored it
-  EXPECT_EQ("5", r.State("outchan", 1));
-  EXPECT_EQ("3", r.State("inchan", 1));
+  EXPECT_NE(std::string::npos, r.out.find("@ 44100 sr, 32 iovs, 16 sigvs")) << r.out;
+  EXPECT_EQ("32", r.State("iovs", 0));
+  EXPECT_EQ("16", r.State("sigvs", 0));
+  EXPECT_EQ(-1, r.Combo(40012).sel);
+  EXPECT_EQ(0, r.Combo(40011).sel);
+  EXPECT_EQ("1", r.State("mono", 1));
+  EXPECT_EQ("0", r.State("mono", 2)); // Cancel restored it
+  EXPECT_EQ("5", r.State("outchan", 2));
+  EXPECT_EQ("3", r.State("inchan", 2));
+  EXPECT_EQ("16", app.Setting("audio", "sigvs"));
   EXPECT_EQ("5", app.Setting("midi", "outchan"));
   EXPECT_EQ("3", app.Setting("midi", "inchan"));
   EXPECT_EQ("0", app.Setting("audio", "monoinput"));
@@ -257,39 +253,37 @@ TEST(Preferences, DriverChangesRefillTheListsAndCancelRestores)
   EXPECT_EQ("0", app.Setting("audio", "driver"));
 }
 
+// "Audio Midi Setup..." starts the first set-up tool found on the PATH and
+// goes on without waiting for it, or says that there is none.
 TEST(Preferences, AudioMidiSetupStartsTheFirstInstalledTool)
 {
-  AppSandbox app;
-  const std::string bin = app.Home() + "/bin";
-  const std::string marker = app.Home() + "/started";
-  // Stand-ins for the set-up tools: they note who they are and their process
-  // id, then stay up for a while.
-  RunCommand("mkdir -p '" + bin + "' && printf '#!/bin/sh\\necho \"$0 $$\" > \"" + marker +
-             "\"\\nexec sleep 20\\n' > '" + bin + "/qjackctl' && cp '" + bin + "/qjackctl' '" +
-             bin + "/pavucontrol' && chmod +x '" + bin + "/qjackctl' '" + bin + "/pavucontrol'");
-  app.SetEnv("PATH", bin);
-  AppResult r = app.Run(
-      {"wait 200", kOpen, "click 40022", "wait 500", "state", "click 1", "wait 200", "menu 40007"},
-      15);
-  const std::string started = ReadFile(marker);
-  const size_t blank = started.find(' ');
-  if (blank != std::string::npos) kill(atoi(started.c_str() + blank + 1), SIGTERM);
-  // The application went on without waiting for the tool.
-  ASSERT_TRUE(r.exited) << r.err;
-  EXPECT_EQ(0, r.status);
-  // qpwgraph is not there: qjackctl is the first installed one.
-  EXPECT_EQ(bin + "/qjackctl", started.substr(0, blank)) << started;
-  EXPECT_EQ("system", r.State("indev"));
-  EXPECT_EQ(1, r.Count(kStreamStart));
-}
-
-TEST(Preferences, AudioMidiSetupSaysSoWhenNoToolIsInstalled)
-{
-  AppSandbox app;
-  app.SetEnv("PATH", app.Home() + "/empty-bin");
-  AppResult r = app.Run({"wait 200", kOpen, "click 40022", "wait 200", "click 2", "menu 40007"});
-  ASSERT_TRUE(r.exited) << r.err;
-  EXPECT_EQ(0, r.status);
-  EXPECT_NE(std::string::npos, r.out.find("no audio and MIDI set-up application found")) << r.out;
+  for (const bool installed : {true, false})
+  {
+    SCOPED_TRACE(installed ? "installed" : "none");
+    AppSandbox app;
+    const std::string bin = app.Home() + "/bin", marker = app.Home() + "/started";
+    // Stand-ins for the tools: they note who they are and their process id,
+    // then stay up for a while. qpwgraph, the first choice, is not there.
+    for (const char* tool : {"qjackctl", "pavucontrol"})
+    {
+      if (!installed) break;
+      WriteFile(bin + "/" + tool, "#!/bin/sh\necho \"$0 $$\" > '" + marker + "'\nexec sleep 20\n");
+      std::filesystem::permissions(bin + "/" + tool, std::filesystem::perms::owner_all);
+    }
+    app.SetEnv("PATH", bin);
+    AppResult r = app.Run({"wait 200", kOpen, "click 40022", "wait 500", "state", "click 1",
+                           "wait 200", "menu 40007"},
+                          15);
+    const std::string started = ReadFile(marker);
+    const size_t blank = started.find(' ');
+    if (blank != std::string::npos) kill(atoi(started.c_str() + blank + 1), SIGTERM);
+    ASSERT_TRUE(r.exited) << r.err;
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("system", r.State("indev"));
+    EXPECT_EQ(installed ? bin + "/qjackctl" : "", started.substr(0, blank)) << started;
+    EXPECT_EQ(!installed,
+              r.out.find("no audio and MIDI set-up application found") != std::string::npos)
+        << r.out;
+  }
 }
 } // namespace

@@ -143,11 +143,11 @@ TEST_F(SettingsTest, NoUsableFolderMeansDefaultsAndNoFile)
     std::function<void()> setUp;
     const char* message;
     bool loads;
-  } cases[] = {
-      {[] { unsetenv("HOME"); }, "HOME is not set", true},
-      {[&] { setenv("XDG_CONFIG_HOME", deep.c_str(), 1); }, "too long", true},
-      // ~/.config is a file: no folder can be made under it.
-      {[&] { WriteFile(mHome.Path() + "/.config", "not a folder"); }, "couldn't create the settings folder", false}};
+  } cases[] = {{[] { unsetenv("HOME"); }, "HOME is not set", true},
+               {[&] { setenv("XDG_CONFIG_HOME", deep.c_str(), 1); }, "too long", true},
+               // ~/.config is a file: no folder can be made under it.
+               {[&] { WriteFile(mHome.Path() + "/.config", "not a folder"); },
+                "couldn't create the settings folder", false}};
   for (const auto& c : cases)
   {
     SCOPED_TRACE(c.message);

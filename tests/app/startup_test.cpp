@@ -85,10 +85,11 @@ TEST(AppStartup, WithoutJackServerTheWindowStillComesUpSilent)
   EXPECT_EQ("window title=Plenmora visible=1 client=620x580 menu=1", r.ScriptLine("window"));
   EXPECT_EQ("stream open=0 running=0", r.ScriptLine("stream"));
   EXPECT_NE(std::string::npos, r.out.find("the JACK driver finds no audio devices")) << r.out;
-  // The preferences dialog opens with empty device lists.
-  auto in = r.Combo(40009);
-  ASSERT_TRUE(in.found) << r.out;
-  EXPECT_TRUE(in.items.empty());
+  // The preferences dialog opens with empty device lists and, without MIDI
+  // objects, empty MIDI lists.
+  ASSERT_TRUE(r.Combo(40009).found) << r.out;
+  for (int id : {40009, 40010, 40014, 40013, 40018, 40019, 40020, 40021})
+    EXPECT_TRUE(r.Combo(id).items.empty()) << id;
   EXPECT_EQ(9u, r.Combo(40011).items.size());
 }
 

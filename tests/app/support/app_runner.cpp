@@ -141,9 +141,8 @@ AppResult AppSandbox::Wait(double timeoutSeconds)
 {
   AppResult r;
   int status = 0;
-  const bool ended =
-      mPid > 0 && WaitUntil([&] { return waitpid(mPid, &status, WNOHANG) == mPid; },
-                            (int)(timeoutSeconds * 1000));
+  const bool ended = mPid > 0 && WaitUntil([&] { return waitpid(mPid, &status, WNOHANG) == mPid; },
+                                           (int)(timeoutSeconds * 1000));
   if (!ended && mPid > 0)
   {
     kill(mPid, SIGKILL);

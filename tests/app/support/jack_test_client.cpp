@@ -28,7 +28,8 @@ uint32_t ReadMessage(jack_ringbuffer_t* rb, uint8_t (&bytes)[kMaxMessage])
 bool WriteMessage(jack_ringbuffer_t* rb, const uint8_t* bytes, uint32_t size)
 {
   uint8_t record[sizeof(size) + kMaxMessage];
-  if (size == 0 || size > kMaxMessage || jack_ringbuffer_write_space(rb) < sizeof(size) + size) return false;
+  if (size == 0 || size > kMaxMessage || jack_ringbuffer_write_space(rb) < sizeof(size) + size)
+    return false;
   memcpy(record, &size, sizeof(size));
   memcpy(record + sizeof(size), bytes, size);
   jack_ringbuffer_write(rb, (const char*)record, sizeof(size) + size);
@@ -47,7 +48,8 @@ JackTestClient::JackTestClient(const Options& options)
   for (int c = 1; c <= options.audioIns; ++c)
     mIns.push_back(reg("in_" + std::to_string(c), JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput));
   for (int p = 1; p <= options.midiOuts; ++p)
-    mMidiOuts.push_back(reg("midi_out_" + std::to_string(p), JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput));
+    mMidiOuts.push_back(
+        reg("midi_out_" + std::to_string(p), JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput));
   if (options.midiIn) mMidiIn = reg("midi_in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
   mMidiToSend = jack_ringbuffer_create(kMidiRingSize);
   mMidiReceived = jack_ringbuffer_create(kMidiRingSize);
@@ -55,8 +57,10 @@ JackTestClient::JackTestClient(const Options& options)
   mSignalPos.assign(mOuts.size(), 0);
   mRecording.assign(mIns.size(), std::vector<float>(options.recordFrames, 0.0f));
   jack_set_process_callback(
-      mClient, [](jack_nframes_t n, void* arg)
-      { return static_cast<JackTestClient*>(arg)->ProcessCycle(n); }, this);
+      mClient,
+      [](jack_nframes_t n, void* arg)
+      { return static_cast<JackTestClient*>(arg)->ProcessCycle(n); },
+      this);
 }
 
 JackTestClient::~JackTestClient()

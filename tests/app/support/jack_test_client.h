@@ -40,7 +40,10 @@ public:
 
   // Signals must be set before Activate(); output channel c plays
   // signals[c] in a loop from the first cycle.
-  void SetSignal(int channel, std::vector<float> samples) { mSignals[channel] = std::move(samples); }
+  void SetSignal(int channel, std::vector<float> samples)
+  {
+    mSignals[channel] = std::move(samples);
+  }
   bool Activate() { return mActive = mClient && jack_activate(mClient) == 0; }
 
   // Audio recording: starts over with the next cycle; false when the client
