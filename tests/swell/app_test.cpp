@@ -35,6 +35,7 @@ std::function<void()> gOnLoaded;
 INT_PTR gShouldDestroy = 0;
 
 std::vector<int> gMessages; // to SWELLAppMain; posted WM_USER + 1 as -wParam
+std::thread::id gPostedOn;  // where WM_USER + 1 arrived
 std::vector<INT_PTR> gCommands;
 std::vector<std::string> gFiles;
 bool gLoopRanAtLoad = false, gLoopRunsAtLaunch = false;
@@ -45,7 +46,11 @@ HWND gMain = nullptr;
 INT_PTR MainProc(HWND h, UINT msg, WPARAM wp, LPARAM)
 {
   if (msg == WM_CLOSE) DestroyWindow(h);
-  if (msg == WM_USER + 1) gMessages.push_back(-(int)wp);
+  if (msg == WM_USER + 1)
+  {
+    gMessages.push_back(-(int)wp);
+    gPostedOn = std::this_thread::get_id();
+  }
   if (msg == WM_DESTROY)
   {
     gMain = nullptr;
@@ -119,7 +124,6 @@ INT_PTR SWELLAppMain(int msg, INT_PTR parm1, INT_PTR)
 
 TEST(App, MessagesInOrderPostsAndMenuCommands)
 {
-  static std::thread::id postsSeenOn;
   EXPECT_EQ(0, RunApp(
                    []
                    {
@@ -140,7 +144,6 @@ TEST(App, MessagesInOrderPostsAndMenuCommands)
                          },
                          []
                          {
-                           postsSeenOn = std::this_thread::get_id();
                            SWELL_SimulateKeyPress(gMain, VK_OEM_COMMA, FCONTROL);
                            SWELL_SimulateKeyPress(gMain, 'Q', FCONTROL);
                          });
@@ -149,7 +152,7 @@ TEST(App, MessagesInOrderPostsAndMenuCommands)
                               SWELLAPP_ONCOMMAND, SWELLAPP_ONCOMMAND, SWELLAPP_DESTROY}),
             Lifecycle());
   EXPECT_EQ((std::vector<INT_PTR>{40006, 40007}), gCommands);
-  EXPECT_EQ(std::this_thread::get_id(), postsSeenOn);
+  EXPECT_EQ(std::this_thread::get_id(), gPostedOn);
   EXPECT_FALSE(gLoopRanAtLoad);
   EXPECT_TRUE(gLoopRunsAtLaunch);
   EXPECT_NE(nullptr, gMenuAtLoad);

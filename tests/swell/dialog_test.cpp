@@ -106,11 +106,15 @@ bool OnScreenAt(HWND h, int x, int y, int w, int ht)
 }
 
 // Runs a dialog modally; once it is on the screen, act(dialog) runs from
-// the dialog's loop.
+// the dialog's loop. A dialog still open after 10 s ends with -99.
 INT_PTR RunModal(std::function<void(HWND)> act, int id = kDialog, HWND parent = nullptr,
                  LPARAM param = 0)
 {
-  gSeen.onInit = [act](HWND h) { WhenShown(h, [h, act] { act(h); }); };
+  gSeen.onInit = [act](HWND h)
+  {
+    WhenShown(h, [h, act] { act(h); });
+    When([h] { return !IsWindow(h); }, [h] { EndDialog(h, -99); });
+  };
   return SWELL_DialogBox(SWELL_curmodule_dialogresource_head, id, parent, DialogProc, param);
 }
 } // namespace
