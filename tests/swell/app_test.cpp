@@ -45,7 +45,6 @@ HWND gMain = nullptr;
 // The main window quits the application when it goes, as a real one does.
 INT_PTR MainProc(HWND h, UINT msg, WPARAM wp, LPARAM)
 {
-  if (msg == WM_CLOSE) DestroyWindow(h);
   if (msg == WM_USER + 1)
   {
     gMessages.push_back(-(int)wp);

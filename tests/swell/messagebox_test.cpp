@@ -42,11 +42,10 @@ TEST(MessageBox, ButtonsResultsTextAndCaption)
   for (auto& c : cases)
   {
     SCOPED_TRACE(testing::Message() << "type " << c.type << " press " << c.press);
-    static int buttons, type;
-    static std::string text, caption, title;
-    buttons = type = 0;
+    int buttons = 0, type = 0;
+    std::string text, caption, title;
     When([] { return OpenMessageDialog() != nullptr; },
-         [&c]
+         [&]
          {
            GtkWidget* d = OpenMessageDialog();
            ASSERT_NE(nullptr, d);
