@@ -5,17 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <random>
 
 namespace
 {
-std::unique_ptr<LICE_IBitmap> Make(int w, int h, bool flipped)
-{
-  if (flipped) return std::make_unique<ref::FlippedBitmap>(w, h);
-  return std::make_unique<LICE_MemBitmap>(w, h, 4);
-}
-
 struct Call
 {
   int dstx, dsty, dstw, dsth;
@@ -25,14 +18,18 @@ struct Call
 
 void ExpectScaledMatches(LICE_IBitmap* dest, LICE_IBitmap* src, const Call& c)
 {
-  const auto before = ref::Pixels(dest);
-  LICE_ScaledBlit(dest, src, c.dstx, c.dsty, c.dstw, c.dsth, c.srcx, c.srcy, c.srcw, c.srch,
-                  c.alpha, c.mode);
-  const auto got = ref::Pixels(dest);
-  ref::SetPixels(dest, before);
-  ref::ScaledBlit(dest, src, c.dstx, c.dsty, c.dstw, c.dsth, c.srcx, c.srcy, c.srcw, c.srch,
-                  c.alpha, c.mode);
-  ASSERT_EQ(got, ref::Pixels(dest))
+  ASSERT_TRUE(ref::SameAsReference(
+      dest, src,
+      [&]
+      {
+        LICE_ScaledBlit(dest, src, c.dstx, c.dsty, c.dstw, c.dsth, c.srcx, c.srcy, c.srcw, c.srch,
+                        c.alpha, c.mode);
+      },
+      [&]
+      {
+        ref::ScaledBlit(dest, src, c.dstx, c.dsty, c.dstw, c.dsth, c.srcx, c.srcy, c.srcw, c.srch,
+                        c.alpha, c.mode);
+      }))
       << "dst " << c.dstx << "," << c.dsty << " " << c.dstw << "x" << c.dsth << " src " << c.srcx
       << "," << c.srcy << " " << c.srcw << "x" << c.srch << " alpha " << c.alpha << " mode "
       << std::hex << c.mode;
@@ -52,95 +49,82 @@ TEST(ScaledBlit, SameSizeIsAnUnscaledBlitUnlessFilteredOffGrid)
   LICE_MemBitmap src(130, 60, 4), a(100, 50, 4), b(100, 50, 4);
   std::mt19937 rng(1);
   ref::Randomize(&src, rng);
-  LICE_Clear(&a, 0);
-  LICE_Clear(&b, 0);
-  LICE_ScaledBlit(&a, &src, 0, 0, 100, 50, 10.4f, 0.0f, 100.0f, 50.0f, 1.0f, 0);
   LICE_Blit(&b, &src, 0, 0, 10, 0, 100, 50, 1.0f, 0);
+  LICE_ScaledBlit(&a, &src, 0, 0, 100, 50, 10.4f, 0.0f, 100.0f, 50.0f, 1.0f, 0);
   EXPECT_EQ(LICE_BitmapCmp(&a, &b), 0);
-
-  LICE_ScaledBlit(&a, &src, 0, 0, 100, 50, 10.02f, 0.0f, 100.0f, 50.0f, 1.0f,
-                  LICE_BLIT_FILTER_BILINEAR);
+  LICE_ScaledBlit(&a, &src, 0, 0, 100, 50, 10.02f, 0.0f, 100.0f, 50.0f, 1.0f, 0x100);
   EXPECT_EQ(LICE_BitmapCmp(&a, &b), 0);
-
-  LICE_ScaledBlit(&a, &src, 0, 0, 100, 50, 10.4f, 0.0f, 100.0f, 50.0f, 1.0f,
-                  LICE_BLIT_FILTER_BILINEAR);
+  LICE_ScaledBlit(&a, &src, 0, 0, 100, 50, 10.4f, 0.0f, 100.0f, 50.0f, 1.0f, 0x100);
   EXPECT_NE(LICE_BitmapCmp(&a, &b), 0) << "0.4 of a pixel off the grid is filtered";
   ExpectScaledMatches(&a, &src, {0, 0, 100, 50, 10.4f, 0.0f, 100.0f, 50.0f, 1.0f, 0x100});
 }
 
-TEST(ScaledBlit, NearestDoublingRepeatsEachPixel)
+TEST(ScaledBlit, NearestSamplingMapsWholePixels)
 {
-  LICE_MemBitmap src(4, 3, 4), dest(8, 6, 4);
+  // Source 6 x 4 into a 24 x 16 destination; (-1, -1) marks pixels left alone.
+  struct Case
+  {
+    const char* what;
+    int dstx, dsty, dstw, dsth;
+    float srcw, srch;
+    int (*map)(int x, int y, bool wantX);
+  } cases[] = {
+      {"doubling", 0, 0, 12, 8, 6, 4,
+       [](int x, int y, bool wx) { return x < 12 && y < 8 ? (wx ? x / 2 : y / 2) : -1; }},
+      {"half turn", 6, 4, -6, -4, 6, 4,
+       [](int x, int y, bool wx) { return x < 6 && y < 4 ? (wx ? 5 - x : 3 - y) : -1; }},
+      {"mirrored doubling", 12, 0, -12, 4, 6, 4,
+       [](int x, int y, bool wx) { return x < 12 && y < 4 ? (wx ? 5 - x / 2 : y) : -1; }},
+      // A source rectangle twice the bitmap's size: samples beyond it are skipped.
+      {"beyond the source", 0, 0, 24, 16, 12, 8,
+       [](int x, int y, bool wx) { return x < 12 && y < 8 ? (wx ? x / 2 : y / 2) : -1; }},
+  };
+  LICE_MemBitmap src(6, 4, 4), dest(24, 16, 4);
   Pattern(&src);
-  LICE_ScaledBlit(&dest, &src, 0, 0, 8, 6, 0, 0, 4, 3, 1.0f, 0);
-  for (int y = 0; y < 6; ++y)
-    for (int x = 0; x < 8; ++x) EXPECT_EQ(ref::At(&dest, x, y), ref::At(&src, x / 2, y / 2));
+  for (auto& c : cases)
+  {
+    LICE_Clear(&dest, 0xabababab);
+    LICE_ScaledBlit(&dest, &src, c.dstx, c.dsty, c.dstw, c.dsth, 0, 0, c.srcw, c.srch, 1.0f, 0);
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 24; ++x)
+      {
+        const int sx = c.map(x, y, true), sy = c.map(x, y, false);
+        ASSERT_EQ(ref::At(&dest, x, y), sx < 0 ? 0xabababab : ref::At(&src, sx, sy))
+            << c.what << " at " << x << "," << y;
+      }
+  }
 }
 
-TEST(ScaledBlit, BilinearDoublingInterpolatesAndStopsAtTheEdge)
+TEST(ScaledBlit, BilinearInterpolatesStopsAtTheEdgeAndAveragesStrongReductions)
 {
-  LICE_MemBitmap src(2, 1, 4), dest(4, 1, 4);
-  src.getBits()[0] = LICE_RGBA(0, 0, 0, 0);
-  src.getBits()[1] = LICE_RGBA(200, 100, 50, 255);
-  LICE_ScaledBlit(&dest, &src, 0, 0, 4, 1, 0, 0, 2, 1, 1.0f, LICE_BLIT_FILTER_BILINEAR);
-  EXPECT_EQ(dest.getBits()[0], LICE_RGBA(0, 0, 0, 0));
-  EXPECT_EQ(dest.getBits()[1], LICE_RGBA(100, 50, 25, 127));
+  LICE_MemBitmap two(2, 1, 4), four(4, 1, 4);
+  two.getBits()[0] = LICE_RGBA(0, 0, 0, 0);
+  two.getBits()[1] = LICE_RGBA(200, 100, 50, 255);
+  LICE_ScaledBlit(&four, &two, 0, 0, 4, 1, 0, 0, 2, 1, 1.0f, 0x100);
   // The last column is not blended with anything beyond it.
-  EXPECT_EQ(dest.getBits()[2], LICE_RGBA(200, 100, 50, 255));
-  EXPECT_EQ(dest.getBits()[3], LICE_RGBA(200, 100, 50, 255));
-}
+  const LICE_Pixel want[] = {LICE_RGBA(0, 0, 0, 0), LICE_RGBA(100, 50, 25, 127),
+                             LICE_RGBA(200, 100, 50, 255), LICE_RGBA(200, 100, 50, 255)};
+  for (int x = 0; x < 4; ++x) EXPECT_EQ(four.getBits()[x], want[x]) << x;
 
-TEST(ScaledBlit, StrongReductionsAverageBoxes)
-{
   // 2:1 averages 3 x 3 taps, 4:1 5 x 5 taps around each sample.
-  LICE_MemBitmap src(16, 16, 4), dest(8, 8, 4), small(4, 4, 4);
+  LICE_MemBitmap src(16, 16, 4), half(8, 8, 4), quarter(4, 4, 4), other(8, 8, 4);
   Pattern(&src);
-  LICE_ScaledBlit(&dest, &src, 0, 0, 8, 8, 0, 0, 16, 16, 1.0f, LICE_BLIT_FILTER_BILINEAR);
-  int sum = 0, n = 0;
-  for (int y = 1; y <= 3; ++y)
-    for (int x = 1; x <= 3; ++x, ++n) sum += (int)LICE_GETR(ref::At(&src, x, y));
-  EXPECT_EQ((int)LICE_GETR(ref::At(&dest, 1, 1)), sum / n);
-  // The corner sample has only the 2 x 2 taps inside the picture.
-  EXPECT_EQ((int)LICE_GETG(ref::At(&dest, 0, 0)), (2 + 2 + 18 + 18) / 4);
-  LICE_ScaledBlit(&small, &src, 0, 0, 4, 4, 0, 0, 16, 16, 1.0f, LICE_BLIT_FILTER_BILINEAR);
-  sum = n = 0;
-  for (int y = 2; y <= 6; ++y)
-    for (int x = 2; x <= 6; ++x, ++n) sum += (int)LICE_GETR(ref::At(&src, x, y));
-  EXPECT_EQ((int)LICE_GETR(ref::At(&small, 1, 1)), sum / n);
+  auto boxRed = [&](int x0, int n)
+  {
+    int sum = 0;
+    for (int y = x0; y < x0 + n; ++y)
+      for (int x = x0; x < x0 + n; ++x) sum += (int)LICE_GETR(ref::At(&src, x, y));
+    return sum / (n * n);
+  };
+  LICE_ScaledBlit(&half, &src, 0, 0, 8, 8, 0, 0, 16, 16, 1.0f, 0x100);
+  EXPECT_EQ((int)LICE_GETR(ref::At(&half, 1, 1)), boxRed(1, 3));
+  EXPECT_EQ((int)LICE_GETG(ref::At(&half, 0, 0)), (2 + 2 + 18 + 18) / 4)
+      << "the corner sample has only the 2 x 2 taps inside the picture";
+  LICE_ScaledBlit(&quarter, &src, 0, 0, 4, 4, 0, 0, 16, 16, 1.0f, 0x100);
+  EXPECT_EQ((int)LICE_GETR(ref::At(&quarter, 1, 1)), boxRed(2, 5));
   // 2:1 across but 1.5:1 down is sampled bilinearly, not averaged.
-  LICE_MemBitmap other(8, 8, 4);
-  ExpectScaledMatches(&other, &src, {0, 0, 8, 8, 0, 0, 16, 12, 1.0f, 0x100});
   LICE_ScaledBlit(&other, &src, 0, 0, 8, 8, 0, 0, 16, 12, 1.0f, 0x100);
   EXPECT_EQ(ref::At(&other, 1, 0), LICE_RGBA(2 * 16 + 1, 2, 10, 253));
-}
-
-TEST(ScaledBlit, NegativeSizesMirror)
-{
-  LICE_MemBitmap src(6, 4, 4), dest(6, 4, 4);
-  Pattern(&src);
-  // 1:1 mirrored on both axes is the picture turned half a turn.
-  LICE_ScaledBlit(&dest, &src, 6, 4, -6, -4, 0, 0, 6, 4, 1.0f, 0);
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 6; ++x) EXPECT_EQ(ref::At(&dest, x, y), ref::At(&src, 5 - x, 3 - y));
-  // Mirrored doubling.
-  LICE_MemBitmap wide(12, 4, 4);
-  LICE_ScaledBlit(&wide, &src, 12, 0, -12, 4, 0, 0, 6, 4, 1.0f, 0);
-  for (int x = 0; x < 12; ++x) EXPECT_EQ(ref::At(&wide, x, 2), ref::At(&src, 5 - x / 2, 2));
-}
-
-TEST(ScaledBlit, SamplesBeyondTheSourceLeaveTheDestination)
-{
-  LICE_MemBitmap src(4, 4, 4), dest(16, 16, 4);
-  Pattern(&src);
-  LICE_Clear(&dest, 0xabababab);
-  // Source rectangle twice the bitmap's size, doubled: only the top-left
-  // 8 x 8 has source pixels.
-  LICE_ScaledBlit(&dest, &src, 0, 0, 16, 16, 0, 0, 8, 8, 1.0f, 0);
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x)
-      EXPECT_EQ(ref::At(&dest, x, y), x < 8 && y < 8 ? ref::At(&src, x / 2, y / 2) : 0xabababab)
-          << x << "," << y;
-  ExpectScaledMatches(&dest, &src, {-3, -5, 16, 16, -2, -1, 8, 8, 0.7f, 0x100});
 }
 
 TEST(ScaledBlit, NothingForNullZeroSizesOrZeroAlpha)
@@ -182,8 +166,8 @@ TEST(ScaledBlit, EveryLoopAtUpAndDownScalesMatchesReference)
   for (int i = 0; i < 6000; ++i)
   {
     const bool fs = rng() & 1, fd = rng() & 1;
-    auto src = Make(1 + rng() % 40, 1 + rng() % 40, fs);
-    auto dest = Make(1 + rng() % 40, 1 + rng() % 40, fd);
+    auto src = ref::Make(1 + rng() % 40, 1 + rng() % 40, fs);
+    auto dest = ref::Make(1 + rng() % 40, 1 + rng() % 40, fd);
     ref::Randomize(src.get(), rng);
     ref::Randomize(dest.get(), rng);
     Call c;
@@ -195,26 +179,14 @@ TEST(ScaledBlit, EveryLoopAtUpAndDownScalesMatchesReference)
     c.srcy = (int)(rng() % 64) / 8.0f - 2.0f;
     c.dstx = (int)(rng() % 50) - 10;
     c.dsty = (int)(rng() % 50) - 10;
-    if (rng() % 4 == 0)
-    {
-      c.dstx += c.dstw;
-      c.dstw = -c.dstw;
-    }
-    if (rng() % 4 == 0)
-    {
-      c.dsty += c.dsth;
-      c.dsth = -c.dsth;
-    }
+    if (rng() % 4 == 0) c.dstx += c.dstw, c.dstw = -c.dstw;
+    if (rng() % 4 == 0) c.dsty += c.dsth, c.dsth = -c.dsth;
     c.alpha = alphas[rng() % 4];
     c.mode = modes[rng() % 12];
     ExpectScaledMatches(dest.get(), src.get(), c);
   }
-}
-
-TEST(ScaledBlit, SelfBlitReadsTheUntouchedSource)
-{
+  // Self-blits read the untouched source.
   LICE_MemBitmap bm(20, 20, 4);
-  std::mt19937 rng(4);
   for (int mode : {0, 0x100, 0x10000})
   {
     ref::Randomize(&bm, rng);

@@ -5,6 +5,7 @@
 #include "lice.h"
 
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -48,6 +49,13 @@ public:
   bool isFlipped() override { return true; }
 };
 
+// A memory bitmap stored top-down or bottom-up.
+inline std::unique_ptr<LICE_IBitmap> Make(int w, int h, bool flipped)
+{
+  if (flipped) return std::make_unique<FlippedBitmap>(w, h);
+  return std::make_unique<LICE_MemBitmap>(w, h, 4);
+}
+
 // Picture-coordinate access, whatever the storage order.
 LICE_Pixel& At(LICE_IBitmap* bm, int x, int y);
 // Fills every pixel (and the padding between width and span) with random
@@ -56,6 +64,21 @@ void Randomize(LICE_IBitmap* bm, std::mt19937& rng);
 // Picture rows as one vector.
 std::vector<LICE_Pixel> Pixels(LICE_IBitmap* bm);
 void SetPixels(LICE_IBitmap* bm, const std::vector<LICE_Pixel>& px);
+
+// Runs lib(), then on the restored picture refOp(): true when both leave the
+// same destination and lib() left `src` (another bitmap, or null) alone.
+template <class Lib, class Ref>
+bool SameAsReference(LICE_IBitmap* dest, LICE_IBitmap* src, Lib lib, Ref refOp)
+{
+  const auto before = Pixels(dest);
+  const auto srcBefore = src && src != dest ? Pixels(src) : std::vector<LICE_Pixel>();
+  lib();
+  const auto got = Pixels(dest);
+  if (src && src != dest && Pixels(src) != srcBefore) return false;
+  SetPixels(dest, before);
+  refOp();
+  return got == Pixels(dest);
+}
 
 // Reference unscaled blit of the clipped rectangle (source read before any
 // write, so self-blits copy as from an untouched source).
