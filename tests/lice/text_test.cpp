@@ -2,15 +2,14 @@
 // breaks, text alpha, the route each flag set takes, font options and UTF-8.
 // Glyph pixels depend on the installed fonts, so sizes are compared within a
 // pixel or two and ink as coverage sums.
-#include "draw_probe.h"
 #include "lice.h"
+#include "lice_reference.h"
 #include "lice_text.h"
 
 #include "../../WDL/swell/swell-gdi.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 
 namespace
@@ -18,44 +17,32 @@ namespace
 const LICE_Pixel kBlack = LICE_RGBA(0, 0, 0, 255);
 const LICE_Pixel kWhiteText = LICE_RGBA(255, 255, 255, 255);
 
-HFONT MakeFont(int height, int quality = ANTIALIASED_QUALITY)
+HFONT MakeFont(int height)
 {
-  return CreateFont(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, (char)quality, 0, "Arial");
+  return CreateFont(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0, "Arial");
 }
 
 // A font made with the given options over a new 14 px handle it owns.
-std::unique_ptr<LICE_CachedFont> MakeCached(int flags, int height = 14)
+std::unique_ptr<LICE_CachedFont> MakeCached(int flags)
 {
   auto f = std::make_unique<LICE_CachedFont>();
-  HFONT h = MakeFont(height);
+  HFONT h = MakeFont(14);
   EXPECT_NE(h, nullptr) << "no font installed";
   f->SetFromHFont(h, flags | LICE_FONTOPT_OWNSHANDLE);
   return f;
 }
 
+// A memory bitmap cleared to c.
+struct Canvas : LICE_MemBitmap
+{
+  Canvas(int w, int h, LICE_Pixel c = kBlack) : LICE_MemBitmap(w, h) { LICE_Clear(this, c); }
+};
+
 long RedSum(LICE_IBitmap* bm)
 {
   long sum = 0;
-  for (int y = 0; y < bm->getHeight(); ++y)
-    for (int x = 0; x < bm->getWidth(); ++x)
-      sum += LICE_GETR(bm->getBits()[y * bm->getRowSpan() + x]);
+  for (LICE_Pixel p : ref::Pixels(bm)) sum += LICE_GETR(p);
   return sum;
-}
-
-void Clear(LICE_IBitmap* bm, LICE_Pixel c)
-{
-  for (int y = 0; y < bm->getHeight(); ++y)
-    for (int x = 0; x < bm->getWidth(); ++x) bm->getBits()[y * bm->getRowSpan() + x] = c;
-}
-
-bool SamePixels(LICE_IBitmap* a, LICE_IBitmap* b, LICE_Pixel mask = 0xffffffffu)
-{
-  for (int y = 0; y < a->getHeight(); ++y)
-    for (int x = 0; x < a->getWidth(); ++x)
-      if ((a->getBits()[y * a->getRowSpan() + x] & mask) !=
-          (b->getBits()[y * b->getRowSpan() + x] & mask))
-        return false;
-  return true;
 }
 
 RECT Measure(LICE_CachedFont& f, const char* s, int len = -1, unsigned int flags = 0)
@@ -113,15 +100,13 @@ TEST(CachedFont, GlyphRenderedOnceAndMeasured)
   EXPECT_GT(f->GetLineHeight(), 10);
   EXPECT_LT(f->GetLineHeight(), 22);
   EXPECT_EQ(f->GetCoverageBytes(), 0);
-  LICE_MemBitmap bm(100, 40);
-  Clear(&bm, kBlack);
+  Canvas bm(100, 40);
   f->SetTextColor(kWhiteText);
   RECT r = {0, 0, 100, 40};
   EXPECT_GT(f->DrawText(&bm, "A", -1, &r, 0), 0);
   const int after = f->GetCoverageBytes();
   EXPECT_GT(after, 0);
-  const long ink = RedSum(&bm);
-  EXPECT_GT(ink, 255 * 10);
+  EXPECT_GT(RedSum(&bm), 255 * 10);
   f->DrawText(&bm, "A", -1, &r, 0);
   f->DrawText(nullptr, "A", -1, &r, DT_CALCRECT);
   EXPECT_EQ(f->GetCoverageBytes(), after) << "the second draw reuses the cached mask";
@@ -131,41 +116,30 @@ TEST(CachedFont, GlyphRenderedOnceAndMeasured)
   RECT ab = Measure(*f, "AB");
   const LICE_CachedFont::charEnt* b = f->findChar('B');
   ASSERT_TRUE(a && b && a->base_offset > 0 && b->base_offset > 0);
-  const int w = std::max(a->advance + b->advance, a->advance + b->width);
   EXPECT_EQ(ab.left, 10);
-  EXPECT_EQ(ab.right, 10 + w);
+  EXPECT_EQ(ab.right, 10 + std::max(a->advance + b->advance, a->advance + b->width));
   EXPECT_EQ(ab.bottom, 20 + std::max(a->height, b->height));
   RECT dummy = {0, 0, 0, 0};
   EXPECT_EQ(f->DrawText(nullptr, "AB", -1, &dummy, DT_CALCRECT), std::max(a->height, b->height));
   EXPECT_NEAR(a->height, f->GetLineHeight(), 2);
   EXPECT_GE(a->width, a->advance) << "masks are at least the advance wide";
-}
 
-TEST(CachedFont, LengthsLineBreaksAndSingleLine)
-{
-  auto f = MakeCached(0);
-  const RECT ab = Measure(*f, "AB");
+  // Lengths, zero bytes, carriage returns, line breaks.
   EXPECT_EQ(Measure(*f, "ABC", 2).right, ab.right);
   EXPECT_EQ(Measure(*f, "AB\0C", 4).right, ab.right) << "a zero byte always stops";
   EXPECT_EQ(Measure(*f, "A\rB").right, ab.right) << "carriage returns are skipped";
   EXPECT_EQ(Measure(*f, "\xc3\xa9", 1).right, Measure(*f, "\xc3").right)
       << "a character cut by the length is one byte of its own";
   const RECT two = Measure(*f, "A\nB");
-  EXPECT_EQ(two.bottom - 20, f->GetLineHeight() + f->findChar('B')->height);
+  EXPECT_EQ(two.bottom - 20, f->GetLineHeight() + b->height);
   EXPECT_LT(two.right, ab.right);
   EXPECT_EQ(Measure(*f, "A\nB", -1, DT_SINGLELINE).right, Measure(*f, "A B").right);
-
-  // Drawing: the second line is a line height lower.
-  LICE_MemBitmap one(80, 60), lines(80, 60);
-  Clear(&one, kBlack);
-  Clear(&lines, kBlack);
-  f->SetTextColor(kWhiteText);
-  RECT r = {0, 0, 80, 60};
-  f->DrawText(&one, "B", -1, &r, 0);
-  const int lh = f->GetLineHeight();
-  RECT r2 = {0, -lh, 80, 60};
+  // Drawn, the second line is a line height lower.
+  Canvas one(80, 60), lines(80, 60);
+  RECT r1 = {0, 0, 80, 60}, r2 = {0, -f->GetLineHeight(), 80, 60};
+  f->DrawText(&one, "B", -1, &r1, 0);
   f->DrawText(&lines, "\nB", -1, &r2, DT_NOCLIP);
-  EXPECT_TRUE(SamePixels(&one, &lines));
+  EXPECT_EQ(LICE_BitmapCmp(&one, &lines), 0);
 }
 
 TEST(CachedFont, AlignmentFlags)
@@ -179,38 +153,31 @@ TEST(CachedFont, AlignmentFlags)
     unsigned int flags;
     int x, y;
   } cases[] = {
-      {DT_CENTER, 10 + ((90 - 10) - W) / 2, 5},
+      {DT_CENTER, 10 + (80 - W) / 2, 5},
       {DT_RIGHT, 90 - W, 5},
-      {DT_VCENTER, 10, 5 + ((45 - 5) - H) / 2},
+      {DT_VCENTER, 10, 5 + (40 - H) / 2},
       {DT_BOTTOM, 10, 45 - H},
-      {DT_CENTER | DT_BOTTOM, 10 + ((90 - 10) - W) / 2, 45 - H},
+      {DT_CENTER | DT_BOTTOM, 10 + (80 - W) / 2, 45 - H},
   };
   for (auto& c : cases)
   {
-    LICE_MemBitmap aligned(100, 50), placed(100, 50);
-    Clear(&aligned, kBlack);
-    Clear(&placed, kBlack);
-    RECT r = {10, 5, 90, 45};
+    Canvas aligned(100, 50), placed(100, 50);
+    RECT r = {10, 5, 90, 45}, p = {c.x, c.y, 90, 45};
     f->DrawText(&aligned, "Ab", -1, &r, c.flags | LICE_DRAWTEXT_NO_NATIVE);
-    RECT p = {c.x, c.y, 90, 45};
     f->DrawText(&placed, "Ab", -1, &p, LICE_DRAWTEXT_NO_NATIVE);
-    EXPECT_TRUE(SamePixels(&aligned, &placed)) << std::hex << c.flags;
+    EXPECT_EQ(LICE_BitmapCmp(&aligned, &placed), 0) << std::hex << c.flags;
     EXPECT_GT(RedSum(&aligned), 0);
   }
   // The native route aligns through the window layer: the ink lands within
   // a pixel or two of the cached route's.
   LICE_SysBitmap sys(100, 50);
-  Clear(&sys, kBlack);
+  LICE_Clear(&sys, kBlack);
   RECT r = {10, 5, 90, 45};
   f->DrawText(&sys, "Ab", -1, &r, DT_RIGHT | DT_BOTTOM);
   int maxx = 0, maxy = 0;
   for (int y = 0; y < 50; ++y)
     for (int x = 0; x < 100; ++x)
-      if (LICE_GETR(sys.getBits()[y * sys.getRowSpan() + x]) > 64)
-      {
-        maxx = std::max(maxx, x);
-        maxy = std::max(maxy, y);
-      }
+      if (LICE_GETR(ref::At(&sys, x, y)) > 64) maxx = std::max(maxx, x), maxy = std::max(maxy, y);
   EXPECT_NEAR(maxx, 89, 3);
   EXPECT_NEAR(maxy, 44, 5);
 }
@@ -237,10 +204,9 @@ TEST(CachedFont, RouteForEachFlagSet)
   {
     auto f = MakeCached(c.fontFlags);
     f->SetTextColor(LICE_RGBA(255, 255, 255, 128));
-    LICE_MemBitmap mem(60, 30);
+    Canvas mem(60, 30);
     LICE_SysBitmap sys(60, 30);
-    Clear(&mem, kBlack);
-    Clear(&sys, kBlack);
+    LICE_Clear(&sys, kBlack);
     RECT r = {0, 0, 60, 30};
     f->DrawText(&mem, "Hi", -1, &r, c.drawFlags);
     f->DrawText(&sys, "Hi", -1, &r, c.drawFlags);
@@ -252,7 +218,7 @@ TEST(CachedFont, RouteForEachFlagSet)
   LICE_CachedFont big;
   big.SetFromHFont(MakeFont(300), LICE_FONTOPT_OWNSHANDLE | LICE_FONTOPT_MONO);
   EXPECT_GE(big.GetLineHeight(), 256);
-  LICE_MemBitmap bm(400, 320);
+  Canvas bm(400, 320, 0);
   RECT r = {0, 0, 400, 320};
   big.SetTextColor(kWhiteText);
   EXPECT_GT(big.DrawText(&bm, "W", -1, &r, 0), 0);
@@ -264,10 +230,9 @@ TEST(CachedFont, NativeOnMemoryAndSystemBitmapsAgree)
 {
   auto f = MakeCached(LICE_FONTOPT_NATIVE);
   f->SetTextColor(LICE_RGBA(255, 200, 100, 255));
-  LICE_MemBitmap mem(120, 40);
+  Canvas mem(120, 40, LICE_RGBA(10, 20, 30, 255));
   LICE_SysBitmap sys(120, 40);
-  Clear(&mem, LICE_RGBA(10, 20, 30, 255));
-  Clear(&sys, LICE_RGBA(10, 20, 30, 255));
+  LICE_Clear(&sys, LICE_RGBA(10, 20, 30, 255));
   struct Case
   {
     unsigned int flags;
@@ -278,24 +243,22 @@ TEST(CachedFont, NativeOnMemoryAndSystemBitmapsAgree)
                {0u, {-7, -5, 60, 30}},                  // starts above and left of the bitmap
                {(unsigned)DT_NOCLIP, {30, 20, 40, 25}}, // runs past its rectangle
                {0u, {30, 20, 40, 25}}};                 // clipped to its rectangle
-  for (auto& cs : cases)
+  for (auto& c : cases)
   {
-    const unsigned int flags = cs.flags;
-    RECT r = cs.r;
-    RECT r2 = r;
-    EXPECT_GT(f->DrawText(&mem, "Plenmora", -1, &r, flags), 0);
-    EXPECT_GT(f->DrawText(&sys, "Plenmora", -1, &r2, flags), 0);
-    EXPECT_TRUE(SamePixels(&mem, &sys, 0xffffff00u)) << flags;
+    RECT r = c.r, r2 = c.r;
+    EXPECT_GT(f->DrawText(&mem, "Plenmora", -1, &r, c.flags), 0);
+    EXPECT_GT(f->DrawText(&sys, "Plenmora", -1, &r2, c.flags), 0);
+    const auto a = ref::Pixels(&mem), b = ref::Pixels(&sys);
+    for (size_t i = 0; i < a.size(); ++i)
+      ASSERT_EQ(a[i] | 0xff, b[i] | 0xff) << "pixel " << i << ", flags " << c.flags;
   }
   EXPECT_EQ(f->GetCoverageBytes(), 0);
-  // Native and cached measurements agree within a couple of pixels.
+  // Native and cached measurements agree within a couple of pixels, and
+  // their ink is about the same.
   RECT n = Measure(*f, "Plenmora"), c = Measure(*f, "Plenmora", -1, LICE_DRAWTEXT_NO_NATIVE);
   EXPECT_NEAR(n.right, c.right, 3);
   EXPECT_NEAR(n.bottom, c.bottom, 3);
-  // And their ink is about the same.
-  LICE_MemBitmap a(120, 40), b(120, 40);
-  Clear(&a, kBlack);
-  Clear(&b, kBlack);
+  Canvas a(120, 40), b(120, 40);
   f->SetTextColor(kWhiteText);
   RECT ra = {2, 2, 120, 40}, rb = ra;
   f->DrawText(&a, "Plenmora", -1, &ra, 0);
@@ -306,81 +269,60 @@ TEST(CachedFont, NativeOnMemoryAndSystemBitmapsAgree)
 TEST(CachedFont, TextAlphaScalesAndIsRestored)
 {
   auto f = MakeCached(LICE_FONTOPT_NATIVE);
-  LICE_MemBitmap half(60, 30), full(60, 30), again(60, 30);
-  Clear(&half, kBlack);
-  Clear(&full, kBlack);
-  Clear(&again, kBlack);
+  Canvas half(60, 30), full(60, 30), again(60, 30), none(60, 30);
   RECT r = {0, 0, 60, 30};
   f->SetTextColor(LICE_RGBA(255, 255, 255, 128));
   f->DrawText(&half, "Mm", -1, &r, LICE_DRAWTEXT_TEXT_ALPHA);
   f->SetTextColor(kWhiteText);
   f->DrawText(&full, "Mm", -1, &r, LICE_DRAWTEXT_NO_NATIVE);
   f->DrawText(&again, "Mm", -1, &r, LICE_DRAWTEXT_TEXT_ALPHA);
-  EXPECT_TRUE(SamePixels(&full, &again)) << "the font's own alpha is unchanged afterwards";
-  const double ratio = (double)RedSum(&half) / (double)RedSum(&full);
-  EXPECT_NEAR(ratio, 0.5, 0.05);
+  EXPECT_EQ(LICE_BitmapCmp(&full, &again), 0) << "the font's own alpha is unchanged afterwards";
+  EXPECT_NEAR((double)RedSum(&half) / (double)RedSum(&full), 0.5, 0.05);
   f->SetTextColor(LICE_RGBA(255, 255, 255, 0));
-  LICE_MemBitmap none(60, 30);
-  Clear(&none, kBlack);
   EXPECT_EQ(f->DrawText(&none, "Mm", -1, &r, LICE_DRAWTEXT_TEXT_ALPHA), 0);
   EXPECT_EQ(RedSum(&none), 0);
 }
 
-TEST(CachedFont, MonoShadowOutlineInvertAndVertical)
+TEST(CachedFont, MaskOptionsMonoInvertShadowOutlineAndVertical)
 {
   auto plain = MakeCached(0);
-  auto mono = MakeCached(LICE_FONTOPT_MONO);
-  auto inv = MakeCached(LICE_FONTOPT_INVERT);
-  auto shadow = MakeCached(LICE_FONTOPT_SHADOW);
-  auto outline = MakeCached(LICE_FONTOPT_OUTLINE);
-  auto vert = MakeCached(LICE_FONTOPT_VERTICAL);
-  auto up = MakeCached(LICE_FONTOPT_VERTICAL | LICE_FONTOPT_BOTTOMUP);
-  for (auto* f :
-       {plain.get(), mono.get(), inv.get(), shadow.get(), outline.get(), vert.get(), up.get()})
-    Measure(*f, "K");
+  Measure(*plain, "K");
   const auto* p = plain->findChar('K');
   const unsigned char* pm = plain->GetCoverage(p);
   ASSERT_TRUE(pm);
   const int w = p->width, h = p->height;
-
-  const auto* m = mono->findChar('K');
-  ASSERT_EQ(m->width, w);
-  for (int i = 0; i < w * h; ++i) EXPECT_EQ(mono->GetCoverage(m)[i], pm[i] < 131 ? 0 : 255);
-
-  const auto* iv = inv->findChar('K');
-  ASSERT_EQ(iv->width, w);
-  for (int i = 0; i < w * h; ++i) EXPECT_EQ(inv->GetCoverage(iv)[i], 255 - pm[i]);
-
-  // Shadow: 128 right of, below and below-right of ink; outline: around it.
-  auto check = [&](LICE_CachedFont& f, bool isShadow)
+  auto ink = [&](int x, int y)
+  { return x >= 0 && y >= 0 && x < w && y < h && pm[y * w + x] >= 131; };
+  for (int option :
+       {LICE_FONTOPT_MONO, LICE_FONTOPT_INVERT, LICE_FONTOPT_SHADOW, LICE_FONTOPT_OUTLINE})
   {
-    const auto* e = f.findChar('K');
-    const unsigned char* c = f.GetCoverage(e);
+    auto f = MakeCached(option);
+    Measure(*f, "K");
+    const auto* e = f->findChar('K');
     ASSERT_EQ(e->width, w);
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x)
       {
-        const int cut = pm[y * w + x] < 131 ? 0 : 255;
-        auto ink = [&](int xx, int yy)
-        { return xx >= 0 && yy >= 0 && xx < w && yy < h && pm[yy * w + xx] >= 131; };
-        bool near;
-        if (isShadow)
-          near = ink(x - 1, y) || ink(x, y - 1) || ink(x - 1, y - 1);
-        else
-          near = ink(x - 1, y) || ink(x + 1, y) || ink(x, y - 1) || ink(x, y + 1);
-        const int expected = cut ? 255 : near ? 128 : 0;
-        ASSERT_EQ(c[y * w + x], expected) << x << "," << y;
+        // Shadow: 128 right of, below and below-right of ink; outline: around it.
+        const bool shadow = ink(x - 1, y) || ink(x, y - 1) || ink(x - 1, y - 1);
+        const bool around = ink(x - 1, y) || ink(x + 1, y) || ink(x, y - 1) || ink(x, y + 1);
+        int want = ink(x, y) ? 255 : 0;
+        if (option == LICE_FONTOPT_INVERT) want = 255 - pm[y * w + x];
+        if (option == LICE_FONTOPT_SHADOW && !want && shadow) want = 128;
+        if (option == LICE_FONTOPT_OUTLINE && !want && around) want = 128;
+        ASSERT_EQ(f->GetCoverage(e)[y * w + x], want)
+            << "option " << std::hex << option << std::dec << " at " << x << "," << y;
       }
-  };
-  check(*shadow, true);
-  check(*outline, false);
+  }
 
   // Vertical: the mask turned a quarter turn, top to the right (or left).
+  auto vert = MakeCached(LICE_FONTOPT_VERTICAL);
+  auto up = MakeCached(LICE_FONTOPT_VERTICAL | LICE_FONTOPT_BOTTOMUP);
+  const RECT vr = Measure(*vert, "KK");
+  Measure(*up, "K");
   const auto* v = vert->findChar('K');
   const auto* u = up->findChar('K');
-  ASSERT_EQ(v->width, h);
-  ASSERT_EQ(v->height, w);
-  ASSERT_EQ(u->width, h);
+  ASSERT_TRUE(v->width == h && v->height == w && u->width == h && u->height == w);
   for (int y = 0; y < w; ++y)
     for (int x = 0; x < h; ++x)
     {
@@ -388,48 +330,35 @@ TEST(CachedFont, MonoShadowOutlineInvertAndVertical)
       ASSERT_EQ(up->GetCoverage(u)[y * h + x], pm[x * w + (w - 1 - y)]);
     }
   // Vertical text runs downward: measuring swaps the axes.
-  const RECT vr = Measure(*vert, "KK");
   EXPECT_EQ(vr.right - vr.left, h);
   EXPECT_GE(vr.bottom - vr.top, 2 * v->advance);
 }
 
-TEST(CachedFont, MonoAndEffectCopiesStoreWholeWords)
+TEST(CachedFont, MonoAndOutlineCopiesStoreWholeWords)
 {
+  RECT r = {0, 0, 40, 30};
   auto mono = MakeCached(LICE_FONTOPT_MONO);
   mono->SetTextColor(0x11223380u);
-  LICE_MemBitmap bm(40, 30);
-  Clear(&bm, 0);
-  RECT r = {0, 0, 40, 30};
+  Canvas bm(40, 30, 0);
   mono->DrawText(&bm, "W", -1, &r, 0);
-  int lit = 0;
-  for (int y = 0; y < 30; ++y)
-    for (int x = 0; x < 40; ++x)
-    {
-      const LICE_Pixel px = bm.getBits()[y * bm.getRowSpan() + x];
-      if (!px) continue;
-      ++lit;
-      EXPECT_EQ(px, 0x11223380u);
-    }
-  EXPECT_GT(lit, 10);
-
   auto outl = MakeCached(LICE_FONTOPT_OUTLINE);
   outl->SetTextColor(0xffffffffu);
   outl->SetEffectColor(0x000000ffu);
-  LICE_MemBitmap ob(40, 30);
-  Clear(&ob, 0x12345678u);
+  Canvas ob(40, 30, 0x12345678u);
   outl->DrawText(&ob, "W", -1, &r, 0);
-  int fg = 0, fx = 0;
-  for (int y = 0; y < 30; ++y)
-    for (int x = 0; x < 40; ++x)
-    {
-      const LICE_Pixel px = ob.getBits()[y * ob.getRowSpan() + x];
-      if (px == 0xffffffffu)
-        ++fg;
-      else if (px == 0x000000ffu)
-        ++fx;
-      else
-        EXPECT_EQ(px, 0x12345678u);
-    }
+  int lit = 0, fg = 0, fx = 0;
+  for (LICE_Pixel px : ref::Pixels(&bm))
+  {
+    EXPECT_TRUE(px == 0 || px == 0x11223380u) << std::hex << px;
+    lit += px != 0;
+  }
+  for (LICE_Pixel px : ref::Pixels(&ob))
+  {
+    EXPECT_TRUE(px == 0xffffffffu || px == 0x000000ffu || px == 0x12345678u) << std::hex << px;
+    fg += px == 0xffffffffu;
+    fx += px == 0x000000ffu;
+  }
+  EXPECT_GT(lit, 10);
   EXPECT_GT(fg, 10);
   EXPECT_GT(fx, fg / 2) << "the outline surrounds the ink";
 }
@@ -440,14 +369,13 @@ TEST(CachedFont, BackgroundModeFillsTheCell)
   f->SetTextColor(kWhiteText);
   f->SetBkColor(LICE_RGBA(0, 0, 255, 255));
   EXPECT_EQ(f->SetBkMode(1), 0);
-  LICE_MemBitmap bm(60, 30);
-  Clear(&bm, kBlack);
+  Canvas bm(60, 30);
   RECT r = {5, 5, 60, 30};
   f->DrawText(&bm, "ii", -1, &r, 0);
   const auto* e = f->findChar('i');
-  EXPECT_EQ(bm.getBits()[(5 + e->height - 1) * bm.getRowSpan() + 5], LICE_RGBA(0, 0, 255, 255))
+  EXPECT_EQ(ref::At(&bm, 5, 5 + e->height - 1), LICE_RGBA(0, 0, 255, 255))
       << "the bottom-left corner of the first cell";
-  EXPECT_EQ(bm.getBits()[4 * bm.getRowSpan() + 5], kBlack);
+  EXPECT_EQ(ref::At(&bm, 5, 4), kBlack);
   EXPECT_EQ(f->SetBkMode(0), 1);
 }
 
@@ -483,7 +411,7 @@ TEST(CachedFont, EuroAsciiOnlyAndFourByteCharacters)
     EXPECT_TRUE(f->findChar(c)) << c;
 }
 
-TEST(CachedFont, HandleOwnership)
+TEST(CachedFont, HandleOwnershipAndNothingToDraw)
 {
   HFONT owned = MakeFont(12), kept = MakeFont(12), other = MakeFont(13);
   {
@@ -497,21 +425,15 @@ TEST(CachedFont, HandleOwnership)
   }
   EXPECT_FALSE(DeleteObject(other)) << "the font deleted its own handle";
   EXPECT_TRUE(DeleteObject(kept)) << "a handle the font does not own is left alone";
-}
 
-TEST(CachedFont, DrawsNothingWithoutTarget)
-{
   LICE_CachedFont empty;
-  RECT r = {0, 0, 10, 10};
+  RECT r = {0, 0, 10, 10}, off = {30, 30, 40, 40}, in = {0, 0, 20, 20};
   EXPECT_EQ(empty.DrawText(nullptr, "A", -1, &r, 0), 0);
   auto f = MakeCached(0);
   EXPECT_EQ(f->DrawText(nullptr, "A", -1, &r, 0), 0);
-  LICE_MemBitmap bm(20, 20);
-  Clear(&bm, kBlack);
-  RECT off = {30, 30, 40, 40};
+  Canvas bm(20, 20);
   EXPECT_EQ(f->DrawText(&bm, "A", -1, &off, 0), 0);
   f->SetCombineMode(6, 1.0f);
-  RECT in = {0, 0, 20, 20};
   f->DrawText(&bm, "A", -1, &in, 0);
   EXPECT_EQ(RedSum(&bm), 0);
 }
