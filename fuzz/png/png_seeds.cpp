@@ -6,13 +6,11 @@
 std::vector<std::vector<unsigned char>> MakePngSeeds()
 {
   std::vector<std::vector<unsigned char>> seeds;
-  const int kinds[][2] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 16}, {3, 1},
-                          {3, 2}, {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
-  for (auto& k : kinds)
+  for (const pngw::Kind& k : pngw::kKinds)
     for (int trns = 0; trns < 2; ++trns)
     {
-      if (trns && (k[0] & 4)) continue;
-      seeds.push_back(pngw::Encode(pngw::MakeTestImage(k[0], k[1], trns, trns, 6, 4)));
+      if (trns && (k.colorType & 4)) continue;
+      seeds.push_back(pngw::Encode(pngw::MakeTestImage(k.colorType, k.bitDepth, trns, trns, 6, 4)));
     }
   // Broken: cut short, corrupted data, impossible sizes, no image data.
   auto whole = pngw::Encode(pngw::MakeTestImage(6, 8, false, false, 20, 9));

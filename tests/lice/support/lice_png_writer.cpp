@@ -9,20 +9,13 @@
 
 namespace pngw
 {
+namespace
+{
 int Channels(int colorType)
 {
-  switch (colorType)
-  {
-    case 2:
-      return 3;
-    case 4:
-      return 2;
-    case 6:
-      return 4;
-    default:
-      return 1;
-  }
+  return colorType == 2 ? 3 : colorType == 4 ? 2 : colorType == 6 ? 4 : 1;
 }
+} // namespace
 
 Image MakeTestImage(int colorType, int bitDepth, bool withTrns, bool interlace, int w, int h)
 {

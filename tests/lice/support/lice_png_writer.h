@@ -26,7 +26,14 @@ struct Image
   std::vector<uint16_t> trns;
 };
 
-int Channels(int colorType);
+// Every colour type and bit depth a PNG file can have.
+struct Kind
+{
+  int colorType, bitDepth;
+};
+constexpr Kind kKinds[] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 16}, {3, 1},
+                           {3, 2}, {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
+
 // A test picture of the given kind whose samples cover the whole range.
 Image MakeTestImage(int colorType, int bitDepth, bool withTrns, bool interlace, int w = 13,
                     int h = 7);
