@@ -119,24 +119,6 @@ TEST(Circle, AntiAliasedDiscCoverage)
   EXPECT_NEAR(sum, kPi * 10.0 * 10.0, 8.0);
 }
 
-TEST(Circle, ClippedAtTheEdgesOfTheBitmap)
-{
-  const float centres[][2] = {{0.0f, 0.0f},   {-3.0f, 7.0f}, {15.5f, 4.0f}, {7.0f, 11.9f},
-                              {16.0f, 12.0f}, {7.0f, -2.5f}, {2.0f, 2.0f}};
-  for (int mode = 0; mode <= 5; ++mode)
-    for (auto& c : centres)
-      for (float r : {2.0f, 3.3f, 6.5f, 30.0f})
-      {
-        GuardedBitmap bm(16, 12, mode & 1, 0x80808080u);
-        LICE_Circle(&bm, c[0], c[1], r, 0x40c08020u, 0.7f, mode, false);
-        LICE_Circle(&bm, c[0], c[1], r, 0x40c08020u, 0.7f, mode, true);
-        LICE_FillCircle(&bm, c[0], c[1], r, 0x40c08020u, 0.7f, mode, false);
-        LICE_FillCircle(&bm, c[0], c[1], r, 0x40c08020u, 0.7f, mode, true);
-        LICE_Arc(&bm, c[0], c[1], r, -1.0f, 2.5f, 0x40c08020u, 0.7f, mode, true);
-        ASSERT_TRUE(bm.guardIntact()) << mode << " " << c[0] << "," << c[1] << " r " << r;
-      }
-}
-
 TEST(Circle, NothingToDraw)
 {
   GuardedBitmap bm(16, 16);

@@ -18,29 +18,17 @@ struct Rng
   // Mostly near the bitmap, sometimes far off or extreme.
   int i()
   {
-    switch (g() % 10)
-    {
-      case 0:
-        return (int)(g() % 2 ? 2000000000u : 0u) - 1000000000;
-      case 1:
-        return (int)g();
-      default:
-        return (int)(g() % 80) - 20;
-    }
+    const unsigned k = g() % 10;
+    return k == 0   ? (int)(g() % 2 ? 2000000000u : 0u) - 1000000000
+           : k == 1 ? (int)g()
+                    : (int)(g() % 80) - 20;
   }
   float f()
   {
-    switch (g() % 12)
-    {
-      case 0:
-        return std::numeric_limits<float>::infinity();
-      case 1:
-        return std::numeric_limits<float>::quiet_NaN();
-      case 2:
-        return (g() % 2 ? 1.0f : -1.0f) * 3.0e9f;
-      default:
-        return (float)(g() % 8000) / 100.0f - 20.0f;
-    }
+    const float odd[] = {std::numeric_limits<float>::infinity(),
+                         std::numeric_limits<float>::quiet_NaN(), 3.0e9f, -3.0e9f};
+    const unsigned k = g() % 12;
+    return k < 2 ? odd[k] : k == 2 ? odd[2 + g() % 2] : (float)(g() % 8000) / 100.0f - 20.0f;
   }
   float alpha()
   {

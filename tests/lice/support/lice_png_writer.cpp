@@ -4,6 +4,7 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 
@@ -20,10 +21,7 @@ int Channels(int colorType)
 Image MakeTestImage(int colorType, int bitDepth, bool withTrns, bool interlace, int w, int h)
 {
   Image img;
-  img.width = w;
-  img.height = h;
-  img.colorType = colorType;
-  img.bitDepth = bitDepth;
+  img.width = w, img.height = h, img.colorType = colorType, img.bitDepth = bitDepth;
   img.interlace = interlace;
   const int ch = Channels(colorType);
   const uint32_t maxv = (1u << bitDepth) - 1;
@@ -36,26 +34,15 @@ Image MakeTestImage(int colorType, int bitDepth, bool withTrns, bool interlace, 
         uint32_t v = (uint32_t)(x * 37 + y * 101 + c * 59) * (bitDepth == 16 ? 997u : 7u);
         img.samples.push_back((uint16_t)(colorType == 3 ? v % entries : v % (maxv + 1)));
       }
-  if (colorType == 3)
-    for (uint32_t i = 0; i < entries; ++i)
-    {
-      img.palette.push_back((uint8_t)(i * 53 + 7));
-      img.palette.push_back((uint8_t)(255 - i * 3));
-      img.palette.push_back((uint8_t)(i * 11));
-    }
-  if (withTrns)
-  {
-    if (colorType == 3)
-    {
-      // Fewer entries than the palette: the rest stay opaque.
-      for (uint32_t i = 0; i < (entries + 1) / 2; ++i) img.trns.push_back((uint16_t)(i * 40 % 256));
-    }
-    else
-    {
-      // The colour of the first pixel, so that some pixels are transparent.
-      for (int c = 0; c < ch; ++c) img.trns.push_back(img.samples[(size_t)c]);
-    }
-  }
+  for (uint32_t i = 0; i < entries; ++i)
+    img.palette.insert(img.palette.end(),
+                       {(uint8_t)(i * 53 + 7), (uint8_t)(255 - i * 3), (uint8_t)(i * 11)});
+  // Palettes: fewer alphas than entries, the rest stay opaque. Others: the
+  // colour of the first pixel, so that some pixels are transparent.
+  if (withTrns && colorType == 3)
+    for (uint32_t i = 0; i < (entries + 1) / 2; ++i) img.trns.push_back((uint16_t)(i * 40 % 256));
+  else if (withTrns)
+    img.trns.assign(img.samples.begin(), img.samples.begin() + ch);
   return img;
 }
 
@@ -176,52 +163,26 @@ bool WriteFile(const std::string& path, const std::vector<unsigned char>& bytes)
 
 std::vector<LICE_Pixel> Expected(const Image& img)
 {
-  const int ch = Channels(img.colorType);
-  auto to8 = [&](uint32_t v) -> int
-  {
-    switch (img.bitDepth)
-    {
-      case 1:
-        return v ? 255 : 0;
-      case 2:
-        return (int)v * 85;
-      case 4:
-        return (int)v * 17;
-      case 16:
-        return (int)(v >> 8);
-      default:
-        return (int)v;
-    }
+  const int ch = Channels(img.colorType), depth = img.bitDepth;
+  // Samples widened to 8 bits by repeating their bits; 16 bits keep the high byte.
+  auto to8 = [&](uint32_t v) {
+    return (int)(depth == 16 ? v >> 8 : depth == 8 ? v : v * 255 / ((1u << depth) - 1));
   };
   std::vector<LICE_Pixel> px;
   for (size_t p = 0; p < (size_t)img.width * img.height; ++p)
   {
     const uint16_t* s = &img.samples[p * ch];
-    int r, g, b, a = 255;
-    switch (img.colorType)
+    const bool grey = img.colorType == 0 || img.colorType == 4;
+    int r = to8(s[0]), g = to8(grey ? s[0] : s[1]), b = to8(grey ? s[0] : s[2]), a = 255;
+    if (img.colorType == 3)
     {
-      case 0:
-        r = g = b = to8(s[0]);
-        if (!img.trns.empty() && s[0] == img.trns[0]) a = 0;
-        break;
-      case 2:
-        r = to8(s[0]), g = to8(s[1]), b = to8(s[2]);
-        if (!img.trns.empty() && s[0] == img.trns[0] && s[1] == img.trns[1] && s[2] == img.trns[2])
-          a = 0;
-        break;
-      case 3:
-        r = img.palette[s[0] * 3], g = img.palette[s[0] * 3 + 1], b = img.palette[s[0] * 3 + 2];
-        if (s[0] < img.trns.size()) a = img.trns[s[0]];
-        break;
-      case 4:
-        r = g = b = to8(s[0]);
-        a = to8(s[1]);
-        break;
-      default:
-        r = to8(s[0]), g = to8(s[1]), b = to8(s[2]);
-        a = to8(s[3]);
-        break;
+      r = img.palette[s[0] * 3], g = img.palette[s[0] * 3 + 1], b = img.palette[s[0] * 3 + 2];
+      if (s[0] < img.trns.size()) a = img.trns[s[0]];
     }
+    else if (img.colorType & 4)
+      a = to8(s[ch - 1]);
+    else if (!img.trns.empty() && std::equal(img.trns.begin(), img.trns.end(), s))
+      a = 0; // the transparent colour
     px.push_back(LICE_RGBA(r, g, b, a));
   }
   return px;

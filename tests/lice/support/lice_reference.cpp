@@ -2,6 +2,7 @@
 #include "lice_reference.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace ref
@@ -10,98 +11,76 @@ namespace
 {
 int Clamp(int v) { return std::min(255, std::max(0, v)); }
 int Byte(int v) { return v & 255; }
-
 int Inv(int i) { return i == 0 ? 0 : 65536 / i - 1; }
 
-struct Channels
+typedef std::array<int, 4> Ch; // r, g, b, a
+Ch Of(LICE_Pixel p)
 {
-  int c[4]; // r, g, b, a
-};
-
-Channels Of(LICE_Pixel p)
-{
-  Rgba x = Split(p);
-  return {{x.r, x.g, x.b, x.a}};
+  const Rgba x = Split(p);
+  return {x.r, x.g, x.b, x.a};
 }
-LICE_Pixel Word(const Channels& ch) { return Join(ch.c[0], ch.c[1], ch.c[2], ch.c[3]); }
+LICE_Pixel Word(const Ch& c) { return Join(c[0], c[1], c[2], c[3]); }
 
 // Every mode but copy, with weight w (already scaled by the source alpha
 // where the mode asks for it).
-LICE_Pixel Blend(int op, LICE_Pixel dest, int r, int g, int b, int a, int w, bool clampMul)
+LICE_Pixel Blend(int op, LICE_Pixel dest, const Ch& s, int w, bool clampMul)
 {
-  Channels d = Of(dest);
-  const int s[4] = {r, g, b, a};
-  Channels out;
-  switch (op)
+  if (op == 5) return HsvAdjust(dest, s[0], s[1], s[2], s[3], w);
+  Ch d = Of(dest);
+  for (int i = 0; i < 4; ++i)
   {
-    case 1:
-      for (int i = 0; i < 4; ++i) out.c[i] = Clamp(d.c[i] + s[i] * w / 256);
-      return Word(out);
-    case 2:
-      for (int i = 0; i < 4; ++i)
-      {
-        const int t = 256 - s[i] * w / 256;
-        out.c[i] = Clamp(t >= 2 ? d.c[i] * 256 / t : d.c[i] * 256);
-      }
-      return Word(out);
-    case 3:
-      for (int i = 0; i < 4; ++i)
-      {
-        const int v = d.c[i] * (s[i] * w + (256 - w) * 256) / 65536;
-        out.c[i] = clampMul ? Clamp(v) : Byte(v);
-      }
-      return Word(out);
-    case 4:
-      for (int i = 0; i < 4; ++i)
-      {
-        const int v = s[i] * w + (256 - w) * 128;
-        out.c[i] = Clamp(((32768 - v) * d.c[i] / 256 + v) * d.c[i] / 32768);
-      }
-      return Word(out);
-    case 5:
-      return HsvAdjust(dest, r, g, b, a, w);
+    const int t = 256 - s[i] * w / 256, v3 = d[i] * (s[i] * w + (256 - w) * 256) / 65536;
+    const int v4 = s[i] * w + (256 - w) * 128;
+    switch (op)
+    {
+      case 1:
+        d[i] = Clamp(d[i] + s[i] * w / 256);
+        break;
+      case 2:
+        d[i] = Clamp(t >= 2 ? d[i] * 256 / t : d[i] * 256);
+        break;
+      case 3:
+        d[i] = clampMul ? Clamp(v3) : Byte(v3);
+        break;
+      case 4:
+        d[i] = Clamp(((32768 - v4) * d[i] / 256 + v4) * d[i] / 32768);
+        break;
+    }
   }
-  return dest;
+  return Word(d);
 }
 
 LICE_Pixel CombineImpl(LICE_Pixel dest, int r, int g, int b, int a, int w, int mode, bool clamp)
 {
-  if (w == 0) return dest;
   const int op = mode & 0xff;
   const bool srcAlpha = (mode & 0x10000) != 0;
-  if (op > 5) return dest;
+  if (w == 0 || op > 5) return dest;
   auto store = [clamp](int v) { return clamp ? Clamp(v) : Byte(v); };
-  Channels d = Of(dest);
-  const int s[4] = {r, g, b, a};
-  Channels out;
+  Ch d = Of(dest);
+  const Ch s = {r, g, b, a};
   if (op == 0 && !srcAlpha)
   {
     if (w == 256) return Join(store(r), store(g), store(b), store(a));
     if (w < 0) return dest;
-    for (int i = 0; i < 4; ++i) out.c[i] = store(s[i] + (d.c[i] - s[i]) * (256 - w) / 256);
-    return Word(out);
+    for (int i = 0; i < 4; ++i) d[i] = store(s[i] + (d[i] - s[i]) * (256 - w) / 256);
+    return Word(d);
   }
   if (op == 0)
   {
     if (a == 0) return dest;
-    if (w == 256)
-    {
-      if (a == 255) return Join(store(r), store(g), store(b), 255);
-      for (int i = 0; i < 3; ++i) out.c[i] = store(s[i] + (d.c[i] - s[i]) * (255 - a) / 256);
-      out.c[3] = std::min(d.c[3] + a, 255);
-      return Word(out);
-    }
-    const int sw = (a + 1) * w / 256;
-    for (int i = 0; i < 3; ++i) out.c[i] = store(s[i] + (d.c[i] - s[i]) * (256 - sw) / 256);
-    out.c[3] = clamp ? Clamp(d.c[3] + sw) : std::min(d.c[3] + sw, 255);
-    return Word(out);
+    if (w == 256 && a == 255) return Join(store(r), store(g), store(b), 255);
+    // At full weight the source alpha mixes by 255 - a, else by the scaled weight.
+    const int sw = w == 256 ? a + 1 : (a + 1) * w / 256, keep = w == 256 ? 255 - a : 256 - sw;
+    for (int i = 0; i < 3; ++i) d[i] = store(s[i] + (d[i] - s[i]) * keep / 256);
+    d[3] = w == 256 ? std::min(d[3] + a, 255) : clamp ? Clamp(d[3] + sw) : std::min(d[3] + sw, 255);
+    return Word(d);
   }
   if (srcAlpha)
   {
     if (a == 0 && (op == 1 || op == 3)) return dest;
     w = (a + 1) * w / 256;
   }
-  return Blend(op, dest, r, g, b, a, w, clamp);
+  return Blend(op, dest, s, w, clamp);
 }
 
 // The source as picture rows, read before anything is drawn.
@@ -204,16 +183,12 @@ LICE_Pixel CombineFill(LICE_Pixel dest, int r, int g, int b, int a, int w, int m
 {
   const int op = mode & 0xff;
   if (w == 0 || op > 5) return dest;
-  if (op == 0)
-  {
-    if (w < 0) return dest;
-    Channels d = Of(dest);
-    const int s[4] = {r, g, b, a};
-    Channels out;
-    for (int i = 0; i < 4; ++i) out.c[i] = Byte(s[i] + (d.c[i] - s[i]) * (256 - w) / 256);
-    return Word(out);
-  }
-  return Blend(op, dest, r, g, b, a, w, false);
+  const Ch s = {r, g, b, a};
+  if (op != 0) return Blend(op, dest, s, w, false);
+  if (w < 0) return dest;
+  Ch d = Of(dest);
+  for (int i = 0; i < 4; ++i) d[i] = Byte(s[i] + (d[i] - s[i]) * (256 - w) / 256);
+  return Word(d);
 }
 
 LICE_Pixel& At(LICE_IBitmap* bm, int x, int y)
