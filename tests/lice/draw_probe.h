@@ -3,6 +3,7 @@
 #pragma once
 
 #include "lice.h"
+#include "lice_reference.h"
 
 #include <cstddef>
 #include <cstdlib>
@@ -51,14 +52,7 @@ public:
         if (at(x, y) != v) out.insert({x, y});
     return out;
   }
-  bool samePixels(GuardedBitmap& o)
-  {
-    if (o.m_w != m_w || o.m_h != m_h) return false;
-    for (int y = 0; y < m_h; ++y)
-      for (int x = 0; x < m_w; ++x)
-        if (at(x, y) != o.at(x, y)) return false;
-    return true;
-  }
+  bool samePixels(GuardedBitmap& o) { return ref::Pixels(this) == ref::Pixels(&o); }
 
 private:
   int m_w, m_h, m_margin, m_span;
