@@ -120,7 +120,7 @@ protected:
   int mMarker = 0;
 };
 
-TEST_F(MidiTest, ChoicesAreOffVirtualAndEveryPortInPortOrder)
+TEST_F(MidiTest, ChoicesOpenPortsAndUnknownNamesBecomeOff)
 {
   Start(false);
   EXPECT_EQ(Choices(mClient->Client(), "virtual input", JackPortIsOutput), gMIDIInputDevNames);
@@ -157,13 +157,11 @@ TEST_F(MidiTest, ChoicesAreOffVirtualAndEveryPortInPortOrder)
   ASSERT_TRUE(ChooseMidiOutput("off"));
   EXPECT_FALSE(PortExists(mClient->Client(), "RtMidi Input Client:To Plenmora"));
   EXPECT_FALSE(PortExists(mClient->Client(), "RtMidi Output Client:From Plenmora"));
-}
 
-TEST_F(MidiTest, NamesOfPortsThatAreGoneBecomeOffAndAreSaved)
-{
-  WriteFile(mHome.SettingsFile(), "[midi]\nindev=gone:port\noutdev=also gone:port\ninchan=2\n");
-  ASSERT_TRUE(LoadSettings());
-  Start(false);
+  // Names of ports that are gone become "off" and are saved.
+  SetAppStateText(gState->mMidiInDevice, "gone:port");
+  SetAppStateText(gState->mMidiOutDevice, "also gone:port");
+  gState->mMidiInChannel = 2;
   EXPECT_TRUE(ChooseMidiInput(gState->mMidiInDevice));
   EXPECT_TRUE(ChooseMidiOutput(gState->mMidiOutDevice));
   EXPECT_STREQ("off", gState->mMidiInDevice);
