@@ -111,18 +111,23 @@ TEST(Desktop, WindowWithMenuBarAboutBoxAndQuitFromTheKeyboard)
   EXPECT_GT(menuDev, 0.01);
   EXPECT_LT(clientDev, 0.001);
 
-  // Help > About with the keyboard: a second window titled Plenmora, the
-  // message box; Return closes it.
-  RunCommand("xdotool windowfocus --sync " + wid + " key alt+h; sleep 0.3; xdotool key Return");
-  std::string ids;
-  ASSERT_TRUE(WaitUntil(
-      [&] { return (ids = WindowIds("Plenmora")).find('\n') != std::string::npos; }, 5000))
-      << "no about box: " << ids;
-  const std::string box = ids.substr(0, ids.find('\n')) == wid ? ids.substr(ids.find('\n') + 1)
-                                                               : ids.substr(0, ids.find('\n'));
+  // Help > About with the keyboard. The open menu and then the message box
+  // are further visible windows titled Plenmora; Return closes the box.
+  auto other = [&](const std::string& besides)
+  {
+    std::istringstream ids(WindowIds("Plenmora"));
+    std::string id;
+    while (std::getline(ids, id))
+      if (id != wid && id != besides) return id;
+    return std::string();
+  };
+  std::string menu, box;
+  RunCommand("xdotool windowfocus --sync " + wid + " key alt+h");
+  ASSERT_TRUE(WaitUntil([&] { return (menu = other("")) != ""; }, 10000)) << "no menu";
+  RunCommand("xdotool key Return");
+  ASSERT_TRUE(WaitUntil([&] { return (box = other(menu)) != ""; }, 10000)) << "no about box";
   RunCommand("xdotool windowfocus --sync " + box + " key Return");
-  EXPECT_TRUE(
-      WaitUntil([] { return WindowIds("Plenmora").find('\n') == std::string::npos; }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return other("") == ""; }, 10000));
 
   // Ctrl+Q quits.
   RunCommand("xdotool windowfocus --sync " + wid + " key ctrl+q");

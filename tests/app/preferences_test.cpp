@@ -140,7 +140,7 @@ TEST(Preferences, MidiPortChoiceActsAtOnceAndCancelTakesItBack)
 {
   AppSandbox app;
   app.Start({"wait 200", kOpen, "select 40018 virtual input", "wait 300", "print chosen",
-             "wait 1500", "click 2", "wait 300", "print cancelled", "wait 1500", "state",
+             "wait 2500", "click 2", "wait 300", "print cancelled", "wait 2500", "state",
              "menu 40007"});
   // JACK's ports while the script waits after each step.
   std::string ports;
@@ -152,7 +152,7 @@ TEST(Preferences, MidiPortChoiceActsAtOnceAndCancelTakesItBack)
           ports = RunCommand("jack_lsp 2>/dev/null");
           return (ports.find("To Plenmora") != std::string::npos) == there;
         },
-        1000);
+        2000);
   };
   EXPECT_TRUE(app.WaitForOutput("script: chosen") && portIs(true)) << ports;
   EXPECT_TRUE(app.WaitForOutput("script: cancelled") && portIs(false)) << ports;

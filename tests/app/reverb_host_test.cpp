@@ -19,8 +19,8 @@
 namespace
 {
 constexpr unsigned int kRate = 44100;
-constexpr size_t kLoop = 6 * kRate;    // the client's signal: silence with one burst
-constexpr size_t kBurstAt = 2 * kRate; // well after the stream has faded in
+constexpr size_t kLoop = 8 * kRate;    // the client's signal: silence with one burst
+constexpr size_t kBurstAt = 4 * kRate; // well after the stream has faded in, even on a busy machine
 constexpr size_t kBurstLen = 2048;
 constexpr size_t kRecord = 2 * kRate;
 

@@ -107,7 +107,7 @@ TEST(AppStartup, VirtualMidiInputIsOfferedAtStart)
 {
   AppSandbox app;
   app.WriteSettings("[midi]\nindev=virtual input\noutdev=virtual output\n");
-  app.Start({"wait 400", "print ports-ready", "wait 1500", "menu 40007"});
+  app.Start({"wait 400", "print ports-ready", "wait 2500", "menu 40007"});
   // Once the hook says the ports are open, JACK lists them.
   std::string ports;
   EXPECT_TRUE(app.WaitForOutput("ports-ready") &&
@@ -118,7 +118,7 @@ TEST(AppStartup, VirtualMidiInputIsOfferedAtStart)
                     return ports.find("To Plenmora") != std::string::npos &&
                            ports.find("From Plenmora") != std::string::npos;
                   },
-                  1000))
+                  2000))
       << ports;
   AppResult r = app.Wait();
   ASSERT_TRUE(r.exited);
