@@ -115,7 +115,7 @@ SWELL_MenuGenHelper sRegMenu1(&SWELL_curmodule_menuresource_head, __swell_menu_c
 
 const SWELL_MenuItemRecord kAppMenu[] = {
     {SWELL_MENUGEN_POPUP_PREFIX "&File", 0, 0},
-    {"Preferences...", IDM_PREFERENCES, 0},
+    {"Preferences...\tCtrl+,", IDM_PREFERENCES, 0},
     {"&Quit\tCtrl+Q", IDM_QUIT, 0},
     {SWELL_MENUGEN_ENDPOPUP, 0, 0},
     {SWELL_MENUGEN_POPUP_PREFIX "&Help", 0, 0},
