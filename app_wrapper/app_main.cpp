@@ -101,11 +101,11 @@ INT_PTR SWELLAppMain(int msg, INT_PTR parm1, INT_PTR /*parm2*/)
 {
   switch (msg)
   {
-    case SWELLAPP_ONLOAD:
+    case SWELLAPP_LOAD:
       return LoadSettings() ? 0 : 1;
-    case SWELLAPP_LOADED:
+    case SWELLAPP_LAUNCHED:
       return OnLaunched();
-    case SWELLAPP_DESTROY:
+    case SWELLAPP_TERMINATE:
       if (gHWND) DestroyWindow(gHWND);
       Cleanup();
       if (sMenu)
@@ -116,7 +116,7 @@ INT_PTR SWELLAppMain(int msg, INT_PTR parm1, INT_PTR /*parm2*/)
         sMenu = nullptr;
       }
       return 0;
-    case SWELLAPP_ONCOMMAND:
+    case SWELLAPP_SYSMENUCOMMAND:
       if (gHWND && LOWORD(parm1)) SendMessage(gHWND, WM_COMMAND, LOWORD(parm1), 0);
       return 0;
     default:

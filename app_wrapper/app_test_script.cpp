@@ -123,7 +123,7 @@ void RunStep(const std::string& step)
   {
     int id = 0;
     in >> id;
-    SWELLAppMain(SWELLAPP_ONCOMMAND, id, 0);
+    SWELLAppMain(SWELLAPP_SYSMENUCOMMAND, id, 0);
   }
   else if (verb == "select")
   {

@@ -85,7 +85,7 @@ gboolean OnTopLevelKey(GtkWidget*, GdkEventKey* ev, gpointer data)
 {
   HWND h = (HWND)data;
   if (!SWELL_IsWindow(h) || h->destroying || h->disabledByModal) return FALSE;
-  if (SWELL_SendAppMessage(SWELLAPP_PROCESSMESSAGE, (INT_PTR)h, (INT_PTR)ev)) return TRUE;
+  if (SWELL_SendAppMessage(SWELLAPP_KEYMESSAGE, (INT_PTR)h, (INT_PTR)ev)) return TRUE;
   if (!SWELL_IsWindow(h) || h->destroying) return TRUE;
   const guint mods = ev->state & gtk_accelerator_get_default_mod_mask();
   if (mods == GDK_CONTROL_MASK && (ev->keyval == GDK_KEY_w || ev->keyval == GDK_KEY_W))

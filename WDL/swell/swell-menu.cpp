@@ -154,7 +154,7 @@ void OnItemActivate(GtkMenuItem*, gpointer data)
   const Activation* a = static_cast<const Activation*>(data);
   if (!a->id) return;
   if (SWELL_ApplicationRunning())
-    SWELL_SendAppMessage(SWELLAPP_ONCOMMAND, a->id, 0);
+    SWELL_SendAppMessage(SWELLAPP_SYSMENUCOMMAND, a->id, 0);
   else if (IsWindow(a->window))
     SWELL_CallProc(a->window, WM_COMMAND, MAKEWPARAM(a->id, 0), 0);
 }

@@ -28,7 +28,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
 // SW_HIDE hides the window, SW_SHOW and SW_SHOWNORMAL show it, and 2 shows
 // it, brings it to the front and gives it the keyboard focus.
 BOOL ShowWindow(HWND hwnd, int cmd);
-// Centres a top level window on the screen (on its owner when it has one).
+// Centres a top level window on the screen.
 void CenterWindow(HWND hwnd);
 // Sends WM_DESTROY to the window's procedure, then destroys it and its
 // controls. The handle is refused afterwards.

@@ -33,7 +33,7 @@ public:
     m_launched = false;
     m_menu = SWELL_LoadMenu(SWELL_curmodule_menuresource_head, SWELL_APP_MENU_ID);
 
-    Send(SWELLAPP_ONLOAD, 0, 0);
+    Send(SWELLAPP_LOAD, 0, 0);
     SWELL_StartPostTimer();
     m_loop = g_main_loop_new(nullptr, FALSE);
     m_launchIdle = g_idle_add(
@@ -52,7 +52,7 @@ public:
     g_main_loop_unref(m_loop);
     m_loop = nullptr;
 
-    Send(SWELLAPP_DESTROY, 0, 0);
+    Send(SWELLAPP_TERMINATE, 0, 0);
     DestroyMenu(m_menu);
     m_menu = nullptr;
     m_running = false;
@@ -75,7 +75,7 @@ public:
   void TopLevelGone()
   {
     if (!m_running || m_terminating || !m_launched || SWELL_TopLevelCount() > 0) return;
-    if (Send(SWELLAPP_SHOULDDESTROY, 0, 0) == 0) Quit();
+    if (Send(SWELLAPP_SHOULDTERMINATE, 0, 0) == 0) Quit();
   }
 
   // Activation follows the focus of the application's windows; changes are
@@ -111,10 +111,11 @@ private:
   {
     if (m_launched) return;
     m_launched = true;
-    Send(SWELLAPP_LOADED, 0, 0);
+    Send(SWELLAPP_LAUNCHED, 0, 0);
     if (m_terminating) return;
     for (const std::string& f : m_files) Send(SWELLAPP_OPENFILE, (INT_PTR)f.c_str(), 0);
-    if (m_files.empty() && Send(SWELLAPP_SHOULDOPENNEWFILE, 0, 0) > 0) Send(SWELLAPP_NEWFILE, 0, 0);
+    if (m_files.empty() && Send(SWELLAPP_SHOULDOPENUNTITLED, 0, 0) > 0)
+      Send(SWELLAPP_OPENUNTITLED, 0, 0);
   }
 
   GMainLoop* m_loop = nullptr;

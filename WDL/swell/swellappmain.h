@@ -3,43 +3,46 @@
 // The program's main calls SWELL_ApplicationMain, which initialises GTK,
 // loads the application menu, and reports the application's life to the
 // program's SWELLAppMain:
-//   SWELLAPP_ONLOAD (1)          before the main loop runs;
-//   SWELLAPP_LOADED (2)          once it runs (the program makes its windows);
-//   SWELLAPP_OPENFILE (80)       for each file named on the command line
-//                                (parm1: the path as const char*);
-//   SWELLAPP_SHOULDOPENNEWFILE (82), then SWELLAPP_NEWFILE (81) when it
-//                                returned non-zero: when no file was named;
-//   SWELLAPP_ONCOMMAND (153)     an item of a menu bar was chosen (parm1: its
-//                                non-zero command id);
-//   SWELLAPP_PROCESSMESSAGE (256) a key press reached a top level window
-//                                (parm1: the HWND, parm2: the GdkEvent*);
-//                                non-zero eats the key;
-//   SWELLAPP_ACTIVATE (4096)     the application became active (parm1 1) or
-//                                inactive (parm1 0);
-//   SWELLAPP_SHOULDDESTROY (4)   the last window closed; non-zero keeps the
-//                                application running;
-//   SWELLAPP_DESTROY (3)         the application terminates (after
-//                                SWELL_PostQuitMessage or the last window
-//                                closing); SWELL_ApplicationMain then returns.
+//   SWELLAPP_LOAD (1)              before the main loop runs;
+//   SWELLAPP_LAUNCHED (2)          once it runs (the program makes its
+//                                  windows);
+//   SWELLAPP_OPENFILE (80)         for each file named on the command line
+//                                  (parm1: the path as const char*);
+//   SWELLAPP_SHOULDOPENUNTITLED (82), then SWELLAPP_OPENUNTITLED (81) when
+//                                  it returned non-zero: when no file was
+//                                  named;
+//   SWELLAPP_SYSMENUCOMMAND (153)  an item of a menu bar was chosen (parm1:
+//                                  its non-zero command id);
+//   SWELLAPP_KEYMESSAGE (256)      a key press reached a top level window
+//                                  (parm1: the HWND, parm2: the GdkEvent*);
+//                                  non-zero eats the key;
+//   SWELLAPP_ACTIVATE (4096)       the application became active (parm1 1)
+//                                  or inactive (parm1 0);
+//   SWELLAPP_SHOULDTERMINATE (4)   the last window closed; non-zero keeps
+//                                  the application running;
+//   SWELLAPP_TERMINATE (3)         the application terminates (after
+//                                  SWELL_PostQuitMessage or the last window
+//                                  closing); SWELL_ApplicationMain then
+//                                  returns.
 // Posted messages (PostMessage) are sent every 0.05 s.
 #pragma once
 
 #include "swell-types.h"
 
-#define SWELLAPP_ONLOAD 1
-#define SWELLAPP_LOADED 2
-#define SWELLAPP_DESTROY 3
-#define SWELLAPP_SHOULDDESTROY 4
+#define SWELLAPP_LOAD 1
+#define SWELLAPP_LAUNCHED 2
+#define SWELLAPP_TERMINATE 3
+#define SWELLAPP_SHOULDTERMINATE 4
 #define SWELLAPP_OPENFILE 80
-#define SWELLAPP_NEWFILE 81
-#define SWELLAPP_SHOULDOPENNEWFILE 82
-#define SWELLAPP_ONCOMMAND 153
-#define SWELLAPP_PROCESSMESSAGE 256
+#define SWELLAPP_OPENUNTITLED 81
+#define SWELLAPP_SHOULDOPENUNTITLED 82
+#define SWELLAPP_SYSMENUCOMMAND 153
+#define SWELLAPP_KEYMESSAGE 256
 #define SWELLAPP_ACTIVATE 4096
 
 // The application menu: the menu resource with this id in
 // SWELL_curmodule_menuresource_head (see swell-menugen.h), loaded before
-// SWELLAPP_ONLOAD and returned by SWELL_GetCurrentMenu. A tab in an item's
+// SWELLAPP_LOAD and returned by SWELL_GetCurrentMenu. A tab in an item's
 // name gives its accelerator, for instance "&Quit\tCtrl+Q" and
 // "Preferences...\tCtrl+,".
 #define SWELL_APP_MENU_ID 32000
@@ -52,6 +55,6 @@ INT_PTR SWELLAppMain(int msg, INT_PTR parm1, INT_PTR parm2);
 int SWELL_ApplicationMain(int argc, char** argv);
 
 // Marks the application as terminating and ends its main loop (and any
-// modal dialog, which then returns IDCANCEL); SWELLAPP_DESTROY follows.
+// modal dialog, which then returns IDCANCEL); SWELLAPP_TERMINATE follows.
 // The window may be null.
 void SWELL_PostQuitMessage(HWND hwnd);

@@ -27,21 +27,21 @@ TEST(AppLifecycle, MenuCommandsReachTheMainWindowOnlyWithAnIdAndAWindow)
   sCommands.clear();
   gHWND = nullptr;
   // Before the main window exists: nothing is sent, nothing breaks.
-  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_ONCOMMAND, IDM_ABOUT, 0));
+  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_SYSMENUCOMMAND, IDM_ABOUT, 0));
 
   HWND wnd = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, IDD_DIALOG_MAIN, nullptr,
                                 RecordingProc, 0);
   ASSERT_NE(nullptr, wnd);
   gHWND = wnd;
-  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_ONCOMMAND, 0, 0));
-  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_ONCOMMAND, 7 << 16, 0)); // no id in the low bits
+  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_SYSMENUCOMMAND, 0, 0));
+  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_SYSMENUCOMMAND, 7 << 16, 0)); // no id in the low bits
   EXPECT_TRUE(sCommands.empty());
-  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_ONCOMMAND, (3 << 16) | IDM_PREFERENCES, 0));
+  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_SYSMENUCOMMAND, (3 << 16) | IDM_PREFERENCES, 0));
   ASSERT_EQ(1u, sCommands.size());
   EXPECT_EQ((WPARAM)IDM_PREFERENCES, sCommands[0]);
   // Messages the host does not handle answer 0.
-  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_SHOULDDESTROY, 0, 0));
-  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_SHOULDOPENNEWFILE, 0, 0));
+  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_SHOULDTERMINATE, 0, 0));
+  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_SHOULDOPENUNTITLED, 0, 0));
   gHWND = nullptr;
   DestroyWindow(wnd);
 }
@@ -146,7 +146,7 @@ TEST(AppLifecycle, ResizeGraphicsFitsTheWindowToTheEditorAndTitleBar)
 TEST(AppLifecycle, QuitDestroysTheWindowFirstThenTerminateCleansUp)
 {
   TempHome home;
-  ASSERT_EQ(0, SWELLAppMain(SWELLAPP_ONLOAD, 0, 0));
+  ASSERT_EQ(0, SWELLAppMain(SWELLAPP_LOAD, 0, 0));
   ASSERT_NE(nullptr, gState);
   // Start-up as at launch: the real effect on a real JACK stream.
   ASSERT_TRUE(Init());
@@ -160,14 +160,14 @@ TEST(AppLifecycle, QuitDestroysTheWindowFirstThenTerminateCleansUp)
   // Let the effect process audio (after the 51 silent callbacks).
   EXPECT_TRUE(WaitUntil([] { return gVecElapsed >= 80; }, 20000));
 
-  SWELLAppMain(SWELLAPP_ONCOMMAND, IDM_QUIT, 0);
+  SWELLAppMain(SWELLAPP_SYSMENUCOMMAND, IDM_QUIT, 0);
   EXPECT_EQ(nullptr, gHWND);
   EXPECT_FALSE(IsWindow(wnd));
 
   // The terminate message finds no window and shuts down in order: stream
   // and MIDI first, then the plug-in (a running callback would touch a
   // deleted plug-in here), the records and the devices.
-  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_DESTROY, 0, 0));
+  EXPECT_EQ(0, SWELLAppMain(SWELLAPP_TERMINATE, 0, 0));
   EXPECT_EQ(nullptr, gPluginInstance);
   EXPECT_EQ(nullptr, gDAC);
   EXPECT_EQ(nullptr, gMidiIn);

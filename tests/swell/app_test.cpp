@@ -78,7 +78,7 @@ std::vector<int> Lifecycle()
 {
   std::vector<int> out;
   for (int m : gMessages)
-    if (m != SWELLAPP_ACTIVATE && m != SWELLAPP_PROCESSMESSAGE) out.push_back(m);
+    if (m != SWELLAPP_ACTIVATE && m != SWELLAPP_KEYMESSAGE) out.push_back(m);
   return out;
 }
 
@@ -96,24 +96,24 @@ INT_PTR SWELLAppMain(int msg, INT_PTR parm1, INT_PTR)
   gMessages.push_back(msg);
   switch (msg)
   {
-    case SWELLAPP_ONLOAD:
+    case SWELLAPP_LOAD:
       gLoopRanAtLoad = g_main_depth() > 0;
       gMenuAtLoad = SWELL_GetCurrentMenu();
       return 0;
-    case SWELLAPP_LOADED:
+    case SWELLAPP_LAUNCHED:
       gLoopRunsAtLaunch = g_main_depth() > 0;
       if (gOnLoaded) gOnLoaded();
       return 0;
     case SWELLAPP_OPENFILE:
       gFiles.push_back((const char*)parm1);
       return 0;
-    case SWELLAPP_ONCOMMAND:
+    case SWELLAPP_SYSMENUCOMMAND:
       gCommands.push_back(parm1);
       if (parm1 == 40007 && gMain) DestroyWindow(gMain);
       return 0;
-    case SWELLAPP_SHOULDDESTROY:
+    case SWELLAPP_SHOULDTERMINATE:
       return gShouldDestroy;
-    case SWELLAPP_DESTROY:
+    case SWELLAPP_TERMINATE:
       if (gMain) DestroyWindow(gMain);
       return 0;
     default:
@@ -147,9 +147,10 @@ TEST(App, MessagesInOrderPostsAndMenuCommands)
                            SWELL_SimulateKeyPress(gMain, 'Q', FCONTROL);
                          });
                    }));
-  EXPECT_EQ((std::vector<int>{SWELLAPP_ONLOAD, SWELLAPP_LOADED, SWELLAPP_SHOULDOPENNEWFILE, -5, -6,
-                              SWELLAPP_ONCOMMAND, SWELLAPP_ONCOMMAND, SWELLAPP_DESTROY}),
-            Lifecycle());
+  EXPECT_EQ(
+      (std::vector<int>{SWELLAPP_LOAD, SWELLAPP_LAUNCHED, SWELLAPP_SHOULDOPENUNTITLED, -5, -6,
+                        SWELLAPP_SYSMENUCOMMAND, SWELLAPP_SYSMENUCOMMAND, SWELLAPP_TERMINATE}),
+      Lifecycle());
   EXPECT_EQ((std::vector<INT_PTR>{40006, 40007}), gCommands);
   EXPECT_EQ(std::this_thread::get_id(), gPostedOn);
   EXPECT_FALSE(gLoopRanAtLoad);
@@ -182,9 +183,10 @@ TEST(App, LastWindowClosingEndsTheApplicationUnlessItRefuses)
                           });
                    },
                    {"/tmp/some file.txt"}));
-  EXPECT_EQ((std::vector<int>{SWELLAPP_ONLOAD, SWELLAPP_LOADED, SWELLAPP_OPENFILE,
-                              SWELLAPP_SHOULDDESTROY, SWELLAPP_SHOULDDESTROY, SWELLAPP_DESTROY}),
-            Lifecycle());
+  EXPECT_EQ(
+      (std::vector<int>{SWELLAPP_LOAD, SWELLAPP_LAUNCHED, SWELLAPP_OPENFILE,
+                        SWELLAPP_SHOULDTERMINATE, SWELLAPP_SHOULDTERMINATE, SWELLAPP_TERMINATE}),
+      Lifecycle());
   EXPECT_EQ((std::vector<std::string>{"/tmp/some file.txt"}), gFiles);
 }
 
@@ -204,5 +206,31 @@ TEST(App, QuitEndsModalDialogsAndMessageBoxes)
                    }));
   EXPECT_EQ(IDCANCEL, modal);
   EXPECT_EQ(IDNO, box);
-  EXPECT_EQ(SWELLAPP_DESTROY, Lifecycle().back());
+  EXPECT_EQ(SWELLAPP_TERMINATE, Lifecycle().back());
+}
+
+// The numbers the application callback and every window procedure agree on.
+TEST(AppMessages, CallbackAndWindowMessageNumbers)
+{
+  const int appMessages[][2] = {
+      {SWELLAPP_LOAD, 1},
+      {SWELLAPP_LAUNCHED, 2},
+      {SWELLAPP_TERMINATE, 3},
+      {SWELLAPP_SHOULDTERMINATE, 4},
+      {SWELLAPP_OPENFILE, 80},
+      {SWELLAPP_OPENUNTITLED, 81},
+      {SWELLAPP_SHOULDOPENUNTITLED, 82},
+      {SWELLAPP_SYSMENUCOMMAND, 153},
+      {SWELLAPP_KEYMESSAGE, 256},
+      {SWELLAPP_ACTIVATE, 4096},
+  };
+  for (const auto& m : appMessages) EXPECT_EQ(m[1], m[0]);
+  const int windowMessages[][2] = {
+      {WM_DESTROY, 2},        {WM_CLOSE, 16},    {WM_KEYDOWN, 256},
+      {WM_INITDIALOG, 272},   {WM_COMMAND, 273}, {IDOK, 1},
+      {IDCANCEL, 2},          {BN_CLICKED, 0},   {CBN_SELCHANGE, 1},
+      {MF_BYPOSITION, 0x400}, {MIIM_STATE, 2},   {MIIM_TYPE, 4},
+      {MIIM_SUBMENU, 8},      {MFT_STRING, 0},
+  };
+  for (const auto& m : windowMessages) EXPECT_EQ(m[1], m[0]);
 }
