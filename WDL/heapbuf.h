@@ -5,6 +5,7 @@
 // leaves the buffer as it was: callers compare GetSize() with what they asked.
 #pragma once
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -73,7 +74,7 @@ public:
     return m_buf;
   }
 
-  // Resizes and, when that worked, zeroes the whole buffer.
+  // Resizes; returns the buffer, or null when the size could not be had.
   void* ResizeOK(int newsize, bool resizedown = true)
   {
     void* p = Resize(newsize, resizedown);
@@ -115,25 +116,32 @@ public:
     return static_cast<T*>(m_hb.Resize(count * (int)sizeof(T), resizedown));
   }
 
-  // Appends a copy of v; returns the new element, or null when growing failed.
+  // Appends a copy of v (which may be an element of this buffer); returns the
+  // new element, or null when growing failed.
   T* Add(const T& v)
   {
+    const T copy = v; // growing may move the elements
     const int n = GetSize();
     Resize(n + 1, false);
     if (GetSize() != n + 1) return nullptr;
     T* p = Get() + n;
-    *p = v;
+    *p = copy;
     return p;
   }
 
-  // Appends count elements copied from src (uninitialised when src is null).
+  // Appends count elements copied from src (uninitialised when src is null;
+  // src may point into this buffer).
   T* Add(const T* src, int count)
   {
     const int n = GetSize();
     if (count <= 0) return Get() + n;
+    const T* old = Get();
+    const bool inside = src && old && src >= old && src < old + n;
+    const std::ptrdiff_t offset = inside ? src - old : 0;
     Resize(n + count, false);
     if (GetSize() != n + count) return nullptr;
-    if (src) std::memcpy(Get() + n, src, sizeof(T) * (size_t)count);
+    if (inside) src = Get() + offset; // growing may have moved the elements
+    if (src) std::memmove(Get() + n, src, sizeof(T) * (size_t)count);
     return Get() + n;
   }
 

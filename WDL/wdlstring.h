@@ -119,17 +119,24 @@ private:
   }
   void Format(bool append, int maxlen, const char* fmt, va_list ap)
   {
+    // Formatted into a buffer of its own first: the arguments may point into
+    // this string, which growing would move and writing would overwrite.
     va_list ap2;
     va_copy(ap2, ap);
     const int need = std::vsnprintf(nullptr, 0, fmt, ap2);
     va_end(ap2);
     if (need < 0) return;
-    int n = need;
-    if (maxlen > 0 && n > maxlen) n = maxlen;
-    const int old = append ? GetLength() : 0;
-    if (!Reserve(old + need)) return;
-    std::vsnprintf(Buf() + old, (size_t)need + 1, fmt, ap);
-    Buf()[old + n] = 0;
+    WDL_HeapBuf tmp(128);
+    char* text = static_cast<char*>(tmp.Resize(need + 1, false));
+    if (tmp.GetSize() != need + 1) return;
+    std::vsnprintf(text, (size_t)need + 1, fmt, ap);
+    const int n = maxlen > 0 && need > maxlen ? maxlen : need;
+    if (append)
+    {
+      if (n) Append(text, n);
+    }
+    else
+      Set(n ? text : "", n);
   }
 
   mutable WDL_HeapBuf m_hb;

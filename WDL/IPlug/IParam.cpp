@@ -161,7 +161,8 @@ void IParam::GetDisplayForHost(double value, bool normalized, char* out, bool wi
       return;
     }
   }
-  const double shown = mNegateDisplay ? -value : value;
+  double shown = mNegateDisplay ? -value : value;
+  if (shown == 0.0) shown = 0.0; // no "-0.0"
   if (mDisplayPrecision == 0)
     std::snprintf(out, MAX_PARAM_DISPLAY_TEXT_LEN, "%d", (int)shown);
   else

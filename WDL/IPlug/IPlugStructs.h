@@ -48,13 +48,16 @@ struct IRECT
     if (o.Empty()) return *this;
     return IRECT(L < o.L ? L : o.L, T < o.T ? T : o.T, R > o.R ? R : o.R, B > o.B ? B : o.B);
   }
+  // Slice i of n equal slices (integer sizes); the whole rectangle when n < 1.
   IRECT SubRectVertical(int n, int i) const
   {
+    if (n < 1) return *this;
     const int h = H() / n;
     return IRECT(L, T + i * h, R, T + (i + 1) * h);
   }
   IRECT SubRectHorizontal(int n, int i) const
   {
+    if (n < 1) return *this;
     const int w = W() / n;
     return IRECT(L + i * w, T, L + (i + 1) * w, B);
   }
@@ -74,7 +77,7 @@ extern const IColor COLOR_TRANSPARENT, COLOR_BLACK, COLOR_GRAY, COLOR_WHITE, COL
 extern const IColor DEFAULT_TEXT_COLOR, DEFAULT_TEXT_ENTRY_BGCOLOR, DEFAULT_TEXT_ENTRY_FGCOLOR;
 
 #define DEFAULT_FONT "Arial"
-#define DEFAULT_TEXT_SIZE 12
+#define DEFAULT_TEXT_SIZE 10
 #define FONT_LEN 32
 
 struct IText

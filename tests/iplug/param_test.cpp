@@ -116,3 +116,19 @@ TEST(IParam, DisplayTextsAndIntegerKinds)
   i.Set(3.4);
   EXPECT_EQ(i.Int(), 3);
 }
+
+TEST(IParam, NegatedZeroShowsWithoutASign)
+{
+  IParam p;
+  p.InitDouble("Gain", 0.0, -60.0, 12.0, 0.1, "dB");
+  p.NegateDisplay();
+  char buf[32];
+  p.GetDisplayForHost(buf);
+  EXPECT_STREQ(buf, "0.0");
+  p.Set(-0.0);
+  p.GetDisplayForHost(buf);
+  EXPECT_STREQ(buf, "0.0");
+  p.Set(1.5);
+  p.GetDisplayForHost(buf);
+  EXPECT_STREQ(buf, "-1.5");
+}

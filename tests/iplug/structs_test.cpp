@@ -101,3 +101,25 @@ TEST(ByteChunk, ReadsBackAndRefusesShortReads)
   bad.Put(&hugeLen);
   EXPECT_EQ(bad.GetStr(&s, 0), -1);
 }
+
+TEST(IRECT, SubRectsOfNoSlicesAreTheWholeRectangle)
+{
+  const IRECT r(5, 10, 15, 110);
+  EXPECT_EQ(r.SubRectVertical(0, 0), r);
+  EXPECT_EQ(r.SubRectHorizontal(-2, 1), r);
+  IBitmap noFrames(nullptr, 48, 96, 0);
+  EXPECT_EQ(IRECT(1, 2, &noFrames), IRECT(1, 2, 49, 98));
+}
+
+TEST(IText, DefaultStyleIsTheControlsDefault)
+{
+  const IText t;
+  EXPECT_EQ(t.mSize, 10);
+  EXPECT_STREQ(t.mFont, DEFAULT_FONT);
+  EXPECT_EQ(t.mColor, DEFAULT_TEXT_COLOR);
+  EXPECT_EQ(t.mTextEntryFGColor, DEFAULT_TEXT_ENTRY_FGCOLOR);
+  EXPECT_EQ(t.mStyle, IText::kStyleNormal);
+  EXPECT_EQ(t.mAlign, IText::kAlignCenter);
+  EXPECT_EQ(t.mOrientation, 0);
+  EXPECT_EQ(t.mQuality, IText::kQualityDefault);
+}

@@ -155,3 +155,35 @@ TEST(String, SetAndAppendHonourLengthLimits)
   s.Set(big.c_str());
   EXPECT_EQ(s.GetLength(), 100000);
 }
+
+TEST(TypedBuf, AddCopiesFromItsOwnElementsWhileGrowing)
+{
+  // One element of granularity: every Add grows, and may move, the buffer.
+  WDL_TypedBuf<long long> buf((int)sizeof(long long));
+  ASSERT_NE(buf.Add(7), nullptr);
+  for (int i = 0; i < 200; ++i) ASSERT_NE(buf.Add(buf.Get()[i]), nullptr);
+  ASSERT_EQ(buf.GetSize(), 201);
+  for (int i = 0; i < 201; ++i) ASSERT_EQ(buf.Get()[i], 7) << i;
+
+  // Appending the buffer to itself doubles it.
+  WDL_TypedBuf<int> ints((int)sizeof(int));
+  for (int i = 0; i < 3; ++i) ints.Add(i);
+  for (int round = 0; round < 6; ++round) ASSERT_NE(ints.Add(ints.Get(), ints.GetSize()), nullptr);
+  ASSERT_EQ(ints.GetSize(), 3 << 6);
+  for (int i = 0; i < ints.GetSize(); ++i) ASSERT_EQ(ints.Get()[i], i % 3) << i;
+}
+
+TEST(String, FormattedFromItsOwnText)
+{
+  WDL_String s;
+  s.Set(std::string(300, 'a').c_str());
+  s.SetFormatted(0, "<%s>", s.Get()); // grows past what the string has
+  EXPECT_EQ(std::string(s.Get()), "<" + std::string(300, 'a') + ">");
+  s.Set("abc");
+  s.SetFormatted(0, "[%s|%s]", s.Get(), s.Get()); // fits where it is
+  EXPECT_STREQ(s.Get(), "[abc|abc]");
+  s.AppendFormatted(4, "%s", s.Get());
+  EXPECT_STREQ(s.Get(), "[abc|abc][abc");
+  s.SetFormatted(0, "%s", "");
+  EXPECT_STREQ(s.Get(), "");
+}
