@@ -194,8 +194,12 @@ bool LoadSettings()
   if (!FileExists(gINIPath))
   {
     // Owner-only: nobody else may replace the settings or plant links where
-    // the settings file is rewritten.
-    if (!MakeFolders(gINIPath))
+    // the settings file is rewritten. The umask is cleared meanwhile, so the
+    // folders get exactly that mode.
+    const mode_t oldMask = umask(0);
+    const bool made = MakeFolders(gINIPath);
+    umask(oldMask);
+    if (!made)
     {
       printf("couldn't create the settings folder %s: %s\n", gINIPath, strerror(errno));
       return false;

@@ -54,6 +54,22 @@ TEST_F(SettingsTest, FirstRunCreatesOwnerOnlyFolderAndWritesTheDefaults)
   EXPECT_TRUE(AllSettingsInStateAreEqual(gState, &defaults));
 }
 
+// A restrictive umask does not take bits off the settings folders.
+TEST_F(SettingsTest, FoldersAreOwnerOnlyWhateverTheUmask)
+{
+  const mode_t oldMask = umask(0277);
+  const bool loaded = LoadSettings();
+  umask(oldMask);
+  ASSERT_TRUE(loaded);
+  for (const std::string& folder : {mHome.Path() + "/.config", mHome.SettingsFolder()})
+  {
+    struct stat st;
+    ASSERT_EQ(0, stat(folder.c_str(), &st)) << folder;
+    EXPECT_EQ(0700u, st.st_mode & 07777) << folder;
+  }
+  EXPECT_EQ(kDefaultFile, ReadFile(mHome.SettingsFile()));
+}
+
 TEST_F(SettingsTest, XdgConfigHomeWhenAbsoluteElseHomeConfig)
 {
   const std::string xdg = mHome.Path() + "/xdg/conf";
