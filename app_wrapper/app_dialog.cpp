@@ -199,7 +199,11 @@ void OnFirstChannelChange(HWND dlg, int id, int secondId, uint16_t& first, uint1
 
 void OnPreferencesOK(HWND dlg)
 {
-  if (!AllSettingsInStateAreEqual(gState, gActiveState)) TryToChangeAudio();
+  // gActiveState describes the running stream only while one runs: with none
+  // (never opened, the last open failed, or the server went away) OK opens
+  // one even for settings equal to that record.
+  const bool streamRuns = gDAC && gDAC->isStreamRunning();
+  if (!streamRuns || !AllSettingsInStateAreEqual(gState, gActiveState)) TryToChangeAudio();
   EndDialog(dlg, IDOK);
 }
 
@@ -333,13 +337,14 @@ bool GetDeviceInfo(unsigned device, RtAudio::DeviceInfo& info)
 }
 
 // Fills a device combo with the names of the listed devices and selects the
-// stored name (the last equal entry; the first entry when none is equal).
-// Returns the selected position, or -1 when the list is empty.
+// stored name (the last equal entry). Returns the position of the device
+// whose channels and rates are offered: the stored one, else the first; -1
+// when the list is empty.
 int FillDeviceCombo(HWND dlg, int id, const std::vector<unsigned int>& devices,
                     const char* storedName)
 {
   ResetCombo(dlg, id);
-  int chosen = 0;
+  int chosen = -1;
   int pos = 0;
   for (unsigned int device : devices)
   {
@@ -349,6 +354,10 @@ int FillDeviceCombo(HWND dlg, int id, const std::vector<unsigned int>& devices,
     ++pos;
   }
   if (pos == 0) return -1;
+  // A stored device that is not listed shows no selection: choosing any
+  // listed device, the first one too, is then a change that reaches the
+  // dialog (choosing the item already shown is not).
+  if (chosen < 0) return 0;
   SelectComboItem(dlg, id, chosen);
   return chosen;
 }

@@ -71,6 +71,29 @@ TEST(AppStartup, MissingDevicesStillShowTheWindowAndRunSilent)
   EXPECT_EQ("off", app.Setting("midi", "outdev"));
 }
 
+// Devices that are gone can be replaced in the preferences by any listed
+// device, the first one included: the device combos show no selection.
+TEST(AppStartup, MissingDevicesCanBeChosenInThePreferences)
+{
+  AppSandbox app;
+  app.WriteSettings("[audio]\nindev=No Such Card\noutdev=No Such Card\n");
+  AppResult r = app.Run({"wait 200", "menu 40006", "dump", "select 40009 system",
+                         "select 40010 system", "click 1", "wait 300", "stream", "menu 40007"});
+  ASSERT_TRUE(r.exited) << r.err;
+  EXPECT_EQ(0, r.status) << r.err;
+  for (int id : {40009, 40010})
+  {
+    EXPECT_EQ(-1, r.Combo(id).sel) << id << r.out;
+    EXPECT_FALSE(r.Combo(id).items.empty()) << id;
+  }
+  // The channel and rate lists are those of the first device.
+  EXPECT_FALSE(r.Combo(40015).items.empty());
+  EXPECT_FALSE(r.Combo(40013).items.empty());
+  EXPECT_EQ("stream open=1 running=1", r.ScriptLine("stream")) << r.out;
+  EXPECT_EQ("system", app.Setting("audio", "indev"));
+  EXPECT_EQ("system", app.Setting("audio", "outdev"));
+}
+
 TEST(AppStartup, WithoutJackServerTheWindowStillComesUpSilent)
 {
   AppSandbox app;
