@@ -2,9 +2,6 @@
 // gain, the block slicing at any buffer and block size, and the underflow
 // message. The buffers are exactly as long as the frame count says, so a
 // read or write past them shows under the address sanitizer.
-#include <cstring>
-#include <memory>
-
 #include <gtest/gtest.h>
 
 #include "app_audio.h"
@@ -59,34 +56,18 @@ protected:
   unsigned long mFrame = 0;
 };
 
-TEST_F(CallbackTest, SilentStartThenFadeAndGain)
-{
-  PrepareAudioCallback(32);
-  RunSilentStart(512);
-  std::vector<double> in(1024, 1.0), out(1024);
-  ASSERT_EQ(0, AudioCallback(out.data(), in.data(), 512, 0.0, 0, nullptr));
-  ASSERT_EQ(16u, mPlug->NumBlocks());
-  for (size_t side : {0, 512})
-  {
-    EXPECT_DOUBLE_EQ(0.25 / 512, out[side]);
-    EXPECT_DOUBLE_EQ(0.25 * 256 / 512, out[side + 255]);
-    EXPECT_DOUBLE_EQ(0.25, out[side + 511]);
-  }
-  // Full level from then on.
-  ASSERT_EQ(0, AudioCallback(out.data(), in.data(), 512, 0.0, 0, nullptr));
-  for (double v : out) ASSERT_DOUBLE_EQ(0.25, v);
-}
-
-// Buffers that are not whole blocks: every block is still processed whole,
-// and the output is the input one block later.
-TEST_F(CallbackTest, BlocksAcrossBufferBoundariesComeOutOneBlockLater)
+// Exactly 51 silent callbacks, then every block processed whole under the
+// plug-in mutex, at a quarter once faded in: in place where buffers are whole
+// blocks, else one block later.
+TEST_F(CallbackTest, SilentStartThenWholeBlocksInPlaceOrOneBlockLater)
 {
   struct Case
   {
     int sigVS;
     unsigned int nFrames;
   };
-  for (const Case c : {Case{32, 100}, Case{32, 7}, Case{1024, 512}, Case{48, 512}, Case{5, 3}})
+  for (const Case c :
+       {Case{32, 512}, Case{32, 100}, Case{32, 7}, Case{1024, 512}, Case{48, 512}, Case{5, 3}})
   {
     SCOPED_TRACE(testing::Message() << c.sigVS << " / " << c.nFrames);
     TearDown();
@@ -95,7 +76,7 @@ TEST_F(CallbackTest, BlocksAcrossBufferBoundariesComeOutOneBlockLater)
     PrepareAudioCallback(c.sigVS);
     RunSilentStart(c.nFrames);
     const unsigned long start = mFrame;
-    unsigned long checked = 0;
+    const long delay = c.nFrames % c.sigVS == 0 ? 0 : c.sigVS;
     for (int n = 0; n < 40; ++n)
     {
       const unsigned long first = mFrame;
@@ -105,14 +86,12 @@ TEST_F(CallbackTest, BlocksAcrossBufferBoundariesComeOutOneBlockLater)
       ASSERT_EQ(1.0, gFadeMult);
       for (unsigned int i = 0; i < c.nFrames; ++i)
       {
-        const long src = (long)(first + i) - c.sigVS; // frame index of the input
+        const long src = (long)(first + i) - delay; // frame index of the input
         const double expected = src < (long)start ? 0.0 : 0.25 * (double)(src + 1);
         ASSERT_DOUBLE_EQ(expected, out[i]) << i;
         ASSERT_DOUBLE_EQ(-expected, out[c.nFrames + i]) << i;
-        ++checked;
       }
     }
-    EXPECT_GT(checked, 0u);
     for (size_t b = 0; b < mPlug->NumBlocks(); ++b)
     {
       ASSERT_EQ(c.sigVS, mPlug->GetBlock(b).nFrames);
