@@ -1,6 +1,7 @@
 // The functions that fill the preferences dialog, on a real dialog of the
 // window layer, with device descriptions that no JACK server offers (rates
-// that differ between devices, a one-channel device, no devices at all).
+// that differ between devices, a one-channel device) and a stored MIDI name
+// that is gone.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -83,27 +84,6 @@ TEST_F(Population, ChannelListsLetTheSecondChannelFollowTheFirst)
   EXPECT_EQ(Strings({"1"}), Items(IDC_PREF_OUT2));
   EXPECT_EQ(-1, Sel(IDC_PREF_OUT1));
   EXPECT_EQ(-1, Sel(IDC_PREF_OUT2)); // channel 2 does not exist
-}
-
-TEST_F(Population, NoDevicesLeaveTheDeviceAndChannelCombosEmpty)
-{
-  gAudioInputDevs.clear();
-  gAudioOutputDevs.clear();
-  // Whatever a previous fill left is cleared.
-  SendMessage(GetDlgItem(mDlg, IDC_PREF_IN1), CB_ADDSTRING, 0, (LPARAM) "1");
-  const AppState before = *gState;
-  PopulateAudioDialogs(mDlg);
-  for (int id : {IDC_PREF_IN_DEVICE, IDC_PREF_OUT_DEVICE, IDC_PREF_IN1, IDC_PREF_IN2, IDC_PREF_OUT1,
-                 IDC_PREF_OUT2, IDC_PREF_SAMPLE_RATE})
-    EXPECT_EQ(Strings(), Items(id)) << id;
-  EXPECT_TRUE(AllSettingsInStateAreEqual(&before, gState));
-  // The vector sizes are still offered, once.
-  EXPECT_EQ(9u, Items(IDC_PREF_IOVS).size());
-  EXPECT_EQ(4, Sel(IDC_PREF_IOVS));
-  PopulateAudioDialogs(mDlg);
-  EXPECT_EQ(9u, Items(IDC_PREF_IOVS).size());
-  EXPECT_EQ(7u, Items(IDC_PREF_SIGVS).size());
-  EXPECT_EQ(1, Sel(IDC_PREF_SIGVS));
 }
 
 TEST_F(Population, MidiNameThatIsNotOfferedBecomesOffAndIsSaved)
