@@ -38,36 +38,29 @@ protected:
   TempHome mHome;
 };
 
-TEST_F(SettingsTest, FirstRunCreatesOwnerOnlyFolderAndWritesTheDefaults)
+// The folders are owner-only whatever the umask: a zero one adds no bits, a
+// restrictive one takes none off.
+TEST_F(SettingsTest, FirstRunCreatesOwnerOnlyFoldersAndWritesTheDefaults)
 {
-  const mode_t oldMask = umask(0);
-  ASSERT_TRUE(LoadSettings());
-  umask(oldMask);
-
-  struct stat st;
-  ASSERT_EQ(0, stat(mHome.SettingsFolder().c_str(), &st));
-  EXPECT_EQ(0700u, st.st_mode & 07777);
-  EXPECT_EQ(mHome.SettingsFile(), gINIPath);
-  EXPECT_EQ(kDefaultFile, ReadFile(mHome.SettingsFile()));
-
-  const AppState defaults;
-  EXPECT_TRUE(AllSettingsInStateAreEqual(gState, &defaults));
-}
-
-// A restrictive umask does not take bits off the settings folders.
-TEST_F(SettingsTest, FoldersAreOwnerOnlyWhateverTheUmask)
-{
-  const mode_t oldMask = umask(0277);
-  const bool loaded = LoadSettings();
-  umask(oldMask);
-  ASSERT_TRUE(loaded);
-  for (const std::string& folder : {mHome.Path() + "/.config", mHome.SettingsFolder()})
+  for (const mode_t mask : {0, 0277})
   {
-    struct stat st;
-    ASSERT_EQ(0, stat(folder.c_str(), &st)) << folder;
-    EXPECT_EQ(0700u, st.st_mode & 07777) << folder;
+    SCOPED_TRACE(mask);
+    TempHome home;
+    const mode_t oldMask = umask(mask);
+    const bool loaded = LoadSettings();
+    umask(oldMask);
+    ASSERT_TRUE(loaded);
+    for (const std::string& folder : {home.Path() + "/.config", home.SettingsFolder()})
+    {
+      struct stat st;
+      ASSERT_EQ(0, stat(folder.c_str(), &st)) << folder;
+      EXPECT_EQ(0700u, st.st_mode & 07777) << folder;
+    }
+    EXPECT_EQ(home.SettingsFile(), gINIPath);
+    EXPECT_EQ(kDefaultFile, ReadFile(home.SettingsFile()));
+    const AppState defaults;
+    EXPECT_TRUE(AllSettingsInStateAreEqual(gState, &defaults));
   }
-  EXPECT_EQ(kDefaultFile, ReadFile(mHome.SettingsFile()));
 }
 
 TEST_F(SettingsTest, XdgConfigHomeWhenAbsoluteElseHomeConfig)
