@@ -129,6 +129,13 @@ TEST(Desktop, WindowWithMenuBarAboutBoxAndQuitFromTheKeyboard)
   RunCommand("xdotool windowfocus --sync " + box + " key Return");
   EXPECT_TRUE(WaitUntil([&] { return other("") == ""; }, 10000));
 
+  // Ctrl+, opens the preferences dialog; Esc cancels it.
+  RunCommand("xdotool windowfocus --sync " + wid + " key ctrl+comma");
+  EXPECT_TRUE(WaitUntil([&] { return WindowIds("Preferences") != ""; }, 10000))
+      << "no preferences dialog";
+  RunCommand("xdotool windowfocus --sync " + WindowIds("Preferences") + " key Escape");
+  EXPECT_TRUE(WaitUntil([&] { return WindowIds("Preferences") == ""; }, 10000));
+
   // Ctrl+Q quits.
   RunCommand("xdotool windowfocus --sync " + wid + " key ctrl+q");
   AppResult r = app.Wait(20);
