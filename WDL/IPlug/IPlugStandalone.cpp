@@ -51,7 +51,8 @@ bool IPlugStandalone::SendMidiMsg(IMidiMsg* msg)
   const int kind = out.StatusMsg();
   // Channels 1 to 16 are forced on channel messages; system messages and
   // settings outside that range keep the message as it is.
-  if (setting >= 1 && setting <= 16 && kind != IMidiMsg::kNone) out.mStatus = (uint8_t)((kind << 4) | (setting - 1));
+  if (setting >= 1 && setting <= 16 && kind != IMidiMsg::kNone)
+    out.mStatus = (uint8_t)((kind << 4) | (setting - 1));
   // Always three bytes, whatever the kind.
   const unsigned char bytes[3] = {out.mStatus, out.mData1, out.mData2};
   try

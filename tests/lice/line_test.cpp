@@ -89,13 +89,13 @@ TEST(Line, ClippingAtEveryEdge)
   {
     int in[4], out[4];
   } cases[] = {
-      {{0, 0, 10, 20}, {0, 0, 5, 9}},   // leaves through the bottom
-      {{-5, 5, 15, 5}, {0, 5, 9, 5}},   // both sides
-      {{5, -10, 5, 30}, {5, 0, 5, 9}},  // top and bottom
-      {{-4, 0, 6, 10}, {0, 4, 6, 9}},   // left edge, then bottom
-      {{12, 3, 2, 3}, {9, 3, 2, 3}},    // right edge
-      {{3, -6, 9, 0}, {9, 0, 9, 0}},    // top edge
-      {{-3, 0, 12, 15}, {0, 3, 7, 9}},  // a diagonal clipped into a general line
+      {{0, 0, 10, 20}, {0, 0, 5, 9}},                  // leaves through the bottom
+      {{-5, 5, 15, 5}, {0, 5, 9, 5}},                  // both sides
+      {{5, -10, 5, 30}, {5, 0, 5, 9}},                 // top and bottom
+      {{-4, 0, 6, 10}, {0, 4, 6, 9}},                  // left edge, then bottom
+      {{12, 3, 2, 3}, {9, 3, 2, 3}},                   // right edge
+      {{3, -6, 9, 0}, {9, 0, 9, 0}},                   // top edge
+      {{-3, 0, 12, 15}, {0, 3, 7, 9}},                 // a diagonal clipped into a general line
       {{-2000000000, 5, 2000000000, 5}, {0, 5, 9, 5}}, // no overflow
   };
   for (auto& c : cases)
@@ -136,11 +136,16 @@ TEST(Line, AntiAliasedWeights)
 {
   GuardedBitmap bm(20, 20);
   LICE_Line(&bm, 0, 0, 5, 2, kWhite, 1.0f, 0, true);
-  const std::map<std::pair<int, int>, int> expected = {
-      {{0, 0}, 255},           {{5, 2}, 255},           {{1, 0}, CopyOf255(153)},
-      {{4, 2}, CopyOf255(153)}, {{1, 1}, CopyOf255(102)}, {{4, 1}, CopyOf255(102)},
-      {{2, 0}, CopyOf255(51)},  {{3, 2}, CopyOf255(51)},  {{2, 1}, CopyOf255(204)},
-      {{3, 1}, CopyOf255(204)}};
+  const std::map<std::pair<int, int>, int> expected = {{{0, 0}, 255},
+                                                       {{5, 2}, 255},
+                                                       {{1, 0}, CopyOf255(153)},
+                                                       {{4, 2}, CopyOf255(153)},
+                                                       {{1, 1}, CopyOf255(102)},
+                                                       {{4, 1}, CopyOf255(102)},
+                                                       {{2, 0}, CopyOf255(51)},
+                                                       {{3, 2}, CopyOf255(51)},
+                                                       {{2, 1}, CopyOf255(204)},
+                                                       {{3, 1}, CopyOf255(204)}};
   EXPECT_EQ(RedMap(bm), expected);
 
   // Diagonals: centre pixels at 3/4, side pixels at 1/4 inside the box.
@@ -223,9 +228,9 @@ TEST(FLine, AntiAliasedPlacement)
 
   GuardedBitmap rise(30, 30);
   LICE_FLine(&rise, 0.0f, 5.0f, 10.0f, 2.0f, kWhite, 1.0f, 0, true);
-  const std::pair<std::pair<int, int>, int> want[] = {
-      {{0, 5}, 255}, {{0, 6}, -1}, {{1, 4}, 76},   {{1, 5}, 179},
-      {{5, 3}, 127}, {{5, 4}, 128}, {{10, 2}, 255}, {{10, 3}, -1}};
+  const std::pair<std::pair<int, int>, int> want[] = {{{0, 5}, 255},  {{0, 6}, -1},  {{1, 4}, 76},
+                                                      {{1, 5}, 179},  {{5, 3}, 127}, {{5, 4}, 128},
+                                                      {{10, 2}, 255}, {{10, 3}, -1}};
   for (auto& w : want)
   {
     const LICE_Pixel p = rise.at(w.first.first, w.first.second);
@@ -290,7 +295,8 @@ TEST(DashedLine, PatternsAndFastDots)
     GuardedBitmap bm(12, 12);
     LICE_DashedLine(&bm, c.line[0], c.line[1], c.line[2], c.line[3], c.on, c.off,
                     c.mode ? 0x40404040u : kWhite, 1.0f, c.mode, false);
-    EXPECT_EQ(bm.pixelsNot(0), c.want) << c.line[0] << "," << c.line[1] << " " << c.on << "/" << c.off;
+    EXPECT_EQ(bm.pixelsNot(0), c.want)
+        << c.line[0] << "," << c.line[1] << " " << c.on << "/" << c.off;
     for (auto& p : c.want) EXPECT_EQ(bm.at(p.first, p.second), c.mode ? 0x40404040u : kWhite);
     EXPECT_TRUE(bm.guardIntact());
   }
