@@ -42,13 +42,6 @@ std::unique_ptr<Plenmora> Make()
   return std::unique_ptr<Plenmora>(static_cast<Plenmora*>(MakePlug(nullptr, nullptr)));
 }
 
-// The reverb's view of the five parameters, in parameter order.
-std::vector<double> ReverbState(const Plenmora& plug)
-{
-  const WDL_ReverbEngine& v = plug.GetReverb();
-  return {v.GetRT60(), v.GetDampingCutoff(), v.GetWidth(), v.GetDryGain(), v.GetWetGain()};
-}
-
 // Processes l and r in place, in blocks of `block` frames.
 void Process(Plenmora& plug, std::vector<double>& l, std::vector<double>& r, int block)
 {
@@ -65,37 +58,22 @@ void SetParam(Plenmora& plug, int idx, double value)
 }
 } // namespace
 
-TEST(Plenmora, ParametersAndTheirWayIntoTheReverb)
+TEST(Plenmora, ParametersAndEveryPresetRestoringAllFiveValuesIntoTheReverb)
 {
   auto plug = Make();
   EXPECT_EQ(plug->NInChannels(), 2);
   EXPECT_EQ(plug->NOutChannels(), 2);
   ASSERT_EQ(plug->NParams(), 5);
-  const struct
+  const char* names[5] = {"Room Size", "Dampening", "Width", "Dry", "Wet"};
+  for (int p = 0; p < 5; ++p)
   {
-    const char* name;
-    double defaultValue, set, inReverb;
-  } cases[5] = {{"Room Size", 50, 100, 10.0},
-                {"Dampening", 50, 0, 16000.0},
-                {"Width", 100, 25, 0.25},
-                {"Dry", 100, 0, 0.0},
-                {"Wet", 30, 100, 1.0}};
-  for (int i = 0; i < 5; ++i)
-  {
-    SCOPED_TRACE(cases[i].name);
-    IParam* p = plug->GetParam(i);
-    EXPECT_STREQ(p->GetNameForHost(), cases[i].name);
-    EXPECT_DOUBLE_EQ(p->Value(), cases[i].defaultValue);
-    EXPECT_DOUBLE_EQ(p->GetNormalized(25.0), 0.25); // 0..100, linear
-    EXPECT_STREQ(p->GetLabelForHost(), "%");
-    SetParam(*plug, i, cases[i].set);
-    EXPECT_DOUBLE_EQ(ReverbState(*plug)[i], cases[i].inReverb);
+    SCOPED_TRACE(names[p]);
+    EXPECT_STREQ(plug->GetParam(p)->GetNameForHost(), names[p]);
+    EXPECT_STREQ(plug->GetParam(p)->GetLabelForHost(), "%");
+    EXPECT_DOUBLE_EQ(plug->GetParam(p)->GetNormalized(25.0), 0.25);  // 0..100, linear
+    EXPECT_DOUBLE_EQ(plug->GetParam(p)->Value(), kExpected[0].v[p]); // the defaults
   }
-}
 
-TEST(Plenmora, EveryPresetRestoresAllFiveValuesIntoTheReverb)
-{
-  auto plug = Make();
   ASSERT_EQ(plug->NPresets(), 31);
   // In reverse, so every value actually changes on the way.
   for (int idx = 30; idx >= 0; --idx)
@@ -105,35 +83,41 @@ TEST(Plenmora, EveryPresetRestoresAllFiveValuesIntoTheReverb)
     EXPECT_STREQ(plug->GetPresetName(idx), kExpected[idx].name);
     ASSERT_TRUE(plug->RestorePreset(idx));
     for (int p = 0; p < 5; ++p) EXPECT_DOUBLE_EQ(plug->GetParam(p)->Value(), v[p]) << p;
-    const std::vector<double> expected = {WDL_ReverbEngine::RT60FromRoomSize(v[0]),
-                                          WDL_ReverbEngine::CutoffFromDampening(v[1]), v[2] / 100,
-                                          v[3] / 100, v[4] / 100};
-    EXPECT_EQ(ReverbState(*plug), expected);
+    const WDL_ReverbEngine& verb = plug->GetReverb();
+    const double state[5] = {verb.GetRT60(), verb.GetDampingCutoff(), verb.GetWidth(),
+                             verb.GetDryGain(), verb.GetWetGain()};
+    const double expected[5] = {WDL_ReverbEngine::RT60FromRoomSize(v[0]),
+                                WDL_ReverbEngine::CutoffFromDampening(v[1]), v[2] / 100, v[3] / 100,
+                                v[4] / 100};
+    for (int p = 0; p < 5; ++p) EXPECT_DOUBLE_EQ(state[p], expected[p]) << p;
   }
   EXPECT_FALSE(plug->RestorePreset(31));
   EXPECT_FALSE(plug->RestorePreset(-1));
 }
 
-TEST(Plenmora, EveryPresetStaysFiniteAndBoundedOnFullScaleNoise)
+TEST(Plenmora, StaysFiniteAndBoundedOnFullScaleNoise)
 {
 #if defined(__SANITIZE_ADDRESS__)
   const long frames = 10 * 44100; // the sanitizers are slow; still past every build-up
 #else
   const long frames = 60 * 44100;
 #endif
+  // Random-sign noise, the loudest there is, through every preset and
+  // through the longest undamped reverb, wet only, which must not clip.
   const int block = 512;
   std::vector<double> l(block), r(block);
-  for (int idx = 0; idx < 31; ++idx)
+  for (int idx = 0; idx <= 31; ++idx)
   {
-    SCOPED_TRACE(kExpected[idx].name);
+    SCOPED_TRACE(idx < 31 ? kExpected[idx].name : "Room Size 100, Dampening 0, wet only");
     auto plug = Make();
-    ASSERT_TRUE(plug->RestorePreset(idx));
+    const double longest[5] = {100, 0, 100, 0, 100};
+    const double* v = idx < 31 ? kExpected[idx].v : longest;
+    for (int p = 0; p < 5; ++p) SetParam(*plug, p, v[p]);
     std::mt19937 rng(100 + idx);
-    std::uniform_real_distribution<double> dist(-1.0, 1.0);
     double peak = 0.0, energy = 0.0;
     for (long done = 0; done < frames; done += block)
     {
-      for (int i = 0; i < block; ++i) l[i] = dist(rng), r[i] = dist(rng);
+      for (int i = 0; i < block; ++i) l[i] = rng() & 1 ? 1 : -1, r[i] = rng() & 1 ? 1 : -1;
       Process(*plug, l, r, block);
       for (int i = 0; i < block; ++i)
       {
@@ -142,8 +126,8 @@ TEST(Plenmora, EveryPresetStaysFiniteAndBoundedOnFullScaleNoise)
       }
     }
     EXPECT_TRUE(std::isfinite(energy));
-    EXPECT_LE(peak, (kExpected[idx].v[3] + kExpected[idx].v[4]) / 100);
-    EXPECT_GT(peak, 0.1);
+    EXPECT_LT(peak, (v[3] + v[4]) / 100);
+    EXPECT_GT(peak, 0.3); // and the reverb is not needlessly quiet
   }
 }
 
@@ -220,12 +204,7 @@ TEST(Plenmora, MetersShowPeaksInDecibelsAndFallTwentyDecibelsPerSecond)
     EXPECT_NEAR(before - level(Plenmora::kMeterInL), 0.2 / 60, 1e-12);
   }
   EXPECT_NEAR(level(Plenmora::kMeterInR), 20.0 / 60, 1e-9);
-  // A new peak above the falling level shows at once.
-  l.assign(block, 0.0);
-  l[0] = 0.9;
-  Process(*plug, l, silentR, block);
-  EXPECT_NEAR(level(Plenmora::kMeterInL), (20 * std::log10(0.9) + 60) / 60, 1e-12);
-  // Three more seconds of silence take every meter to the floor.
-  for (int b = 0; b < 300; ++b) Process(*plug, silentL, silentR, block);
+  // Two seconds more of silence take every meter to the floor.
+  for (int b = 0; b < 210; ++b) Process(*plug, silentL, silentR, block);
   for (int m = 0; m < Plenmora::kNumMeters; ++m) EXPECT_EQ(level(m), 0.0) << m;
 }
