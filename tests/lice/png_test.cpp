@@ -1,6 +1,6 @@
 // PNG loading from real files and buffers: every colour type and bit depth,
 // with and without transparency, into new, given and flipped bitmaps; bad
-// input; the resource folder and the loader hook.
+// input; named resources.
 #include "lice.h"
 #include "lice_png_writer.h"
 #include "lice_reference.h"
@@ -9,11 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -183,65 +181,5 @@ TEST(Png, NamedResourcesComeFromTheResourceFolder)
   EXPECT_EQ(LICE_LoadPNGFromNamedResource("nothing.png"), nullptr);
   EXPECT_EQ(LICE_LoadPNGFromNamedResource(nullptr), nullptr);
 
-  // A name of 400 characters is tried; one of 401 is not.
-  std::string name;
-  for (int i = 0; i < 3; ++i)
-  {
-    name += std::string(99, (char)('a' + i)) + "/";
-    fs::create_directory(dir / name);
-  }
-  name += std::string(96, 'z') + ".png";
-  ASSERT_EQ(name.size(), 400u);
-  ASSERT_TRUE(pngw::WriteFile(dir / name, bytes));
-  std::unique_ptr<LICE_IBitmap> deep(LICE_LoadPNGFromNamedResource(name.c_str()));
-  EXPECT_NE(deep, nullptr);
-  EXPECT_EQ(LICE_LoadPNGFromNamedResource(("/" + name).c_str()), nullptr);
   unsetenv("PLENMORA_RESOURCES");
-}
-
-TEST(Png, ResourceFolderNextToTheExecutableOrInstalled)
-{
-  unsetenv("PLENMORA_RESOURCES");
-  char exe[4096];
-  const ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
-  ASSERT_GT(n, 0);
-  const fs::path folder = fs::path(std::string(exe, (size_t)n)).parent_path() / "resources";
-  std::error_code ec;
-  if (!fs::exists(folder))
-  {
-    const std::string installed = SWELL_GetResourcePath();
-    const std::string tail = "/Plenmora/resources";
-    ASSERT_GT(installed.size(), tail.size());
-    EXPECT_EQ(installed.substr(installed.size() - tail.size()), tail) << installed;
-    EXPECT_EQ(installed[0], '/');
-  }
-  const bool made = fs::create_directory(folder, ec);
-  EXPECT_EQ(std::string(SWELL_GetResourcePath()), folder.string());
-  if (made) fs::remove(folder, ec);
-}
-
-TEST(Png, LoaderHookChecksTheLastExtension)
-{
-  TempDir dir;
-  const auto bytes = pngw::Encode(pngw::MakeTestImage(3, 4, true, false));
-  fs::create_directory(dir / "dir.png");
-  const std::pair<const char*, bool> files[] = {
-      {"UPPER.PNG", true}, {"two.tar.png", true}, {"noext", false}, {"dir.png/file", false}};
-  for (auto& f : files)
-  {
-    ASSERT_TRUE(pngw::WriteFile(dir / f.first, bytes));
-    for (bool check : {true, false})
-    {
-      std::unique_ptr<LICE_IBitmap> bm(
-          LICE_pngldr.rec.loadfunc((dir / f.first).c_str(), check, nullptr));
-      EXPECT_EQ(bm != nullptr, f.second || !check) << f.first << " check " << check;
-    }
-  }
-
-  const char want[] = "PNG files (*.PNG)\0*.PNG\0";
-  EXPECT_EQ(std::memcmp(LICE_PNGLoader::get_extlist(), want, sizeof(want)), 0);
-  bool listed = false;
-  for (LICE_ImageLoaderEntry* e = LICE_ImageLoader_list; e; e = e->_next)
-    listed |= e == &LICE_pngldr.rec;
-  EXPECT_TRUE(listed);
 }

@@ -1,5 +1,5 @@
-// Trapezoid, convex polygon and triangle fills: edge ownership, clipping,
-// vertex order, flipped bitmaps and the whole-word copy weights.
+// Trapezoid, convex polygon and triangle fills: edge ownership, clipping
+// and vertex order.
 #include "draw_probe.h"
 #include "lice.h"
 
@@ -80,32 +80,6 @@ TEST(Trapezoid, ClippingKeepsTheEdgesOfTheUnclippedShape)
   EXPECT_TRUE(none.pixelsNot(0).empty());
 }
 
-TEST(Trapezoid, CopyWeightsAndModes)
-{
-  struct Case
-  {
-    LICE_Pixel bg, color;
-    float alpha;
-    int mode;
-    LICE_Pixel want;
-  } cases[] = {
-      {kWhite, 0x12345678u, 1.0f, 0, 0x12345678u},
-      {kWhite, kWhite, 0.5f, 0, 0xfefefefeu},
-      {kWhite, 0u, 0.25f, 0, 0xbebebebeu},
-      {kWhite, 0u, 0.75f, 0, 0x3f3f3f3fu},
-      {kWhite, 0u, 0.0f, 0, kWhite},
-      {kWhite, 0u, 1.0f, 6, kWhite},
-      {0x80808080u, 0x40404040u, 0.5f, 1, 0xa0a0a0a0u},
-  };
-  for (auto& c : cases)
-  {
-    GuardedBitmap bm(4, 2, false, c.bg);
-    LICE_FillTrapezoid(&bm, 0, 3, 0, 0, 3, 0, c.color, c.alpha, c.mode);
-    EXPECT_EQ(bm.at(1, 0), c.want) << "alpha " << c.alpha << " mode " << c.mode;
-    EXPECT_EQ(bm.at(1, 1), c.bg);
-  }
-}
-
 TEST(Polygon, TriangleAndDegenerateShapesExactly)
 {
   GuardedBitmap bm(10, 10);
@@ -164,31 +138,4 @@ TEST(Polygon, VertexOrderAndOutlinePointsDoNotMatterAndNoPixelIsFilledTwice)
   GuardedBitmap big(30, 30);
   LICE_FillConvexPolygon(&big, bx.data(), by.data(), (int)bx.size(), kWhite, 1.0f, 0);
   EXPECT_EQ(big.pixelsNot(0), Rows(4, 24, 4, 24));
-}
-
-TEST(Polygon, FlippedAndClipped)
-{
-  const int xs[] = {2, 14, 9}, ys[] = {1, 4, 11};
-  GuardedBitmap up(16, 12, false), down(16, 12, true), mirrored(16, 12, false);
-  LICE_FillConvexPolygon(&up, xs, ys, 3, kWhite, 1.0f, 0);
-  LICE_FillTriangle(&down, 2, 1, 14, 4, 9, 11, kWhite, 1.0f, 0);
-  // Stored rows are those of the mirrored polygon on an unflipped bitmap,
-  // so the same picture rows are filled.
-  LICE_FillTriangle(&mirrored, 2, 10, 14, 7, 9, 0, kWhite, 1.0f, 0);
-  std::set<int> rowsUp, rowsDown;
-  for (int y = 0; y < 12; ++y)
-    for (int x = 0; x < 16; ++x)
-    {
-      ASSERT_EQ(down.getBits()[y * down.getRowSpan() + x], mirrored.at(x, y)) << x << "," << y;
-      if (up.at(x, y)) rowsUp.insert(y);
-      if (down.at(x, y)) rowsDown.insert(y);
-    }
-  EXPECT_EQ(rowsUp, rowsDown);
-  EXPECT_EQ(rowsUp.size(), 11u);
-
-  const int cx[] = {-40, 60, 50, -10}, cy[] = {-30, -20, 70, 45};
-  GuardedBitmap bm(20, 20);
-  LICE_FillConvexPolygon(&bm, cx, cy, 4, kWhite, 1.0f, 0);
-  EXPECT_TRUE(bm.guardIntact());
-  EXPECT_TRUE(bm.pixelsNot(kWhite).empty()) << "the polygon covers the whole bitmap";
 }

@@ -59,42 +59,6 @@ TEST(ScaledBlit, SameSizeIsAnUnscaledBlitUnlessFilteredOffGrid)
   ExpectScaledMatches(&a, &src, {0, 0, 100, 50, 10.4f, 0.0f, 100.0f, 50.0f, 1.0f, 0x100});
 }
 
-TEST(ScaledBlit, NearestSamplingMapsWholePixels)
-{
-  // Source 6 x 4 into a 24 x 16 destination; (-1, -1) marks pixels left alone.
-  struct Case
-  {
-    const char* what;
-    int dstx, dsty, dstw, dsth;
-    float srcw, srch;
-    int (*map)(int x, int y, bool wantX);
-  } cases[] = {
-      {"doubling", 0, 0, 12, 8, 6, 4,
-       [](int x, int y, bool wx) { return x < 12 && y < 8 ? (wx ? x / 2 : y / 2) : -1; }},
-      {"half turn", 6, 4, -6, -4, 6, 4,
-       [](int x, int y, bool wx) { return x < 6 && y < 4 ? (wx ? 5 - x : 3 - y) : -1; }},
-      {"mirrored doubling", 12, 0, -12, 4, 6, 4,
-       [](int x, int y, bool wx) { return x < 12 && y < 4 ? (wx ? 5 - x / 2 : y) : -1; }},
-      // A source rectangle twice the bitmap's size: samples beyond it are skipped.
-      {"beyond the source", 0, 0, 24, 16, 12, 8,
-       [](int x, int y, bool wx) { return x < 12 && y < 8 ? (wx ? x / 2 : y / 2) : -1; }},
-  };
-  LICE_MemBitmap src(6, 4, 4), dest(24, 16, 4);
-  Pattern(&src);
-  for (auto& c : cases)
-  {
-    LICE_Clear(&dest, 0xabababab);
-    LICE_ScaledBlit(&dest, &src, c.dstx, c.dsty, c.dstw, c.dsth, 0, 0, c.srcw, c.srch, 1.0f, 0);
-    for (int y = 0; y < 16; ++y)
-      for (int x = 0; x < 24; ++x)
-      {
-        const int sx = c.map(x, y, true), sy = c.map(x, y, false);
-        ASSERT_EQ(ref::At(&dest, x, y), sx < 0 ? 0xabababab : ref::At(&src, sx, sy))
-            << c.what << " at " << x << "," << y;
-      }
-  }
-}
-
 TEST(ScaledBlit, BilinearInterpolatesStopsAtTheEdgeAndAveragesStrongReductions)
 {
   LICE_MemBitmap two(2, 1, 4), four(4, 1, 4);
@@ -125,34 +89,6 @@ TEST(ScaledBlit, BilinearInterpolatesStopsAtTheEdgeAndAveragesStrongReductions)
   // 2:1 across but 1.5:1 down is sampled bilinearly, not averaged.
   LICE_ScaledBlit(&other, &src, 0, 0, 8, 8, 0, 0, 16, 12, 1.0f, 0x100);
   EXPECT_EQ(ref::At(&other, 1, 0), LICE_RGBA(2 * 16 + 1, 2, 10, 253));
-}
-
-TEST(ScaledBlit, NothingForNullZeroSizesOrZeroAlpha)
-{
-  LICE_MemBitmap src(4, 4, 4), dest(8, 8, 4), empty;
-  Pattern(&src);
-  LICE_Clear(&dest, 7);
-  const auto before = ref::Pixels(&dest);
-  LICE_ScaledBlit(nullptr, &src, 0, 0, 8, 8, 0, 0, 4, 4, 1.0f, 0);
-  LICE_ScaledBlit(&dest, nullptr, 0, 0, 8, 8, 0, 0, 4, 4, 1.0f, 0);
-  LICE_ScaledBlit(&dest, &empty, 0, 0, 8, 8, 0, 0, 4, 4, 1.0f, 0);
-  LICE_ScaledBlit(&dest, &src, 0, 0, 0, 8, 0, 0, 4, 4, 1.0f, 0);
-  LICE_ScaledBlit(&dest, &src, 0, 0, 8, 0, 0, 0, 4, 4, 1.0f, 0);
-  LICE_ScaledBlit(&dest, &src, 0, 0, 8, 8, 0, 0, 4, 4, 0.0f, 0);
-  LICE_ScaledBlit(&dest, &src, 0, 0, 8, 8, 0, 0, 4, 4, 1.0f, 9);
-  LICE_ScaledBlit(&dest, &src, 8, 0, 8, 8, 0, 0, 4, 4, 1.0f, 0);
-  LICE_ScaledBlit(&dest, &src, 0, 0, 8, 8, 4, 0, 4, 4, 1.0f, 0);
-  LICE_ScaledBlit(&dest, &src, 0, 0, 8, 8, -9, 0, 4, 4, 1.0f, 0);
-  LICE_ScaledBlit(&dest, &src, 0, 0, 8, 8, 1e30f, 0, 4, 4, 1.0f, 0);
-  EXPECT_EQ(ref::Pixels(&dest), before);
-  // An absurdly large source rectangle: the first sample is pixel (0, 0),
-  // every other one lies beyond the source.
-  LICE_ScaledBlit(&dest, &src, 0, 0, 8, 8, 0, 0, 1e30f, 1e30f, 1.0f, 0);
-  auto want = before;
-  want[0] = ref::At(&src, 0, 0);
-  EXPECT_EQ(ref::Pixels(&dest), want);
-  LICE_ScaledBlit(&dest, &src, 0, 0, -8, -8, 0, 0, 1e30f, -1e30f, 1.0f, 0x100);
-  LICE_ScaledBlit(&dest, &src, -100000, 0, 8, 8, -1e30f, 0, 1e30f, 1e30f, 1.0f, 0x100);
 }
 
 TEST(ScaledBlit, EveryLoopAtUpAndDownScalesMatchesReference)
