@@ -17,14 +17,15 @@ class GuardedBitmap : public LICE_IBitmap
 {
 public:
   static constexpr LICE_Pixel kGuard = 0x5a5a5a5au;
-  GuardedBitmap(int w, int h, bool flipped = false, LICE_Pixel fill = 0, int margin = 8)
-      : m_w(w), m_h(h), m_margin(margin), m_span(w + 2 * margin), m_flipped(flipped),
-        m_buf((std::size_t)(w + 2 * margin) * (std::size_t)(h + 2 * margin), kGuard)
+  static constexpr int kMargin = 8;
+  GuardedBitmap(int w, int h, bool flipped = false, LICE_Pixel fill = 0)
+      : m_w(w), m_h(h), m_span(w + 2 * kMargin), m_flipped(flipped),
+        m_buf((std::size_t)(w + 2 * kMargin) * (std::size_t)(h + 2 * kMargin), kGuard)
   {
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) at(x, y) = fill;
   }
-  LICE_Pixel* getBits() override { return m_buf.data() + m_margin * m_span + m_margin; }
+  LICE_Pixel* getBits() override { return m_buf.data() + kMargin * m_span + kMargin; }
   int getWidth() override { return m_w; }
   int getHeight() override { return m_h; }
   int getRowSpan() override { return m_span; }
@@ -35,11 +36,11 @@ public:
   LICE_Pixel& at(int x, int y) { return getBits()[(m_flipped ? m_h - 1 - y : y) * m_span + x]; }
   bool guardIntact() const
   {
-    for (int y = -m_margin; y < m_h + m_margin; ++y)
-      for (int x = -m_margin; x < m_w + m_margin; ++x)
+    for (int y = -kMargin; y < m_h + kMargin; ++y)
+      for (int x = -kMargin; x < m_w + kMargin; ++x)
       {
         if (x >= 0 && x < m_w && y >= 0 && y < m_h) continue;
-        if (m_buf[(std::size_t)(y + m_margin) * m_span + (x + m_margin)] != kGuard) return false;
+        if (m_buf[(std::size_t)(y + kMargin) * m_span + (x + kMargin)] != kGuard) return false;
       }
     return true;
   }
@@ -55,7 +56,7 @@ public:
   bool samePixels(GuardedBitmap& o) { return ref::Pixels(this) == ref::Pixels(&o); }
 
 private:
-  int m_w, m_h, m_margin, m_span;
+  int m_w, m_h, m_span;
   bool m_flipped;
   std::vector<LICE_Pixel> m_buf;
 };
@@ -64,6 +65,3 @@ typedef std::set<std::pair<int, int>> PixelSet;
 
 // Red channel of a pixel.
 inline int RedOf(LICE_Pixel p) { return (int)LICE_GETR(p); }
-
-// What copy mode leaves in a channel of 0 drawn with 255 at weight w.
-inline int CopyOf255(int w) { return w >= 256 ? 255 : 255 + (-255 * (256 - w)) / 256; }
