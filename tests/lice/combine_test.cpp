@@ -132,3 +132,42 @@ TEST(Combine, EveryModeAtEdgeWeightsMatchesReference)
         << "mode " << m << " w " << w << " dest " << dest << " src " << src;
   }
 }
+
+TEST(Combine, HueConversion)
+{
+  struct Case
+  {
+    int r, g, b, h, s, v;
+  } cases[] = {
+      {255, 0, 0, 0, 255, 255},
+      {0, 0, 255, 256, 255, 255},
+      {128, 128, 128, 256, 0, 128},
+      {0, 255, 0, 128, 255, 255},
+      {255, 255, 0, 63, 255, 255}, // 257 * 255 / 1024 truncates one
+                                   // step short of 64
+      {255, 0, 1, 383, 255, 255},  // just below red: base 383, one step low
+  };
+  for (auto& c : cases)
+  {
+    int h, s, v;
+    __LICE_RGB2HSV(c.r, c.g, c.b, &h, &s, &v);
+    EXPECT_EQ(h, c.h) << c.r << "," << c.g << "," << c.b;
+    EXPECT_EQ(s, c.s);
+    EXPECT_EQ(v, c.v);
+  }
+  // A neutral adjustment keeps greys and primaries exactly and any colour
+  // within a few steps; alpha becomes the source's.
+  for (int g = 0; g < 256; ++g)
+    ASSERT_EQ(Apply(Px(g, g, g, 3), Px(128, 128, 128, 200), 256, 5), Px(g, g, g, 200)) << g;
+  for (LICE_Pixel p : {Px(255, 0, 0, 0), Px(0, 255, 0, 0), Px(0, 0, 255, 0), Px(0, 0, 77, 0)})
+    EXPECT_EQ(Apply(p, Px(128, 128, 128, 0), 256, 5), p);
+  std::mt19937 rng(7);
+  for (int i = 0; i < 2000; ++i)
+  {
+    const LICE_Pixel p = (LICE_Pixel)rng() | 0xff;
+    const LICE_Pixel q = Apply(p, Px(128, 128, 128, 255), 256, 5);
+    ASSERT_NEAR((int)LICE_GETR(q), (int)LICE_GETR(p), 4);
+    ASSERT_NEAR((int)LICE_GETG(q), (int)LICE_GETG(p), 4);
+    ASSERT_NEAR((int)LICE_GETB(q), (int)LICE_GETB(p), 4);
+  }
+}

@@ -92,3 +92,41 @@ TEST(BitmapCmp, ReportsOrderAndDifferenceBox)
   ref::SetPixels(&f, ref::Pixels(&b));
   EXPECT_EQ(LICE_BitmapCmp(&b, &f, box), 0);
 }
+
+TEST(PixelAccess, GetAndPutInPictureCoordinates)
+{
+  ref::FlippedBitmap flipped(3, 2);
+  LICE_Clear(&flipped, 0);
+  LICE_PutPixel(&flipped, 0, 0, 0x12345678, 1.0f, 0);
+  const int last = flipped.getRowSpan(); // first pixel of memory row 1
+  EXPECT_EQ(LICE_GetPixel(&flipped, 0, 0), 0x12345678u);
+  const std::pair<int, int> outside[] = {{3, 0}, {-1, 0}, {0, 2}, {0, -1}};
+  for (auto& xy : outside)
+  {
+    EXPECT_EQ(LICE_GetPixel(&flipped, xy.first, xy.second), 0u);
+    LICE_PutPixel(&flipped, xy.first, xy.second, 1, 1.0f, 0);
+  }
+  EXPECT_EQ(LICE_GetPixel(nullptr, 0, 0), 0u);
+  LICE_PutPixel(nullptr, 0, 0, 1, 1.0f, 0);
+  for (int row = 0; row < 2; ++row)
+    for (int x = 0; x < 3; ++x)
+      EXPECT_EQ(flipped.getBits()[row * last + x], row == 1 && x == 0 ? 0x12345678u : 0u)
+          << "picture row 0 is the last memory row";
+}
+
+TEST(GradRect, StepsColoursAcrossAndDown)
+{
+  LICE_MemBitmap bm(6, 3, 4);
+  LICE_Clear(&bm, 0x55555555);
+  LICE_GradRect(&bm, 0, 0, 6, 3, 0, 0.5f, 1.0f, 1.0f, 1 / 255.0f, 0, 0, 0, 0, 2 / 255.0f, 0, 0, 0);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 6; ++x)
+      EXPECT_EQ(ref::At(&bm, x, y), LICE_RGBA(x, 127 + 2 * y, 255, 255)) << x << "," << y;
+  // Started left of the bitmap: the first visible pixel carries the step.
+  LICE_GradRect(&bm, -3, 0, 9, 1, 0, 0, 0, 1.0f, 1 / 255.0f, 0, 0, 0, 0, 0, 0, 0, 0);
+  EXPECT_EQ((int)LICE_GETR(ref::At(&bm, 0, 0)), 3);
+  // Almost transparent: blends almost nothing.
+  LICE_Clear(&bm, LICE_RGBA(10, 20, 30, 40));
+  LICE_GradRect(&bm, 0, 0, 6, 3, 1, 1, 1, 1 / 256.0f, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  EXPECT_EQ(ref::At(&bm, 2, 2), LICE_RGBA(11, 21, 31, 39));
+}

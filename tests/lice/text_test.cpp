@@ -252,3 +252,20 @@ TEST(CachedFont, HandleOwnershipAndNothingToDraw)
   f->DrawText(&bm, "A", -1, &in, 0);
   EXPECT_EQ(RedSum(&bm), 0);
 }
+
+TEST(CachedFont, TextAlphaScalesAndIsRestored)
+{
+  auto f = MakeCached(LICE_FONTOPT_NATIVE);
+  Canvas half(60, 30), full(60, 30), again(60, 30), none(60, 30);
+  RECT r = {0, 0, 60, 30};
+  f->SetTextColor(LICE_RGBA(255, 255, 255, 128));
+  f->DrawText(&half, "Mm", -1, &r, LICE_DRAWTEXT_TEXT_ALPHA);
+  f->SetTextColor(kWhiteText);
+  f->DrawText(&full, "Mm", -1, &r, LICE_DRAWTEXT_NO_NATIVE);
+  f->DrawText(&again, "Mm", -1, &r, LICE_DRAWTEXT_TEXT_ALPHA);
+  EXPECT_EQ(LICE_BitmapCmp(&full, &again), 0) << "the font's own alpha is unchanged afterwards";
+  EXPECT_NEAR((double)RedSum(&half) / (double)RedSum(&full), 0.5, 0.05);
+  f->SetTextColor(LICE_RGBA(255, 255, 255, 0));
+  EXPECT_EQ(f->DrawText(&none, "Mm", -1, &r, LICE_DRAWTEXT_TEXT_ALPHA), 0);
+  EXPECT_EQ(RedSum(&none), 0);
+}
