@@ -14,7 +14,6 @@ namespace
 {
 const SWELL_MenuItemRecord kAppMenu[] = {
     {SWELL_MENUGEN_POPUP_PREFIX "&Test", 0, 0},
-    {"&About", 40005, 0},
     {"Preferences...\tCtrl+,", 40006, 0},
     {"", 0, MF_SEPARATOR},
     {"&Quit\tCtrl+Q", 40007, 0},
@@ -32,7 +31,6 @@ SWELL_DialogRegHelper sMain(&SWELL_curmodule_dialogresource_head, nullptr, kMain
 
 // What the application does, set by each test.
 std::function<void()> gOnLoaded;
-INT_PTR gShouldDestroy = 0;
 
 std::vector<int> gMessages; // to SWELLAppMain; posted WM_USER + 1 as -wParam
 std::thread::id gPostedOn;  // where WM_USER + 1 arrived
@@ -62,7 +60,6 @@ INT_PTR MainProc(HWND h, UINT msg, WPARAM wp, LPARAM)
 int RunApp(std::function<void()> onLoaded, std::vector<const char*> args = {})
 {
   gOnLoaded = std::move(onLoaded);
-  gShouldDestroy = 0;
   gMessages.clear();
   gCommands.clear();
   gFiles.clear();
@@ -111,8 +108,6 @@ INT_PTR SWELLAppMain(int msg, INT_PTR parm1, INT_PTR)
       gCommands.push_back(parm1);
       if (parm1 == 40007 && gMain) DestroyWindow(gMain);
       return 0;
-    case SWELLAPP_SHOULDTERMINATE:
-      return gShouldDestroy;
     case SWELLAPP_TERMINATE:
       if (gMain) DestroyWindow(gMain);
       return 0;
@@ -160,32 +155,20 @@ TEST(App, MessagesInOrderPostsAndMenuCommands)
   EXPECT_EQ(nullptr, SWELL_GetCurrentMenu());
 }
 
-TEST(App, LastWindowClosingEndsTheApplicationUnlessItRefuses)
+TEST(App, ClosingTheLastWindowEndsTheApplication)
 {
-  // The first window closes while the application refuses to end; the
-  // second closes when it agrees. Neither has a procedure: the close button
-  // destroys them.
-  static HWND first, second;
+  // The window has no procedure: the close button destroys it.
+  static HWND only;
   EXPECT_EQ(0, RunApp(
                    []
                    {
-                     gShouldDestroy = 1;
-                     first = MakeMainWindow(nullptr);
-                     WhenShown(first, [] { gtk_window_close(GTK_WINDOW(SWELL_GetWidget(first))); });
-                     When([] { return !IsWindow(first); },
-                          []
-                          {
-                            gShouldDestroy = 0;
-                            second = MakeMainWindow(nullptr);
-                            WhenShown(second, []
-                                      { gtk_window_close(GTK_WINDOW(SWELL_GetWidget(second))); });
-                          });
+                     only = MakeMainWindow(nullptr);
+                     WhenShown(only, [] { gtk_window_close(GTK_WINDOW(SWELL_GetWidget(only))); });
                    },
                    {"/tmp/some file.txt"}));
-  EXPECT_EQ(
-      (std::vector<int>{SWELLAPP_LOAD, SWELLAPP_LAUNCHED, SWELLAPP_OPENFILE,
-                        SWELLAPP_SHOULDTERMINATE, SWELLAPP_SHOULDTERMINATE, SWELLAPP_TERMINATE}),
-      Lifecycle());
+  EXPECT_EQ((std::vector<int>{SWELLAPP_LOAD, SWELLAPP_LAUNCHED, SWELLAPP_OPENFILE,
+                              SWELLAPP_SHOULDTERMINATE, SWELLAPP_TERMINATE}),
+            Lifecycle());
   EXPECT_EQ((std::vector<std::string>{"/tmp/some file.txt"}), gFiles);
 }
 
@@ -196,7 +179,8 @@ TEST(App, QuitEndsModalDialogsAndMessageBoxes)
                    []
                    {
                      gMain = MakeMainWindow();
-                     Soon([] { box = MessageBox(gMain, "text", "caption", MB_YESNO); });
+                     When([] { return true; },
+                          [] { box = MessageBox(gMain, "text", "caption", MB_YESNO); });
                      When([] { return SWELL_GetMessageBoxInfo(nullptr, 0, nullptr, 0, nullptr); },
                           [] { SWELL_PostQuitMessage(gMain); });
                      modal = SWELL_DialogBox(

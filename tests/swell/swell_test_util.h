@@ -59,12 +59,6 @@ inline void When(std::function<bool()> ready, std::function<void()> f)
       job);
 }
 
-// Calls f once from the main loop as soon as it runs.
-inline void Soon(std::function<void()> f)
-{
-  When([] { return true; }, std::move(f));
-}
-
 // Calls f once from the main loop as soon as the window is on the screen.
 inline void WhenShown(HWND h, std::function<void()> f)
 {
