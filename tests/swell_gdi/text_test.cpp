@@ -186,10 +186,8 @@ TEST_F(Text, GlyphCachePattern)
 
 TEST_F(Text, HandlesAreChecked)
 {
-  HFONT other = CreateFont(30, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Times New Roman");
-  ASSERT_NE(other, nullptr);
+  HFONT other = Arial(30);
   EXPECT_EQ(SelectObject(dc, other), font);
-  EXPECT_EQ(CellHeight(), 30);
   EXPECT_EQ(SelectObject(dc, font), other);
 
   // Deleted and foreign objects are refused and change nothing.
