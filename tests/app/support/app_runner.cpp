@@ -9,7 +9,10 @@
 
 extern char** environ;
 
-std::vector<std::string> AppResult::ScriptLines() const
+namespace
+{
+// The lines that the test hook printed, without their "script: " prefix.
+std::vector<std::string> ScriptLines(const std::string& out)
 {
   std::vector<std::string> lines;
   std::istringstream in(out);
@@ -18,10 +21,11 @@ std::vector<std::string> AppResult::ScriptLines() const
     if (line.rfind("script: ", 0) == 0) lines.push_back(line.substr(8));
   return lines;
 }
+} // namespace
 
 std::string AppResult::ScriptLine(const std::string& prefix) const
 {
-  for (const std::string& line : ScriptLines())
+  for (const std::string& line : ScriptLines(out))
     if (line.rfind(prefix, 0) == 0) return line;
   return "";
 }
@@ -33,13 +37,13 @@ int AppResult::Count(const std::string& text) const
   return n;
 }
 
-AppResult::ComboDump AppResult::Combo(int id, int occurrence) const
+AppResult::ComboDump AppResult::Combo(int id) const
 {
   ComboDump d;
   const std::string prefix = "combo " + std::to_string(id) + " sel=";
-  for (const std::string& line : ScriptLines())
+  for (const std::string& line : ScriptLines(out))
   {
-    if (line.rfind(prefix, 0) != 0 || occurrence-- > 0) continue;
+    if (line.rfind(prefix, 0) != 0) continue;
     d.found = true;
     d.sel = atoi(line.c_str() + prefix.size());
     const size_t at = line.find(" items=");
@@ -55,22 +59,6 @@ AppResult::ComboDump AppResult::Combo(int id, int occurrence) const
   return d;
 }
 
-std::string AppResult::State(const std::string& key, int occurrence) const
-{
-  for (const std::string& line : ScriptLines())
-  {
-    if (line.rfind("state ", 0) != 0 || occurrence-- > 0) continue;
-    // Fields are "key=value" separated by blanks; values hold no " key=".
-    const size_t at = line.find(" " + key + "=");
-    if (at == std::string::npos) return "";
-    const size_t start = at + key.size() + 2;
-    const size_t eq = line.find('=', start);
-    const size_t end = eq == std::string::npos ? line.size() : line.rfind(' ', eq);
-    return line.substr(start, end - start);
-  }
-  return "";
-}
-
 AppSandbox::~AppSandbox()
 {
   if (mPid > 0)
@@ -82,7 +70,7 @@ AppSandbox::~AppSandbox()
 
 std::string AppSandbox::Setting(const std::string& section, const std::string& key) const
 {
-  std::istringstream in(ReadFile(SettingsPath()));
+  std::istringstream in(ReadFile(Home() + "/.config/Plenmora/settings.ini"));
   std::string line, current;
   while (std::getline(in, line))
   {
