@@ -73,8 +73,8 @@ TEST(AppStartup, MissingDevicesLeaveItSilentUntilChosenInThePreferences)
 TEST(AppStartup, WithoutJackServerTheWindowStillComesUpSilent)
 {
   AppSandbox app;
-  app.SetEnv("JACK_DEFAULT_SERVER", "plenmora-no-such-server");
-  app.SetEnv("JACK_NO_START_SERVER", "1");
+  EnvScope server("JACK_DEFAULT_SERVER", "plenmora-no-such-server");
+  EnvScope noStart("JACK_NO_START_SERVER", "1");
   AppResult r =
       app.Run({"wait 200", "window", "stream", "menu 40006", "dump", "click 2", "menu 40007"});
   ASSERT_TRUE(r.exited) << r.err;

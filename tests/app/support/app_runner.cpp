@@ -4,30 +4,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
 #include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
 
-namespace
-{
-// The lines that the test hook printed, without their "script: " prefix.
-std::vector<std::string> ScriptLines(const std::string& out)
-{
-  std::vector<std::string> lines;
-  std::istringstream in(out);
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind("script: ", 0) == 0) lines.push_back(line.substr(8));
-  return lines;
-}
-} // namespace
-
 std::string AppResult::ScriptLine(const std::string& prefix) const
 {
-  for (const std::string& line : ScriptLines(out))
-    if (line.rfind(prefix, 0) == 0) return line;
-  return "";
+  const size_t at = out.find("script: " + prefix);
+  return at == std::string::npos ? "" : out.substr(at + 8, out.find('\n', at) - at - 8);
 }
 
 int AppResult::Count(const std::string& text) const
@@ -41,20 +27,17 @@ AppResult::ComboDump AppResult::Combo(int id) const
 {
   ComboDump d;
   const std::string prefix = "combo " + std::to_string(id) + " sel=";
-  for (const std::string& line : ScriptLines(out))
+  const std::string line = ScriptLine(prefix);
+  d.found = !line.empty();
+  if (!d.found) return d;
+  d.sel = atoi(line.c_str() + prefix.size());
+  const size_t at = line.find(" items=");
+  // "a|b|c"; nothing after "items=" is an empty list.
+  for (size_t start = at + 7; at != std::string::npos && start < line.size();)
   {
-    if (line.rfind(prefix, 0) != 0) continue;
-    d.found = true;
-    d.sel = atoi(line.c_str() + prefix.size());
-    const size_t at = line.find(" items=");
-    // "a|b|c"; nothing after "items=" is an empty list.
-    for (size_t start = at + 7; at != std::string::npos && start < line.size();)
-    {
-      const size_t bar = std::min(line.find('|', start), line.size());
-      d.items.push_back(line.substr(start, bar - start));
-      start = bar + 1;
-    }
-    break;
+    const size_t bar = std::min(line.find('|', start), line.size());
+    d.items.push_back(line.substr(start, bar - start));
+    start = bar + 1;
   }
   return d;
 }
@@ -97,7 +80,6 @@ void AppSandbox::Start(const std::vector<std::string>& script)
     WriteFile(Home() + "/script.txt", text);
     env["PLENMORA_TEST_SCRIPT"] = Home() + "/script.txt";
   }
-  for (const auto& kv : mEnv) env[kv.first] = kv.second;
   std::vector<std::string> envStrings;
   for (const auto& kv : env) envStrings.push_back(kv.first + "=" + kv.second);
   std::vector<char*> envp;

@@ -6,7 +6,6 @@
 
 #include <sys/types.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -18,8 +17,8 @@ struct AppResult
   int status = -1;     // exit status when exited
   std::string out, err;
 
-  // The first line that the test hook printed (without its "script: ")
-  // starting with prefix ("" when none).
+  // The first line that the test hook printed starting with prefix, without
+  // its "script: " ("" when none).
   std::string ScriptLine(const std::string& prefix) const;
   int Count(const std::string& text) const; // occurrences in standard output
 
@@ -47,9 +46,6 @@ public:
   // The value of key in section of "settings.ini" ("" when missing).
   std::string Setting(const std::string& section, const std::string& key) const;
 
-  // Extra environment for the application (replaces variables of that name).
-  void SetEnv(const std::string& name, const std::string& value) { mEnv[name] = value; }
-
   // Starts the application with the script's steps (none when empty).
   void Start(const std::vector<std::string>& script);
   // Waits until the running application has printed text.
@@ -65,6 +61,5 @@ public:
 
 private:
   TempDir mHome;
-  std::map<std::string, std::string> mEnv;
   pid_t mPid = -1;
 };
