@@ -88,7 +88,7 @@ TEST_F(AudioTest, SilenceThenFadeInThenQuarterGainThenMono)
 // engine cannot use takes the defaults.
 TEST_F(AudioTest, RefusedChangesKeepTheStreamOrTheActiveSettings)
 {
-  ASSERT_NO_FATAL_FAILURE(Start(0));
+  ASSERT_NO_FATAL_FAILURE(Start(kPeriod));
   const AppState active = *gActiveState;
   ASSERT_TRUE(mPlug->WaitForBlocks(16, 5000));
 
