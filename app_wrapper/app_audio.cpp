@@ -1,10 +1,16 @@
 #include "app_audio.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
+#include <pthread.h>
+#include <streambuf>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include "IPlugStandalone.h"
 #include "app_settings.h"
@@ -24,6 +30,64 @@ double gFadeMult = 0.0;
 
 namespace
 {
+// Standard error for RtAudio's messages, safe on a thread that is being
+// cancelled. When the JACK server goes away under a running stream, RtAudio
+// prints its notice through std::cerr on libjack's client thread while
+// another thread closes the client, and closing cancels that client thread,
+// which libjack runs with asynchronous cancellation. A cancellation that lands
+// inside the stream's own code unwinds through its catch-all and aborts the
+// whole program. So the first thing a write through std::cerr does is make
+// the writing thread's cancellation deferred, and it writes with the raw
+// system call, which is no cancellation point: the thread finishes its
+// message and is cancelled later, at a cancellation point in libjack's loop.
+class CancellationSafeStderrBuf : public std::streambuf
+{
+protected:
+  int overflow(int c) override
+  {
+    if (c == traits_type::eof()) return traits_type::not_eof(c);
+    const char ch = (char)c;
+    return Write(&ch, 1) ? c : traits_type::eof();
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override
+  {
+    return Write(s, (size_t)n) ? n : 0;
+  }
+
+private:
+  static bool Write(const char* s, size_t n)
+  {
+    int oldType;
+    pthread_setcanceltype(PTHREAD_CANCEL_DEFERRED, &oldType);
+    while (n > 0)
+    {
+      const long done = syscall(SYS_write, 2, s, n);
+      if (done < 0 && errno == EINTR) continue;
+      if (done <= 0) return false;
+      s += done;
+      n -= (size_t)done;
+    }
+    return true;
+  }
+};
+
+void ProtectStandardError()
+{
+  // Kept for the life of the process: std::cerr is flushed at exit, after
+  // static objects are gone.
+  static CancellationSafeStderrBuf* buf = nullptr;
+  if (buf) return;
+  buf = new CancellationSafeStderrBuf;
+  std::cout.flush();
+  // Writing to std::cerr must not first flush std::cout on that thread.
+  std::cerr.tie(nullptr);
+  std::cerr.rdbuf(buf);
+  // Bind the calls the buffer makes now, not on a cancelled thread.
+  int oldType;
+  pthread_setcanceltype(PTHREAD_CANCEL_DEFERRED, &oldType);
+  syscall(SYS_write, 2, "", 0);
+}
+
 const RtAudio::Api kAudioDriverApis[kNumAudioDrivers] = {RtAudio::UNIX_JACK, RtAudio::LINUX_PULSE,
                                                          RtAudio::LINUX_ALSA};
 
@@ -125,6 +189,7 @@ std::string ShortAudioDeviceName(const std::string& name)
 
 bool TryToChangeAudioDriverType()
 {
+  ProtectStandardError();
   if (gDAC)
   {
     CloseAudioStream();
