@@ -1,7 +1,7 @@
 // The audio callback on buffers of its own: the silent start, the fade, the
-// gain, the block slicing at any buffer and block size, and the underflow
-// message. The buffers are exactly as long as the frame count says, so a
-// read or write past them shows under the address sanitizer.
+// gain and the block slicing at any buffer and block size. The buffers are
+// exactly as long as the frame count says, so a read or write past them
+// shows under the address sanitizer.
 #include <gtest/gtest.h>
 
 #include "app_audio.h"
@@ -29,7 +29,7 @@ protected:
 
   // One callback over nFrames of stereo input whose frame f (counted over
   // all callbacks) is f + 1 on the left and -(f + 1) on the right.
-  std::vector<double> Run(unsigned int nFrames, RtAudioStreamStatus status = 0)
+  std::vector<double> Run(unsigned int nFrames)
   {
     std::vector<double> in(2 * nFrames), out(2 * nFrames, 99.0);
     for (unsigned int i = 0; i < nFrames; ++i)
@@ -38,18 +38,8 @@ protected:
       in[nFrames + i] = -(double)(mFrame + i + 1);
     }
     mFrame += nFrames;
-    EXPECT_EQ(0, AudioCallback(out.data(), in.data(), nFrames, 0.0, status, nullptr));
+    EXPECT_EQ(0, AudioCallback(out.data(), in.data(), nFrames, 0.0, 0, nullptr));
     return out;
-  }
-
-  void RunSilentStart(unsigned int nFrames)
-  {
-    for (int c = 0; c < 51; ++c)
-    {
-      const std::vector<double> out = Run(nFrames);
-      for (double v : out) ASSERT_EQ(0.0, v);
-    }
-    ASSERT_EQ(0u, mPlug->NumBlocks());
   }
 
   TestPlug* mPlug;
@@ -58,7 +48,8 @@ protected:
 
 // Exactly 51 silent callbacks, then every block processed whole under the
 // plug-in mutex, at a quarter once faded in: in place where buffers are whole
-// blocks, else one block later.
+// blocks, else one block later. A block size no stream can use (0, from a
+// broken settings file) takes the default of 32.
 TEST_F(CallbackTest, SilentStartThenWholeBlocksInPlaceOrOneBlockLater)
 {
   struct Case
@@ -66,17 +57,20 @@ TEST_F(CallbackTest, SilentStartThenWholeBlocksInPlaceOrOneBlockLater)
     int sigVS;
     unsigned int nFrames;
   };
-  for (const Case c :
-       {Case{32, 512}, Case{32, 100}, Case{32, 7}, Case{1024, 512}, Case{48, 512}, Case{5, 3}})
+  for (const Case c : {Case{32, 512}, Case{32, 100}, Case{0, 7}, Case{48, 512}, Case{5, 3}})
   {
     SCOPED_TRACE(testing::Message() << c.sigVS << " / " << c.nFrames);
     TearDown();
     SetUp();
     mFrame = 0;
     PrepareAudioCallback(c.sigVS);
-    RunSilentStart(c.nFrames);
+    const int sigVS = c.sigVS ? c.sigVS : 32;
+    ASSERT_EQ(sigVS, gSigVS);
+    for (int n = 0; n < 51; ++n)
+      for (double v : Run(c.nFrames)) ASSERT_EQ(0.0, v);
+    ASSERT_EQ(0u, mPlug->NumBlocks());
     const unsigned long start = mFrame;
-    const long delay = c.nFrames % c.sigVS == 0 ? 0 : c.sigVS;
+    const long delay = c.nFrames % sigVS == 0 ? 0 : sigVS;
     for (int n = 0; n < 40; ++n)
     {
       const unsigned long first = mFrame;
@@ -94,34 +88,10 @@ TEST_F(CallbackTest, SilentStartThenWholeBlocksInPlaceOrOneBlockLater)
     }
     for (size_t b = 0; b < mPlug->NumBlocks(); ++b)
     {
-      ASSERT_EQ(c.sigVS, mPlug->GetBlock(b).nFrames);
+      ASSERT_EQ(sigVS, mPlug->GetBlock(b).nFrames);
       ASSERT_TRUE(mPlug->GetBlock(b).mutexHeld);
     }
-    EXPECT_EQ((mFrame - start) / c.sigVS, mPlug->NumBlocks());
+    EXPECT_EQ((mFrame - start) / sigVS, mPlug->NumBlocks());
   }
-}
-
-TEST_F(CallbackTest, UnusableSignalVectorSizesTakeTheDefault)
-{
-  for (int sigVS : {0, -5, 100000, 8192})
-  {
-    PrepareAudioCallback(sigVS);
-    EXPECT_EQ(sigVS == 8192 ? 8192 : 32, gSigVS) << sigVS;
-  }
-}
-
-// Driver under- and overflows are reported; processing goes on. A callback
-// without input gives silence.
-TEST_F(CallbackTest, UnderflowIsReportedAndNoInputGivesSilence)
-{
-  PrepareAudioCallback(32);
-  RunSilentStart(64);
-  std::vector<double> out(128, 5.0);
-  ASSERT_EQ(0, AudioCallback(out.data(), nullptr, 64, 0.0, 0, nullptr));
-  for (double v : out) ASSERT_EQ(0.0, v);
-  EXPECT_EQ(0u, mPlug->NumBlocks());
-  for (RtAudioStreamStatus status : {RTAUDIO_OUTPUT_UNDERFLOW, RTAUDIO_INPUT_OVERFLOW})
-    EXPECT_EQ("Stream underflow detected!\n", CaptureStdout([&] { Run(64, status); }));
-  EXPECT_GT(mPlug->NumBlocks(), 0u);
 }
 } // namespace

@@ -59,9 +59,7 @@ TEST(ReverbInHost, BurstComesOutAsTheEffectMadeItWithItsTail)
   ASSERT_TRUE(LoadSettings());
   SetAppStateText(gState->mAudioInDevice, "plenmora_test");
   SetAppStateText(gState->mAudioOutDevice, "plenmora_test");
-  JackTestClient::Options options;
-  options.recordFrames = kRecord;
-  JackTestClient client(options);
+  JackTestClient client(true, kRecord);
   ASSERT_TRUE(client.IsOpen()) << "no JACK server";
   const std::vector<float> sig = Burst();
   client.SetSignal(0, sig);

@@ -22,9 +22,7 @@ constexpr unsigned int kPeriod = 512;
 
 std::unique_ptr<JackTestClient> PlayingClient()
 {
-  JackTestClient::Options options;
-  options.recordFrames = 20 * kPeriod;
-  auto client = std::make_unique<JackTestClient>(options);
+  auto client = std::make_unique<JackTestClient>(true, 20 * kPeriod);
   if (!client->IsOpen()) return nullptr;
   client->SetSignal(0, std::vector<float>(kPeriod, 0.5f));
   client->SetSignal(1, std::vector<float>(kPeriod, 0.5f));

@@ -6,7 +6,6 @@
 
 #include <sys/types.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -18,22 +17,19 @@ struct AppResult
   int status = -1;     // exit status when exited
   std::string out, err;
 
-  // The lines that the test hook printed, without their "script: " prefix.
-  std::vector<std::string> ScriptLines() const;
-  // The first of the script's lines starting with prefix ("" when none).
+  // The first line that the test hook printed starting with prefix, without
+  // its "script: " ("" when none).
   std::string ScriptLine(const std::string& prefix) const;
   int Count(const std::string& text) const; // occurrences in standard output
 
-  // What the script's occurrence-th "dump" printed for combo box id.
+  // What the script's first "dump" printed for combo box id.
   struct ComboDump
   {
     bool found = false;
     int sel = -2;
     std::vector<std::string> items;
   };
-  ComboDump Combo(int id, int occurrence = 0) const;
-  // A field of the occurrence-th "state" line ("" when missing).
-  std::string State(const std::string& key, int occurrence = 0) const;
+  ComboDump Combo(int id) const;
 };
 
 class AppSandbox
@@ -43,13 +39,12 @@ public:
   ~AppSandbox();
 
   const std::string& Home() const { return mHome.Path(); }
-  std::string SettingsPath() const { return Home() + "/.config/Plenmora/settings.ini"; }
-  void WriteSettings(const std::string& text) { WriteFile(SettingsPath(), text); }
+  void WriteSettings(const std::string& text)
+  {
+    WriteFile(Home() + "/.config/Plenmora/settings.ini", text);
+  }
   // The value of key in section of "settings.ini" ("" when missing).
   std::string Setting(const std::string& section, const std::string& key) const;
-
-  // Extra environment for the application (replaces variables of that name).
-  void SetEnv(const std::string& name, const std::string& value) { mEnv[name] = value; }
 
   // Starts the application with the script's steps (none when empty).
   void Start(const std::vector<std::string>& script);
@@ -66,6 +61,5 @@ public:
 
 private:
   TempDir mHome;
-  std::map<std::string, std::string> mEnv;
   pid_t mPid = -1;
 };

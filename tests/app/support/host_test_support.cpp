@@ -1,7 +1,5 @@
 #include "host_test_support.h"
 
-#include <cstdlib>
-
 #include <gtest/gtest.h>
 
 #include "app_audio.h"
@@ -26,10 +24,7 @@ TestPlug::TestPlug(RtMidiOut* midiOut, uint16_t* midiOutChan, bool doesMidi)
 void TestPlug::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
 {
   const size_t n = mNumBlocks.load(std::memory_order_relaxed);
-  if (n < kMaxBlocks)
-  {
-    mBlocks[n] = Block{nFrames, mMutex.HeldByCurrentThread()};
-  }
+  if (n < kMaxBlocks) mBlocks[n] = Block{nFrames, mMutex.HeldByCurrentThread()};
   IPlugStandalone::ProcessDoubleReplacing(inputs, outputs, nFrames);
   mNumBlocks.store(n + 1, std::memory_order_release);
 }
@@ -41,12 +36,6 @@ void TestPlug::ProcessMidiMsg(IMidiMsg* msg)
     mMidi.push_back(*msg);
   }
   IPlugStandalone::ProcessMidiMsg(msg);
-}
-
-void TestPlug::Reset()
-{
-  ++mResets;
-  IPlugStandalone::Reset();
 }
 
 bool TestPlug::WaitForBlocks(size_t n, int timeoutMs) const

@@ -27,21 +27,18 @@ public:
 
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
   void ProcessMidiMsg(IMidiMsg* msg) override;
-  void Reset() override;
 
   // Blocks logged so far (the log holds the first kMaxBlocks).
   size_t NumBlocks() const { return mNumBlocks.load(std::memory_order_acquire); }
   const Block& GetBlock(size_t i) const { return mBlocks[i]; }
   bool WaitForBlocks(size_t n, int timeoutMs) const;
   std::vector<IMidiMsg> MidiReceived();
-  int NumResets() const { return mResets.load(); }
 
   static constexpr size_t kMaxBlocks = 1 << 16;
 
 private:
   std::vector<Block> mBlocks;
   std::atomic<size_t> mNumBlocks{0};
-  std::atomic<int> mResets{0};
   std::mutex mMidiLock;
   std::vector<IMidiMsg> mMidi;
 };

@@ -37,25 +37,24 @@ bool WriteMessage(jack_ringbuffer_t* rb, const uint8_t* bytes, uint32_t size)
 }
 } // namespace
 
-JackTestClient::JackTestClient(const Options& options)
+JackTestClient::JackTestClient(bool audio, size_t recordFrames)
 {
-  mClient = jack_client_open(options.name.c_str(), JackNoStartServer, nullptr);
+  mClient = jack_client_open("plenmora_test", JackNoStartServer, nullptr);
   if (!mClient) return;
   auto reg = [&](const std::string& name, const char* type, unsigned long flags)
   { return jack_port_register(mClient, name.c_str(), type, flags, 0); };
-  for (int c = 1; c <= options.audioOuts; ++c)
+  for (int c = 1; audio && c <= 2; ++c)
+  {
     mOuts.push_back(reg("out_" + std::to_string(c), JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput));
-  for (int c = 1; c <= options.audioIns; ++c)
     mIns.push_back(reg("in_" + std::to_string(c), JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput));
-  for (int p = 1; p <= options.midiOuts; ++p)
-    mMidiOuts.push_back(
-        reg("midi_out_" + std::to_string(p), JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput));
-  if (options.midiIn) mMidiIn = reg("midi_in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
+  }
+  mMidiOut = reg("midi_out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput);
+  mMidiIn = reg("midi_in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
   mMidiToSend = jack_ringbuffer_create(kMidiRingSize);
   mMidiReceived = jack_ringbuffer_create(kMidiRingSize);
   mSignals.resize(mOuts.size());
   mSignalPos.assign(mOuts.size(), 0);
-  mRecording.assign(mIns.size(), std::vector<float>(options.recordFrames, 0.0f));
+  mRecording.assign(mIns.size(), std::vector<float>(recordFrames, 0.0f));
   jack_set_process_callback(
       mClient,
       [](jack_nframes_t n, void* arg)
@@ -129,24 +128,18 @@ int JackTestClient::ProcessCycle(jack_nframes_t nFrames)
       memcpy(mRecording[c].data() + at, jack_port_get_buffer(mIns[c], nFrames), n * sizeof(float));
     mRecorded = at + n;
   }
-  for (size_t p = 0; p < mMidiOuts.size(); ++p)
-  {
-    void* buf = jack_port_get_buffer(mMidiOuts[p], nFrames);
-    jack_midi_clear_buffer(buf);
-    uint8_t bytes[kMaxMessage];
-    while (const uint32_t n = p == 0 ? ReadMessage(mMidiToSend, bytes) : 0)
-      jack_midi_event_write(buf, 0, bytes, n);
-  }
-  if (mMidiIn)
-  {
-    void* buf = jack_port_get_buffer(mMidiIn, nFrames);
-    const uint32_t n = jack_midi_get_event_count(buf);
-    jack_midi_event_t ev;
-    for (uint32_t e = 0; e < n; ++e)
-      if (jack_midi_event_get(&ev, buf, e) == 0 &&
-          WriteMessage(mMidiReceived, ev.buffer, (uint32_t)ev.size))
-        ++mMidiCount;
-  }
+  void* buf = jack_port_get_buffer(mMidiOut, nFrames);
+  jack_midi_clear_buffer(buf);
+  uint8_t bytes[kMaxMessage];
+  while (const uint32_t n = ReadMessage(mMidiToSend, bytes))
+    jack_midi_event_write(buf, 0, bytes, n);
+  buf = jack_port_get_buffer(mMidiIn, nFrames);
+  const uint32_t n = jack_midi_get_event_count(buf);
+  jack_midi_event_t ev;
+  for (uint32_t e = 0; e < n; ++e)
+    if (jack_midi_event_get(&ev, buf, e) == 0 &&
+        WriteMessage(mMidiReceived, ev.buffer, (uint32_t)ev.size))
+      ++mMidiCount;
   ++mCycles;
   return 0;
 }

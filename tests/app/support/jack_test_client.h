@@ -1,7 +1,7 @@
-// A JACK client of the tests' own: it plays looped signals out of its audio
-// output ports, records what reaches its audio input ports, sends queued MIDI
-// messages out of its first MIDI output port and records the MIDI that
-// reaches its MIDI input port. It runs on the server named by
+// A JACK client of the tests' own, "plenmora_test": it plays looped signals
+// out of its audio output ports, records what reaches its audio input ports,
+// sends queued MIDI messages out of its MIDI output port and records the MIDI
+// that reaches its MIDI input port. It runs on the server named by
 // JACK_DEFAULT_SERVER.
 #pragma once
 
@@ -16,17 +16,10 @@
 class JackTestClient
 {
 public:
-  struct Options
-  {
-    std::string name = "plenmora_test";
-    int audioOuts = 2;       // "out_1", "out_2", ...
-    int audioIns = 2;        // "in_1", "in_2", ...
-    int midiOuts = 1;        // "midi_out_1", ...
-    bool midiIn = true;      // "midi_in"
-    size_t recordFrames = 0; // capacity of the audio recording, per channel
-  };
-
-  explicit JackTestClient(const Options& options);
+  // Two audio ports each way ("out_1", "out_2", "in_1", "in_2") when audio,
+  // recording up to recordFrames per channel; MIDI ports "midi_out" and
+  // "midi_in".
+  explicit JackTestClient(bool audio, size_t recordFrames = 0);
   ~JackTestClient();
   JackTestClient(const JackTestClient&) = delete;
   JackTestClient& operator=(const JackTestClient&) = delete;
@@ -36,7 +29,6 @@ public:
   {
     return std::string(jack_get_client_name(mClient)) + ":" + shortName;
   }
-  jack_client_t* Client() const { return mClient; }
 
   // Signals must be set before Activate(); output channel c plays
   // signals[c] in a loop from the first cycle.
@@ -56,7 +48,7 @@ public:
   size_t RecordStartSignalPos() const { return mRecordStartPos.load(); }
   uint64_t CyclesRun() const { return mCycles.load(); }
 
-  // MIDI: bytes go out of "midi_out_1" in the next cycle.
+  // MIDI: bytes go out of "midi_out" in the next cycle.
   bool SendMidi(const std::vector<uint8_t>& bytes);
   // Everything received on the MIDI input port since the last call.
   std::vector<std::vector<uint8_t>> TakeMidi();
@@ -72,8 +64,8 @@ private:
   int ProcessCycle(jack_nframes_t nFrames);
 
   jack_client_t* mClient = nullptr;
-  std::vector<jack_port_t*> mOuts, mIns, mMidiOuts;
-  jack_port_t* mMidiIn = nullptr;
+  std::vector<jack_port_t*> mOuts, mIns;
+  jack_port_t *mMidiOut = nullptr, *mMidiIn = nullptr;
   std::vector<std::vector<float>> mSignals, mRecording;
   std::vector<size_t> mSignalPos;
   std::atomic<bool> mRestartRecording{false};
