@@ -4,7 +4,6 @@
 # then the fuzz targets for a bounded time. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-top=$(pwd)
 jobs=$(nproc)
 
 bash tools/install-deps.sh
