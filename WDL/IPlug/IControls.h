@@ -214,7 +214,7 @@ class ITextControl : public IControl
 public:
   ITextControl(IPlugBase* plug, IRECT rect, IText* text, const char* str = "");
   // Takes a new text; the same text changes nothing.
-  void SetTextFromPlug(const char* str);
+  void SetTextFromPlug(const char* str) override;
   const char* GetTextString() const { return mStr.Get(); }
   bool Draw(IGraphics* g) override;
 

@@ -290,11 +290,6 @@ bool IGraphics::DrawIText(IText* text, char* str, IRECT* r, bool measure)
   return true;
 }
 
-bool IGraphics::MeasureIText(IText* text, char* str, IRECT* r)
-{
-  return DrawIText(text, str, r, true);
-}
-
 // ---- Bitmaps ----
 
 bool IGraphics::DrawBitmap(IBitmap* bitmap, IRECT* dest, int srcX, int srcY,
