@@ -1,0 +1,273 @@
+// The editor's drawing layer on the real back buffer: the image and font
+// caches, missing images, clipping to the redrawn area, text measuring and
+// alignment, and how the shape primitives place their pixels.
+#include <cmath>
+#include <functional>
+
+#include "lice_text.h"
+#include "picture_editor.h"
+
+using Drawing = PictureEditorTest;
+
+TEST_F(Drawing, BlendsMapToRasterModes)
+{
+  const IChannelBlend none(IChannelBlend::kBlendNone), clobber(IChannelBlend::kBlendClobber),
+      add(IChannelBlend::kBlendAdd, 0.5f), dodge(IChannelBlend::kBlendColorDodge), other(9);
+  EXPECT_EQ(LiceBlendMode(nullptr), 0x10000);
+  EXPECT_EQ(LiceBlendMode(&none), 0x10000);
+  EXPECT_EQ(LiceBlendMode(&clobber), 0);
+  EXPECT_EQ(LiceBlendMode(&add), 0x10001);
+  EXPECT_EQ(LiceBlendMode(&dodge), 0x10002);
+  EXPECT_EQ(LiceBlendMode(&other), 0x10000);
+  EXPECT_EQ(LiceWeight(nullptr), 1.0f);
+  EXPECT_EQ(LiceWeight(&add), 0.5f);
+  const IColor c(0x12, 0x34, 0x56, 0x78);
+  EXPECT_EQ(LiceColor(&c), LICE_RGBA(0x34, 0x56, 0x78, 0x12));
+}
+
+TEST_F(Drawing, ImagesAreLoadedOncePerIDAndCropsAndScalesKeptApart)
+{
+  IBitmap strip = Strip(2, 4, 3); // 4 x 6: frame 0 above frame 1
+  // The same ID gives the same image whatever the name; the name is not read.
+  IBitmap again = g->LoadIBitmap(sNextID - 1, "no-such-file.png", 2);
+  EXPECT_EQ(again.mData, strip.mData);
+  EXPECT_EQ(again.W, 4);
+  EXPECT_EQ(again.H, 6);
+
+  IRECT lower(1, 3, 4, 6);
+  IBitmap crop = g->CropBitmap(&strip, &lower), crop2 = g->CropBitmap(&strip, &lower);
+  IBitmap scaled = g->ScaleBitmap(&strip, 8, 12);
+  EXPECT_NE(crop.mData, strip.mData);
+  EXPECT_NE(crop.mData, crop2.mData);
+  EXPECT_NE(scaled.mData, crop.mData);
+  EXPECT_EQ(crop.W, 3);
+  EXPECT_EQ(crop.H, 3);
+  EXPECT_EQ(LICE_GetPixel(crop.mData, 0, 0), StripColor(1));
+  EXPECT_EQ(scaled.W, 8);
+  EXPECT_EQ(LICE_GetPixel(scaled.mData, 0, 0), StripColor(0));
+  EXPECT_EQ(LICE_GetPixel(scaled.mData, 7, 11), StripColor(1));
+  // Releasing one made image leaves the others and the loaded one alone.
+  g->ReleaseBitmap(&crop);
+  EXPECT_EQ(LICE_GetPixel(crop2.mData, 2, 2), StripColor(1));
+  EXPECT_EQ(g->LoadIBitmap(sNextID - 1, "", 2).mData, strip.mData);
+}
+
+TEST_F(Drawing, FontsAreSharedByStyleNotQuality)
+{
+  IText a(14), aQuality(14), bigger(15), bold(14, nullptr, nullptr, IText::kStyleBold),
+      serif(14, nullptr, "Liberation Serif");
+  aQuality.mQuality = IText::kQualityAntiAliased;
+  LICE_IFont* font = g->CacheFont(&a);
+  ASSERT_NE(font, nullptr);
+  EXPECT_EQ(a.mCached, font);
+  EXPECT_EQ(g->CacheFont(&aQuality), font);
+  EXPECT_NE(g->CacheFont(&bigger), font);
+  EXPECT_NE(g->CacheFont(&bold), font);
+  EXPECT_NE(g->CacheFont(&serif), font);
+  EXPECT_EQ(g->CacheFont(&bold), bold.mCached);
+  // The window layer's fonts take a positive size as the line height.
+  EXPECT_NEAR(font->GetLineHeight(), 14, 1);
+  IText tiny(0);
+  ASSERT_NE(g->CacheFont(&tiny), nullptr);
+  EXPECT_GE(tiny.mCached->GetLineHeight(), 2);
+}
+
+TEST_F(Drawing, MissingImagesDrawNothingAndAreReportedOnce)
+{
+  const int id = sNextID++;
+  testing::internal::CaptureStderr();
+  IBitmap missing = g->LoadIBitmap(id, "gone.png", 3);
+  IBitmap again = g->LoadIBitmap(id, "gone.png", 3);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(missing.mData, nullptr);
+  EXPECT_EQ(missing.W, 0);
+  EXPECT_EQ(missing.H, 0);
+  EXPECT_EQ(again.mData, nullptr);
+  EXPECT_NE(err.find("gone.png"), std::string::npos) << err;
+  EXPECT_EQ(err.find("gone.png"), err.rfind("gone.png")) << err;
+
+  // Every control that takes a picture draws it as nothing.
+  g->AttachBackground(id, "gone.png");
+  g->AttachControl(new IKnobMultiControl(&plug, 10, 10, kParamMix, &missing));
+  g->AttachControl(new IFaderControl(&plug, 30, 10, 50, kParamGain, &missing));
+  g->AttachControl(new IKnobRotaterControl(&plug, 40, 10, -1, &missing));
+  g->AttachControl(new IKnobRotatingMaskControl(&plug, 50, 10, -1, &missing, &missing, &missing));
+  g->AttachControl(new IRadioButtonsControl(&plug, IRECT(60, 0, 70, 50), -1, 3, &missing));
+  DrawAll();
+  for (int y = 0; y < kH; y += 7)
+    for (int x = 0; x < kW; x += 7) ASSERT_EQ(At(x, y), 0u);
+
+  // The failure is not cached: the image is found once it is there.
+  WritePNG("gone.png", 2, 6, [](int, int y) { return StripColor(y / 2); });
+  IBitmap found = g->LoadIBitmap(id, "gone.png", 3);
+  ASSERT_NE(found.mData, nullptr);
+  EXPECT_EQ(found.H, 6);
+}
+
+TEST_F(Drawing, BitmapsAreClippedToTheRedrawnArea)
+{
+  // Three frames of 20 x 10; every pixel tells where it came from.
+  auto source = [](int x, int y) { return LICE_RGBA(x * 10, y * 8, 7, 255); };
+  WritePNG("clip.png", 20, 30, source);
+  IBitmap pic = g->LoadIBitmap(sNextID++, "clip.png", 3);
+  IControl* ctl = new IBitmapControl(&plug, 40, 40, kParamMix, &pic);
+  g->AttachControl(ctl);
+  ctl->SetValueFromPlug(1.0); // frame 3: source rows 20..29
+  DrawAll(IRECT(50, 45, 200, 100));
+  EXPECT_EQ(At(49, 45), 0u);
+  EXPECT_EQ(At(50, 44), 0u);
+  EXPECT_EQ(At(50, 45), source(10, 25));
+  EXPECT_EQ(At(59, 49), source(19, 29));
+  EXPECT_EQ(At(60, 45), 0u);
+  EXPECT_EQ(At(50, 50), 0u);
+}
+
+TEST_F(Drawing, TextIsMeasuredAndAligned)
+{
+  char text[] = "Plenmora 42";
+  IText near(16, &COLOR_BLACK, nullptr, IText::kStyleNormal, IText::kAlignNear);
+  IText centre = near, far = near;
+  centre.mAlign = IText::kAlignCenter;
+  far.mAlign = IText::kAlignFar;
+
+  IRECT m(10, 5, 200, 40);
+  ASSERT_TRUE(g->MeasureIText(&near, text, &m));
+  const int w = m.W(), h = m.H();
+  EXPECT_GT(w, 40);
+  EXPECT_GE(h, 16);
+  EXPECT_EQ(m, IRECT(10, 5, 10 + w, 5 + h));
+  IRECT mc(10, 5, 200, 40), mf(10, 5, 200, 40);
+  g->MeasureIText(&centre, text, &mc);
+  g->MeasureIText(&far, text, &mf);
+  EXPECT_EQ(mc, IRECT(105 - w / 2, 5, 105 - w / 2 + w, 5 + h));
+  EXPECT_EQ(mf, IRECT(200 - w, 5, 200, 5 + h));
+
+  // The ink lies within what was measured, for each alignment.
+  const LICE_Pixel white = LICE_RGBA(255, 255, 255, 255);
+  for (IText* t : {&near, &centre, &far})
+  {
+    LICE_Clear(g->GetDrawBitmap(), white);
+    IRECT r(10, 5, 200, 40), measured = r;
+    g->MeasureIText(t, text, &measured);
+    ASSERT_TRUE(g->DrawIText(t, text, &r));
+    int lo = kW, hi = -1, top = kH, bottom = -1;
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x)
+        if (At(x, y) != white)
+        {
+          lo = std::min(lo, x), hi = std::max(hi, x);
+          top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+    SCOPED_TRACE(t->mAlign);
+    EXPECT_GE(lo, measured.L - 1);
+    EXPECT_LE(hi, measured.R);
+    EXPECT_LT(hi - lo, w + 1);
+    EXPECT_GT(hi - lo, w - 6);
+    EXPECT_GE(top, measured.T);
+    EXPECT_LE(bottom, measured.B);
+  }
+  // Empty text draws nothing and succeeds.
+  char empty[] = "";
+  IRECT r(0, 0, 10, 10);
+  EXPECT_TRUE(g->DrawIText(&near, empty, &r, true));
+  EXPECT_EQ(r, IRECT(0, 0, 10, 10));
+}
+
+TEST_F(Drawing, ShapesPlaceTheirPixels)
+{
+  const LICE_Pixel red = LiceColor(&COLOR_RED);
+  struct Case
+  {
+    const char* what;
+    std::function<void()> draw;
+    std::vector<std::pair<int, int>> on, off;
+  } cases[] = {
+      {"rect edges on R and B",
+       [&]
+       {
+         IRECT r(10, 10, 20, 15);
+         g->DrawRect(&COLOR_RED, &r);
+       },
+       {{10, 10}, {20, 10}, {10, 15}, {20, 15}, {15, 15}},
+       {{15, 12}, {21, 10}, {15, 16}}},
+      {"radial line up at 0",
+       [&] { g->DrawRadialLine(&COLOR_RED, 50, 50, 0.0f, 5, 20); },
+       {{50, 30}, {50, 45}},
+       {{50, 50}, {50, 55}, {60, 40}}},
+      {"radial line right at pi/2",
+       [&] { g->DrawRadialLine(&COLOR_RED, 50, 50, (float)M_PI_2, 0, 20); },
+       {{60, 50}, {70, 50}},
+       {{40, 50}, {50, 40}}},
+      {"relative lines",
+       [&]
+       {
+         IRECT r(100, 20, 140, 60);
+         g->DrawHorizontalLine(&COLOR_RED, &r, 0.25f);
+         g->DrawVerticalLine(&COLOR_RED, &r, 2.0f);
+       },
+       {{100, 50}, {140, 50}, {140, 20}, {140, 60}},
+       {{100, 49}, {139, 30}}},
+      {"filled round rect",
+       [&]
+       {
+         IRECT r(150, 10, 190, 40);
+         g->FillRoundRect(&COLOR_RED, &r, nullptr, 8, false);
+       },
+       {{151, 25}, {170, 10}, {170, 39}, {188, 25}, {158, 12}},
+       {{150, 10}, {189, 39}, {189, 10}}},
+      {"point rounds",
+       [&] { g->DrawPoint(&COLOR_RED, 10.6f, 100.4f); },
+       {{11, 100}},
+       {{10, 100}, {11, 101}}},
+      {"forced pixel, inside only",
+       [&]
+       {
+         g->ForcePixel(&COLOR_RED, 3, 140);
+         g->ForcePixel(&COLOR_RED, kW, 0);
+         g->ForcePixel(&COLOR_RED, -1, 0);
+       },
+       {{3, 140}},
+       {{0, 1}, {kW - 1, 0}}},
+      {"triangle",
+       [&] { g->FillTriangle(&COLOR_RED, 200, 100, 230, 100, 200, 130); },
+       {{205, 105}},
+       {{228, 128}}},
+  };
+  for (const Case& c : cases)
+  {
+    LICE_Clear(g->GetDrawBitmap(), 0);
+    c.draw();
+    for (auto [x, y] : c.on) EXPECT_EQ(At(x, y), red) << c.what << " at " << x << "," << y;
+    for (auto [x, y] : c.off) EXPECT_EQ(At(x, y), 0u) << c.what << " at " << x << "," << y;
+  }
+  LICE_PutPixel(g->GetDrawBitmap(), 7, 8, LICE_RGBA(1, 2, 3, 4));
+  EXPECT_EQ(g->GetPoint(7, 8), IColor(4, 1, 2, 3));
+}
+
+TEST_F(Drawing, RotatingMaskTurnsTheMaskAndTopOverTheBase)
+{
+  // Base grey, mask a red mark at the top, top a blue dot in the centre. The
+  // base shows only where the mask lights it.
+  WritePNG("base.png", 21, 21, [](int, int) { return LICE_RGBA(40, 40, 40, 255); });
+  WritePNG("mask.png", 21, 21,
+           [](int x, int y)
+           { return x >= 8 && x <= 12 && y <= 5 ? LICE_RGBA(200, 0, 0, 255) : 0; });
+  WritePNG("top.png", 21, 21,
+           [](int x, int y) {
+             return std::abs(x - 10) <= 2 && std::abs(y - 10) <= 2 ? LICE_RGBA(0, 0, 255, 255) : 0;
+           });
+  IBitmap base = g->LoadIBitmap(sNextID++, "base.png"),
+          mask = g->LoadIBitmap(sNextID++, "mask.png"), top = g->LoadIBitmap(sNextID++, "top.png");
+  IKnobRotatingMaskControl* knob =
+      new IKnobRotatingMaskControl(&plug, 100, 50, kParamMix, &base, &mask, &top, 0.0, 180.0);
+  g->AttachControl(knob);
+  for (double v : {0.0, 1.0})
+  {
+    knob->SetValueFromUserInput(v);
+    DrawAll();
+    const LICE_Pixel mark = At(110, v == 0.0 ? 52 : 68), away = At(110, v == 0.0 ? 68 : 52);
+    EXPECT_EQ(LICE_GETR(mark), 240u) << v; // grey plus red
+    EXPECT_EQ(away, 0u) << v;              // the base alone has no alpha left: it draws nothing
+    EXPECT_EQ(At(110, 60), LICE_RGBA(0, 0, 255, 255));
+  }
+}
