@@ -49,8 +49,8 @@ TEST_F(Controls, KnobsTurnByTheGearing)
   };
   for (auto [dir, gearing, dX, dY, shift, start, expected] : cases)
   {
-    IKnobControl* knob = new IKnobLineControl(&plug, IRECT(10, 10, 60, 70), kParamMix, &COLOR_WHITE,
-                                              0.0, 0.0, -2.356, 2.356, dir, gearing);
+    IKnobControl* knob = new IKnobLineControl(&plug, IRECT(10, 10, 60, 70), TestPlug::kGain,
+                                              &COLOR_WHITE, 0.0, 0.0, -2.356, 2.356, dir, gearing);
     g->AttachControl(knob);
     knob->SetValueFromPlug(start);
     IMouseMod mod(true, false, shift);
@@ -58,12 +58,12 @@ TEST_F(Controls, KnobsTurnByTheGearing)
     g->OnMouseDrag(30 + dX, 40 + dY, &mod);
     g->OnMouseUp(30 + dX, 40 + dY, &mod);
     EXPECT_NEAR(knob->GetValue(), expected, 1e-9) << dX << "," << dY;
-    EXPECT_NEAR(Param(kParamMix), expected, 1e-6);
+    EXPECT_NEAR(Param(TestPlug::kGain), expected, 1e-6);
     NewEditor();
   }
 
   // The line knob points straight up at the middle of its sweep.
-  IKnobLineControl* knob = new IKnobLineControl(&plug, IRECT(10, 10, 51, 51), kParamMix,
+  IKnobLineControl* knob = new IKnobLineControl(&plug, IRECT(10, 10, 51, 51), TestPlug::kGain,
                                                 &COLOR_WHITE, 0.0, 0.0, -2.356, 2.356);
   g->AttachControl(knob);
   knob->SetValueFromPlug(0.5);
@@ -77,7 +77,7 @@ TEST_F(Controls, KnobsTurnByTheGearing)
 TEST_F(Controls, FaderHandleFollowsTheValueAndTheMouse)
 {
   IBitmap handle = Strip(1, 10, 20);
-  IFaderControl* fader = new IFaderControl(&plug, 50, 20, 100, kParamMix, &handle);
+  IFaderControl* fader = new IFaderControl(&plug, 50, 20, 100, TestPlug::kGain, &handle);
   g->AttachControl(fader);
   // Click at y, value, top of the 20 px handle; the handle's centre follows.
   const std::tuple<int, double, int> cases[] = {
@@ -86,7 +86,7 @@ TEST_F(Controls, FaderHandleFollowsTheValueAndTheMouse)
   {
     Click(55, y);
     EXPECT_DOUBLE_EQ(fader->GetValue(), value) << y;
-    EXPECT_DOUBLE_EQ(Param(kParamMix), value);
+    EXPECT_DOUBLE_EQ(Param(TestPlug::kGain), value);
     DrawAll();
     EXPECT_EQ(At(55, top), StripColor(0));
     EXPECT_EQ(At(55, top - 1), 0u);
@@ -100,8 +100,8 @@ TEST_F(Controls, FaderHandleFollowsTheValueAndTheMouse)
 
   // Across, value 0 at the left; a handle as long as the track stays put.
   IFaderControl* across =
-      new IFaderControl(&plug, 10, 140, 50, kParamGain, &handle, kDirectionHorizontal);
-  IFaderControl* stuck = new IFaderControl(&plug, 200, 20, 20, kParamMode, &handle);
+      new IFaderControl(&plug, 10, 140, 50, TestPlug::kReduction, &handle, kDirectionHorizontal);
+  IFaderControl* stuck = new IFaderControl(&plug, 200, 20, 20, TestPlug::kMode, &handle);
   g->AttachControl(across);
   g->AttachControl(stuck);
   Click(45, 145);
@@ -110,7 +110,7 @@ TEST_F(Controls, FaderHandleFollowsTheValueAndTheMouse)
   stuck->SetValueFromPlug(0.25);
   Click(205, 25);
   EXPECT_EQ(stuck->GetValue(), 0.25);
-  EXPECT_EQ(Param(kParamMode), 0.0);
+  EXPECT_EQ(Param(TestPlug::kMode), 0.5); // its default, untouched
 }
 
 TEST_F(Controls, SwitchesStepWrapAndChooseBands)
@@ -124,7 +124,7 @@ TEST_F(Controls, SwitchesStepWrapAndChooseBands)
     IControl* ctl;
     std::vector<double> clicks; // the value after each click
   } cases[] = {
-      {new ISwitchControl(&plug, 0, 0, kParamMix, &three), {0.5, 1.0, 0.0, 0.5}},
+      {new ISwitchControl(&plug, 0, 0, TestPlug::kGain, &three), {0.5, 1.0, 0.0, 0.5}},
       {new ISwitchControl(&plug, 10, 0, -1, &four), {1.0 / 3, 2.0 / 3, 1.0, 0.0}},
       {new ISwitchControl(&plug, 20, 0, -1, &one), {1.0, 0.0, 1.0}},
       {new IInvisibleSwitchControl(&plug, IRECT(30, 0, 38, 8), -1), {1.0, 0.0}},
@@ -142,7 +142,7 @@ TEST_F(Controls, SwitchesStepWrapAndChooseBands)
       EXPECT_NEAR(c.ctl->GetValue(), v, 1e-9) << "switch at " << x;
     }
   }
-  EXPECT_EQ(Param(kParamMix), 0.5);
+  EXPECT_EQ(Param(TestPlug::kGain), 0.5);
 
   // A double click is one more click.
   IMouseMod mod(true);
@@ -150,7 +150,7 @@ TEST_F(Controls, SwitchesStepWrapAndChooseBands)
   EXPECT_EQ(cases[0].ctl->GetValue(), 1.0);
 
   // Bands of a four-frame strip, 8 px stacked: 2 px each.
-  IControl* bands = new ISwitchFramesControl(&plug, 0, 20, kParamMix, &four);
+  IControl* bands = new ISwitchFramesControl(&plug, 0, 20, TestPlug::kGain, &four);
   g->AttachControl(bands);
   for (int y : {27, 21, 24, 22})
   {
@@ -208,12 +208,12 @@ TEST_F(Controls, RadioButtonsLayOutAndPick)
   }
 
   IControl* radio =
-      new IRadioButtonsControl(&plug, IRECT(30, 20, 40, 130), kParamMix, 4, &twoFrames);
+      new IRadioButtonsControl(&plug, IRECT(30, 20, 40, 130), TestPlug::kGain, 4, &twoFrames);
   IControl* plain = new IRadioButtonsControl(&plug, IRECT(60, 20, 70, 130), -1, 4, &oneFrame);
   g->AttachControl(radio);
   g->AttachControl(plain);
   Click(35, 85); // third button
-  EXPECT_NEAR(Param(kParamMix), 2.0 / 3, 1e-6);
+  EXPECT_NEAR(Param(TestPlug::kGain), 2.0 / 3, 1e-6);
   Click(35, 75); // between buttons: unchanged
   EXPECT_NEAR(radio->GetValue(), 2.0 / 3, 1e-9);
   for (double v : {0.5, 0.49})
@@ -284,8 +284,10 @@ TEST_F(Controls, TextControlsTakeTextFromThePlugInAndTheParameter)
 {
   IText style;
   ITextControl* label = new ITextControl(&plug, IRECT(0, 0, 100, 20), &style, "Level");
-  ICaptionControl* gain = new ICaptionControl(&plug, IRECT(0, 20, 100, 40), kParamGain, &style);
-  ICaptionControl* mode = new ICaptionControl(&plug, IRECT(0, 40, 100, 60), kParamMode, &style);
+  ICaptionControl* gain =
+      new ICaptionControl(&plug, IRECT(0, 20, 100, 40), TestPlug::kGain, &style);
+  ICaptionControl* mode =
+      new ICaptionControl(&plug, IRECT(0, 40, 100, 60), TestPlug::kMode, &style);
   for (IControl* c : {(IControl*)label, (IControl*)gain, (IControl*)mode}) g->AttachControl(c);
   const LICE_Pixel white = LICE_RGBA(255, 255, 255, 255);
   DrawAll(IRECT(0, 0, kW, kH), white);
@@ -296,10 +298,10 @@ TEST_F(Controls, TextControlsTakeTextFromThePlugInAndTheParameter)
   EXPECT_TRUE(label->IsDirty());
   EXPECT_STREQ(label->GetTextString(), "Width");
 
-  plug.GetParam(kParamGain)->Set(12.5);
-  plug.GetParam(kParamMode)->Set(2);
+  plug.GetParam(TestPlug::kGain)->Set(2.5);
+  plug.GetParam(TestPlug::kMode)->Set(2);
   DrawAll(IRECT(0, 0, kW, kH), white);
-  EXPECT_STREQ(gain->GetTextString(), "12.5 %");
+  EXPECT_STREQ(gain->GetTextString(), "2.5 dB");
   EXPECT_STREQ(mode->GetTextString(), "Plate");
   // Ink was drawn inside each control's area.
   int ink = 0;
@@ -324,8 +326,8 @@ TEST_F(Controls, LinkAndFileSelectorUseThePlatform)
   IBitmap busy = Strip(1, 10, 10);
   IControl* link = new IURLControl(&plug, IRECT(0, 0, 20, 20), "https://example.org/a",
                                    "/usr/share/doc/a.html", "Could not open");
-  IFileSelectorControl* files = new IFileSelectorControl(&plug, IRECT(30, 0, 50, 20), kParamMix,
-                                                         &busy, kFileActionOpen, "/tmp", "wav aif");
+  IFileSelectorControl* files = new IFileSelectorControl(
+      &plug, IRECT(30, 0, 50, 20), TestPlug::kGain, &busy, kFileActionOpen, "/tmp", "wav aif");
   g->AttachControl(link);
   g->AttachControl(files);
   DrawAll();
@@ -344,7 +346,7 @@ TEST_F(Controls, LinkAndFileSelectorUseThePlatform)
   for (double v : {1.0, 0.0})
   {
     Click(35, 5);
-    EXPECT_EQ(Param(kParamMix), v);
+    EXPECT_EQ(Param(TestPlug::kGain), v);
     IRECT dirty;
     EXPECT_TRUE(g->IsDirty(&dirty));
     DrawAll();

@@ -86,8 +86,8 @@ TEST_F(Drawing, MissingImagesDrawNothingAndAreReportedOnce)
 
   // Every control that takes a picture draws it as nothing.
   g->AttachBackground(id, "gone.png");
-  g->AttachControl(new IKnobMultiControl(&plug, 10, 10, kParamMix, &missing));
-  g->AttachControl(new IFaderControl(&plug, 30, 10, 50, kParamGain, &missing));
+  g->AttachControl(new IKnobMultiControl(&plug, 10, 10, TestPlug::kGain, &missing));
+  g->AttachControl(new IFaderControl(&plug, 30, 10, 50, TestPlug::kReduction, &missing));
   g->AttachControl(new IKnobRotaterControl(&plug, 40, 10, -1, &missing));
   g->AttachControl(new IKnobRotatingMaskControl(&plug, 50, 10, -1, &missing, &missing, &missing));
   g->AttachControl(new IRadioButtonsControl(&plug, IRECT(60, 0, 70, 50), -1, 3, &missing));
@@ -108,7 +108,7 @@ TEST_F(Drawing, BitmapsAreClippedToTheRedrawnArea)
   auto source = [](int x, int y) { return LICE_RGBA(x * 10, y * 8, 7, 255); };
   WritePNG("clip.png", 20, 30, source);
   IBitmap pic = g->LoadIBitmap(sNextID++, "clip.png", 3);
-  IControl* ctl = new IBitmapControl(&plug, 40, 40, kParamMix, &pic);
+  IControl* ctl = new IBitmapControl(&plug, 40, 40, TestPlug::kGain, &pic);
   g->AttachControl(ctl);
   ctl->SetValueFromPlug(1.0); // frame 3: source rows 20..29
   DrawAll(IRECT(50, 45, 200, 100));
@@ -198,7 +198,7 @@ TEST_F(Drawing, RotatingMaskTurnsTheMaskAndTopOverTheBase)
   IBitmap base = g->LoadIBitmap(sNextID++, "base.png"),
           mask = g->LoadIBitmap(sNextID++, "mask.png"), top = g->LoadIBitmap(sNextID++, "top.png");
   IKnobRotatingMaskControl* knob =
-      new IKnobRotatingMaskControl(&plug, 100, 50, kParamMix, &base, &mask, &top, 0.0, 180.0);
+      new IKnobRotatingMaskControl(&plug, 100, 50, TestPlug::kGain, &base, &mask, &top, 0.0, 180.0);
   g->AttachControl(knob);
   for (double v : {0.0, 1.0})
   {
