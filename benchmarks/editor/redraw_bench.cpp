@@ -79,7 +79,7 @@ struct Editor
 };
 
 // Argument: 1 strict drawing (the surface's default), 0 not strict.
-void BM_FullRedraw(benchmark::State& state)
+void FullRedraw(benchmark::State& state)
 {
   Editor e(state.range(0) != 0);
   for (auto _ : state)
@@ -88,9 +88,9 @@ void BM_FullRedraw(benchmark::State& state)
     e.Frame();
   }
 }
-BENCHMARK(BM_FullRedraw)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(FullRedraw)->ArgName("strict")->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 
-void BM_MetersOnly(benchmark::State& state)
+void MetersOnly(benchmark::State& state)
 {
   Editor e(state.range(0) != 0);
   e.Frame();
@@ -102,5 +102,5 @@ void BM_MetersOnly(benchmark::State& state)
     e.Frame();
   }
 }
-BENCHMARK(BM_MetersOnly)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(MetersOnly)->ArgName("strict")->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 } // namespace
