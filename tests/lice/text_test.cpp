@@ -148,25 +148,37 @@ TEST(CachedFont, AlignmentFlags)
   f->SetTextColor(kWhiteText);
   const RECT m = Measure(*f, "Ab", -1, LICE_DRAWTEXT_NO_NATIVE);
   const int W = m.right - m.left, H = m.bottom - m.top;
+  const int kFar = 2000000000;
   struct Case
   {
     unsigned int flags;
-    int x, y;
+    RECT r;
+    long long x, y;
   } cases[] = {
-      {DT_CENTER, 10 + (80 - W) / 2, 5},
-      {DT_RIGHT, 90 - W, 5},
-      {DT_VCENTER, 10, 5 + (40 - H) / 2},
-      {DT_BOTTOM, 10, 45 - H},
-      {DT_CENTER | DT_BOTTOM, 10 + (80 - W) / 2, 45 - H},
+      {DT_CENTER, {10, 5, 90, 45}, 10 + (80 - W) / 2, 5},
+      {DT_RIGHT, {10, 5, 90, 45}, 90 - W, 5},
+      {DT_VCENTER, {10, 5, 90, 45}, 10, 5 + (40 - H) / 2},
+      {DT_BOTTOM, {10, 5, 90, 45}, 10, 45 - H},
+      {DT_CENTER | DT_BOTTOM, {10, 5, 90, 45}, 10 + (80 - W) / 2, 45 - H},
+      // A rectangle spanning most of the int range centres the text on 0.
+      {DT_CENTER | DT_VCENTER,
+       {-kFar, -kFar, kFar, kFar},
+       (2LL * kFar - W) / 2 - kFar,
+       (2LL * kFar - H) / 2 - kFar},
   };
   for (auto& c : cases)
   {
     Canvas aligned(100, 50), placed(100, 50);
-    RECT r = {10, 5, 90, 45}, p = {c.x, c.y, 90, 45};
+    RECT r = c.r, p = {(int)c.x, (int)c.y, c.r.right, c.r.bottom};
     f->DrawText(&aligned, "Ab", -1, &r, c.flags | LICE_DRAWTEXT_NO_NATIVE);
     f->DrawText(&placed, "Ab", -1, &p, LICE_DRAWTEXT_NO_NATIVE);
     EXPECT_EQ(LICE_BitmapCmp(&aligned, &placed), 0) << std::hex << c.flags;
     EXPECT_GT(RedSum(&aligned), 0);
+    // The native route, through a scratch bitmap, takes the same extreme
+    // rectangles without wrapping around.
+    Canvas native(100, 50);
+    f->DrawText(&native, "Ab", -1, &r, c.flags);
+    EXPECT_GT(RedSum(&native), 0) << std::hex << c.flags;
   }
   // The native route aligns through the window layer: the ink lands within
   // a pixel or two of the cached route's.
