@@ -104,6 +104,10 @@ public:
   virtual bool IsDirty() { return mDirty.load(); }
   virtual void OnGUIIdle() {}
   virtual void SetAuxParamValueFromPlug(int auxParamIdx, double value);
+  // A text from the plug-in to show: how a control's value and name displays
+  // are fed (SetDirty). Text controls (ITextControl) override it; others
+  // ignore it.
+  virtual void SetTextFromPlug(const char* /*text*/) {}
 
   // A value from the user by other means than the control's own mouse
   // handling (a prompt, IGraphics::SetParameterFromGUI).

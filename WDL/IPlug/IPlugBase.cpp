@@ -108,9 +108,11 @@ void IPlugBase::AttachGraphics(IGraphics* graphics)
     for (int i = 0; i < NParams(); ++i)
       graphics->SetParameterFromPlug(i, GetParam(i)->GetNormalized(), true);
     graphics->PrepDraw();
+    // The audio thread reaches the editor through GetGUI() inside its
+    // block, under this mutex.
+    if (mGraphics != graphics) delete mGraphics;
+    mGraphics = graphics;
   }
-  if (mGraphics != graphics) delete mGraphics;
-  mGraphics = graphics;
 }
 
 void IPlugBase::RedrawParamControls()

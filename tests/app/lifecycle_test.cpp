@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "IGraphics.h"
+#include "test_graphics.h"
 #include "app_audio.h"
 #include "app_main.h"
 #include "app_midi.h"
@@ -48,15 +48,13 @@ TEST(AppLifecycle, MenuCommandsReachTheMainWindowOnlyWithAnIdAndAWindow)
 
 // An editor of a given size whose view is a token; it logs where it was
 // opened.
-class TokenEditor : public IGraphics
+class TokenEditor : public TestGraphics
 {
 public:
-  TokenEditor(bool opens, int w = 620, int h = 580) : mOpens(opens), mW(w), mH(h) {}
-  void SetParameterFromPlug(int, double, bool) override {}
-  void SetControlFromPlug(int, double) override {}
-  void PrepDraw() override {}
-  int Width() const override { return mW; }
-  int Height() const override { return mH; }
+  TokenEditor(IPlugBase* plug, bool opens, int w = 620, int h = 580)
+      : TestGraphics(plug, w, h), mOpens(opens)
+  {
+  }
   void* OpenWindow(void* parent) override
   {
     mParents.push_back(parent);
@@ -64,7 +62,6 @@ public:
   }
   std::vector<void*> mParents;
   bool mOpens;
-  int mW, mH;
 };
 
 class EditorPlug : public IPlugStandalone
@@ -90,7 +87,7 @@ TEST(AppLifecycle, AttachGuiOpensTheEditorInTheMainWindow)
   gHWND = wnd;
 
   EXPECT_FALSE(AttachGUI()); // no editor
-  auto* refusing = new TokenEditor(false);
+  auto* refusing = new TokenEditor(&plug, false);
   plug.AttachGraphics(refusing);
   EXPECT_FALSE(AttachGUI()); // the editor made no view
   EXPECT_EQ(0, plug.mGUIOpened);
@@ -129,13 +126,11 @@ TEST(AppLifecycle, ResizeGraphicsFitsTheWindowToTheEditorAndTitleBar)
 
   // x = left, y = bottom - H - 22, W x (H + 22): the bottom edge stays. The
   // arguments are not used.
-  auto* editor = new TokenEditor(true, 620, 580);
+  auto* editor = new TokenEditor(&plug, true, 620, 580);
   plug.AttachGraphics(editor);
   plug.ResizeGraphics(0, 0);
   EXPECT_EQ((std::vector<int>{100, 900 - 602, 620, 602}), windowRect());
-  editor->mW = 400;
-  editor->mH = 300;
-  plug.ResizeGraphics(400, 300);
+  editor->Resize(400, 300); // the editor asks the plug-in to follow
   EXPECT_EQ((std::vector<int>{100, 900 - 322, 400, 322}), windowRect());
   EXPECT_EQ(2, plug.mResized);
 

@@ -6,8 +6,10 @@
 #include <thread>
 #include <vector>
 
-#include "IGraphics.h"
 #include "IPlugBase.h"
+#include "lice.h"
+#include "recording_control.h"
+#include "test_graphics.h"
 
 namespace
 {
@@ -61,29 +63,15 @@ public:
   WDL_Mutex& Mutex() { return mMutex; }
 };
 
-// An editor surface that records what the plug-in pushes into it.
-class RecordingGraphics : public IGraphics
+// An editor surface that notes its deletion.
+class NotingGraphics : public TestGraphics
 {
 public:
-  explicit RecordingGraphics(bool* destroyed) : mDestroyed(destroyed) {}
-  ~RecordingGraphics() override { *mDestroyed = true; }
-  void SetParameterFromPlug(int idx, double value, bool normalized) override
+  NotingGraphics(IPlugBase* plug, bool* destroyed)
+      : TestGraphics(plug, 620, 580), mDestroyed(destroyed)
   {
-    pushes.push_back({idx, value, normalized});
   }
-  void SetControlFromPlug(int, double) override {}
-  void PrepDraw() override { ++prepDraws; }
-  int Width() const override { return 620; }
-  int Height() const override { return 580; }
-
-  struct Push
-  {
-    int idx;
-    double value;
-    bool normalized;
-  };
-  std::vector<Push> pushes;
-  int prepDraws = 0;
+  ~NotingGraphics() override { *mDestroyed = true; }
 
 private:
   bool* mDestroyed;
@@ -208,28 +196,28 @@ TEST(IPlugBase, AttachGraphicsPushesNormalisedValuesAndOwnsTheEditor)
     plug.AttachGraphics(nullptr);
     EXPECT_EQ(plug.GetGUI(), nullptr);
 
-    auto* gui = new RecordingGraphics(&destroyed);
+    // One control per parameter shows what the plug-in pushed.
+    auto* gui = new NotingGraphics(&plug, &destroyed);
+    RecordingControl* c[kNumParams];
+    for (int i = 0; i < kNumParams; ++i)
+      gui->AttachControl(c[i] = new RecordingControl(&plug, IRECT(0, 0, 10, 10), i));
     plug.AttachGraphics(gui);
     EXPECT_EQ(plug.GetGUI(), gui);
-    EXPECT_EQ(gui->prepDraws, 1);
-    ASSERT_EQ(gui->pushes.size(), 3u);
-    EXPECT_EQ(gui->pushes[0].idx, 0);
-    EXPECT_DOUBLE_EQ(gui->pushes[0].value, 0.5);
-    EXPECT_TRUE(gui->pushes[0].normalized);
-    EXPECT_DOUBLE_EQ(gui->pushes[1].value, 0.3);
+    ASSERT_NE(gui->GetDrawBitmap(), nullptr); // PrepDraw made the back buffer
+    EXPECT_EQ(gui->GetDrawBitmap()->getWidth(), 620);
+    EXPECT_DOUBLE_EQ(c[kRoom]->GetValue(), 0.5);
+    EXPECT_DOUBLE_EQ(c[kMix]->GetValue(), 0.3);
 
-    gui->pushes.clear();
+    // Plain values are normalised on the way in.
+    plug.GetParam(kMix)->Set(60.0);
     plug.RedrawParamControls();
-    ASSERT_EQ(gui->pushes.size(), 3u);
-    EXPECT_DOUBLE_EQ(gui->pushes[0].value, 50.0);
-    EXPECT_FALSE(gui->pushes[0].normalized);
+    EXPECT_DOUBLE_EQ(c[kMix]->GetValue(), 0.6);
 
     // Restoring a preset redraws the controls with the new values.
     ASSERT_TRUE(plug.MakePreset("Hall", 80.0, 45.5, 2));
-    gui->pushes.clear();
     ASSERT_TRUE(plug.RestorePreset(0));
-    ASSERT_EQ(gui->pushes.size(), 3u);
-    EXPECT_DOUBLE_EQ(gui->pushes[0].value, 80.0);
+    EXPECT_DOUBLE_EQ(c[kRoom]->GetValue(), 0.8);
+    EXPECT_DOUBLE_EQ(c[kMode]->GetValue(), 1.0);
     EXPECT_FALSE(destroyed);
   }
   EXPECT_TRUE(destroyed);
