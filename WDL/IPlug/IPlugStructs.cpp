@@ -16,7 +16,7 @@ const IColor DEFAULT_TEXT_ENTRY_BGCOLOR(255, 255, 255, 255);
 const IColor DEFAULT_TEXT_ENTRY_FGCOLOR(255, 0, 0, 0);
 
 IRECT::IRECT(int x, int y, const IBitmap* bitmap)
-    : L(x), T(y), R(x + bitmap->W), B(y + (bitmap->N > 0 ? bitmap->H / bitmap->N : bitmap->H))
+    : L(x), T(y), R(x + bitmap->frameWidth()), B(y + bitmap->frameHeight())
 {
 }
 

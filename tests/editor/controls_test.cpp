@@ -1,0 +1,380 @@
+// The ready-made controls drawn into the real back buffer and driven through
+// the editor's mouse routing, with their values pushed to real parameters.
+#include "IBitmapMonoText.h"
+#include "picture_editor.h"
+
+using Controls = PictureEditorTest;
+
+TEST_F(Controls, FrameStripsShowTheFrameTheValueSelects)
+{
+  struct Case
+  {
+    int n;
+    bool horizontal, knob;
+    double value;
+    int frame; // 1-based
+  } cases[] = {
+      {3, false, false, 0.0, 1},  {3, false, false, 0.24, 1},   {3, false, false, 0.25, 2},
+      {3, false, false, 0.74, 2}, {3, false, false, 0.75, 3},   {3, false, false, 1.0, 3},
+      {3, false, false, 1.3, 3},  {3, false, false, -0.6, 1},   {3, true, false, 0.0, 1},
+      {3, true, false, 0.5, 2},   {3, true, false, 1.0, 3},     {60, false, false, 0.5, 31},
+      {60, false, false, 0.1, 7}, {101, false, true, 0.004, 1}, {101, false, true, 0.005, 2},
+      {101, true, true, 0.5, 51}, {101, false, true, 1.0, 101},
+  };
+  for (const Case& c : cases)
+  {
+    IBitmap strip = Strip(c.n, 6, 4, c.horizontal);
+    IControl* ctl = c.knob ? (IControl*)new IKnobMultiControl(&plug, 20, 30, -1, &strip)
+                           : new IBitmapControl(&plug, 20, 30, &strip);
+    g->AttachControl(ctl);
+    ctl->SetValueFromPlug(c.value); // the first value is taken unclamped
+    DrawAll();
+    SCOPED_TRACE(testing::Message() << c.n << (c.horizontal ? " across, " : " down, ") << c.value);
+    EXPECT_EQ(*ctl->GetRECT(), IRECT(20, 30, 26, 34));
+    EXPECT_EQ(At(20, 30), StripColor(c.frame - 1));
+    EXPECT_EQ(At(25, 33), StripColor(c.frame - 1));
+    EXPECT_EQ(At(26, 33), 0u); // nothing of the next frame beside or below
+    EXPECT_EQ(At(25, 34), 0u);
+    NewEditor();
+  }
+}
+
+TEST_F(Controls, KnobsTurnByTheGearing)
+{
+  struct Case
+  {
+    EDirection dir;
+    double gearing;
+    int dX, dY;
+    bool shift;
+    double start, expected;
+  } cases[] = {
+      {kDirectionVertical, 4.0, 0, -24, false, 0.5, 0.6},    // 60 px tall: 24 px up is 0.1
+      {kDirectionVertical, 4.0, 0, -24, true, 0.5, 0.51},    // ten times finer with shift
+      {kDirectionVertical, 4.0, 0, 24, false, 0.5, 0.4},     // down lowers it
+      {kDirectionVertical, 4.0, 0, 300, false, 0.5, 0.0},    // and stops at 0
+      {kDirectionVertical, 1.0, 7, 0, false, 0.5, 0.5},      // across does nothing
+      {kDirectionHorizontal, 2.0, 20, 0, false, 0.2, 0.4},   // 50 px wide: 20 px right is 0.2
+      {kDirectionHorizontal, 2.0, -200, 0, false, 0.2, 0.0}, // left lowers it
+  };
+  for (const Case& c : cases)
+  {
+    IKnobControl* knob = new IKnobLineControl(&plug, IRECT(10, 10, 60, 70), kParamMix, &COLOR_WHITE,
+                                              0.0, 0.0, -2.356, 2.356, c.dir, c.gearing);
+    g->AttachControl(knob);
+    knob->SetValueFromPlug(c.start);
+    IMouseMod mod(true, false, c.shift);
+    g->OnMouseDown(30, 40, &mod);
+    g->OnMouseDrag(30 + c.dX, 40 + c.dY, &mod);
+    g->OnMouseUp(30 + c.dX, 40 + c.dY, &mod);
+    EXPECT_NEAR(knob->GetValue(), c.expected, 1e-9) << c.dX << "," << c.dY;
+    EXPECT_NEAR(Param(kParamMix), c.expected, 1e-6);
+    NewEditor();
+  }
+}
+
+TEST_F(Controls, KnobLinePointsUpAtTheMiddleValue)
+{
+  IKnobLineControl* knob = new IKnobLineControl(&plug, IRECT(10, 10, 51, 51), kParamMix,
+                                                &COLOR_WHITE, 0.0, 0.0, -2.356, 2.356);
+  g->AttachControl(knob);
+  knob->SetValueFromPlug(0.5);
+  DrawAll();
+  EXPECT_EQ(At(30, 12), LiceColor(&COLOR_WHITE)); // straight up from the centre (30.5, 30.5)
+  EXPECT_EQ(At(30, 29), LiceColor(&COLOR_WHITE));
+  EXPECT_EQ(At(30, 40), 0u);
+  EXPECT_EQ(At(40, 30), 0u);
+}
+
+TEST_F(Controls, FaderHandleFollowsTheValueAndTheMouse)
+{
+  IBitmap handle = Strip(1, 10, 20);
+  IFaderControl* fader = new IFaderControl(&plug, 50, 20, 100, kParamMix, &handle);
+  g->AttachControl(fader);
+  struct
+  {
+    int y;
+    double value;
+    int handleTop;
+  } cases[] = {{30, 1.0, 20}, {110, 0.0, 100}, {70, 0.5, 60}, {20, 1.0, 20}};
+  for (const auto& c : cases)
+  {
+    Click(55, c.y);
+    EXPECT_DOUBLE_EQ(fader->GetValue(), c.value) << c.y;
+    EXPECT_DOUBLE_EQ(Param(kParamMix), c.value);
+    DrawAll();
+    EXPECT_EQ(At(55, c.handleTop), StripColor(0));
+    EXPECT_EQ(At(55, c.handleTop + 19), StripColor(0));
+    EXPECT_EQ(At(55, c.handleTop - 1), 0u);
+    EXPECT_EQ(At(55, c.handleTop + 20), 0u);
+  }
+
+  IMouseMod mod(true);
+  g->OnMouseDown(55, 70, &mod); // dragged past the end
+  g->OnMouseDrag(55, 150, &mod);
+  EXPECT_EQ(fader->GetValue(), 0.0);
+  g->OnMouseUp(55, 150, &mod);
+
+  // Across, value 0 at the left; a handle as long as the track stays put.
+  IFaderControl* across =
+      new IFaderControl(&plug, 10, 140, 50, kParamGain, &handle, kDirectionHorizontal);
+  IFaderControl* stuck = new IFaderControl(&plug, 200, 20, 20, kParamMode, &handle);
+  g->AttachControl(across);
+  g->AttachControl(stuck);
+  Click(45, 145);
+  EXPECT_DOUBLE_EQ(across->GetValue(), 0.75); // (45 - 10 - 5) / 40
+  EXPECT_EQ(across->GetHandleRECT(), IRECT(40, 140, 50, 160));
+  stuck->SetValueFromPlug(0.25);
+  Click(205, 25);
+  EXPECT_EQ(stuck->GetValue(), 0.25);
+  EXPECT_EQ(Param(kParamMode), 0.0);
+}
+
+TEST_F(Controls, SwitchesStepWrapAndChooseBands)
+{
+  IBitmap three = Strip(3, 8, 8), four = Strip(4, 8, 8), one = Strip(1, 8, 8),
+          ten = Strip(10, 8, 8);
+  std::vector<double> tenSteps; // nine steps of 1/9 add up to a hair above 1
+  for (int i = 1; i <= 10; ++i) tenSteps.push_back(i < 10 ? i / 9.0 : 0.0);
+  struct
+  {
+    IControl* ctl;
+    std::vector<double> clicks; // the value after each click
+  } cases[] = {
+      {new ISwitchControl(&plug, 0, 0, kParamMix, &three), {0.5, 1.0, 0.0, 0.5}},
+      {new ISwitchControl(&plug, 10, 0, -1, &four), {1.0 / 3, 2.0 / 3, 1.0, 0.0}},
+      {new ISwitchControl(&plug, 20, 0, -1, &one), {1.0, 0.0, 1.0}},
+      {new IInvisibleSwitchControl(&plug, IRECT(30, 0, 38, 8), -1), {1.0, 0.0}},
+      {new IContactControl(&plug, 40, 0, -1, &three), {0.0, 0.0}},    // back to 0 on release
+      {new ISwitchFramesControl(&plug, 50, 0, -1, &one), {0.0, 0.0}}, // one band: no choice
+      {new ISwitchControl(&plug, 60, 0, -1, &ten), tenSteps},
+  };
+  for (auto& c : cases)
+  {
+    g->AttachControl(c.ctl);
+    const int x = c.ctl->GetRECT()->L + 2;
+    for (double v : c.clicks)
+    {
+      Click(x, 2);
+      EXPECT_NEAR(c.ctl->GetValue(), v, 1e-9) << "switch at " << x;
+    }
+  }
+  EXPECT_EQ(Param(kParamMix), 0.5);
+
+  // A double click is one more click.
+  IMouseMod mod(true);
+  g->OnMouseDblClick(2, 2, &mod);
+  EXPECT_EQ(cases[0].ctl->GetValue(), 1.0);
+
+  // Bands of a four-frame strip, 8 px stacked: 2 px each.
+  IControl* bands = new ISwitchFramesControl(&plug, 0, 20, kParamMix, &four);
+  g->AttachControl(bands);
+  for (int y : {27, 21, 24, 22})
+  {
+    Click(3, y);
+    EXPECT_NEAR(bands->GetValue(), ((y - 20) / 2) / 3.0, 1e-9) << y;
+  }
+}
+
+TEST_F(Controls, OverlayShowsAndHidesOnClicks)
+{
+  IBitmap picture = Strip(1, 100, 80);
+  g->AttachControl(new IPanelControl(&plug, IRECT(0, 0, kW, kH), &COLOR_BLUE));
+  IBitmapOverlayControl* about =
+      new IBitmapOverlayControl(&plug, 20, 20, &picture, IRECT(0, 140, 30, 160));
+  g->AttachControl(about);
+  const LICE_Pixel blue = LiceColor(&COLOR_BLUE);
+
+  DrawAll(); // off: the small target takes clicks
+  EXPECT_EQ(At(50, 50), blue);
+  Click(50, 50); // outside the target: the panel gets it
+  EXPECT_EQ(about->GetValue(), 0.0);
+  Click(10, 150);
+  EXPECT_EQ(about->GetValue(), 1.0);
+  DrawAll();
+  EXPECT_EQ(At(50, 50), StripColor(0));
+  EXPECT_EQ(At(10, 150), blue);
+  Click(50, 50); // anywhere on the picture hides it again
+  EXPECT_EQ(about->GetValue(), 0.0);
+  DrawAll();
+  EXPECT_EQ(At(50, 50), blue);
+  Click(50, 50);
+  EXPECT_EQ(about->GetValue(), 0.0);
+}
+
+TEST_F(Controls, RadioButtonsLayOutAndPick)
+{
+  IBitmap twoFrames = Strip(2, 10, 20), oneFrame = Strip(1, 10, 20);
+  struct
+  {
+    EDirection dir;
+    bool reverse;
+    int n;
+    std::vector<int> starts; // top (or left) of each button
+  } layouts[] = {
+      {kDirectionVertical, false, 4, {20, 50, 80, 110}},
+      {kDirectionVertical, true, 4, {100, 70, 40, 10}},
+      {kDirectionHorizontal, false, 3, {30, 75, 120}}, // (100 - 30) / 2 = 35 between
+      {kDirectionVertical, false, 1, {20}},
+      {kDirectionVertical, true, 1, {110}},
+  };
+  for (const auto& l : layouts)
+  {
+    IRadioButtonsControl radio(
+        &plug, l.dir == kDirectionVertical ? IRECT(30, 20, 40, 130) : IRECT(30, 20, 130, 40), -1,
+        l.n, &twoFrames, l.dir, l.reverse);
+    ASSERT_EQ(radio.NButtons(), l.n);
+    for (int i = 0; i < l.n; ++i)
+      EXPECT_EQ(l.dir == kDirectionVertical ? radio.GetButtonRECT(i)->T : radio.GetButtonRECT(i)->L,
+                l.starts[i]);
+  }
+
+  IControl* radio =
+      new IRadioButtonsControl(&plug, IRECT(30, 20, 40, 130), kParamMix, 4, &twoFrames);
+  IControl* plain = new IRadioButtonsControl(&plug, IRECT(60, 20, 70, 130), -1, 4, &oneFrame);
+  g->AttachControl(radio);
+  g->AttachControl(plain);
+  Click(35, 85); // third button
+  EXPECT_NEAR(Param(kParamMix), 2.0 / 3, 1e-6);
+  Click(35, 75); // between buttons: unchanged
+  EXPECT_NEAR(radio->GetValue(), 2.0 / 3, 1e-9);
+  for (double v : {0.5, 0.49})
+  {
+    radio->SetValueFromUserInput(v);
+    plain->SetValueFromUserInput(v);
+    DrawAll();
+    const int lit = v == 0.5 ? 2 : 1;
+    for (int i = 0; i < 4; ++i)
+    {
+      EXPECT_EQ(At(35, 25 + 30 * i), StripColor(i == lit ? 1 : 0)) << v << " button " << i;
+      EXPECT_EQ(At(65, 25 + 30 * i), StripColor(0));
+    }
+  }
+}
+
+TEST_F(Controls, BitmapTextLaysOutCellsWrapsAndClips)
+{
+  // 95 characters from the space, 10 x 4 cells.
+  IBitmap font = Strip(95, 10, 4);
+  auto cell = [](char c) { return StripColor(c - 32); };
+  // Draw needs a control to set the drawing area.
+  g->AttachControl(new IInvisibleSwitchControl(&plug, IRECT(0, 0, 1, 1), -1));
+  struct
+  {
+    const char* text;
+    int align, width;
+    bool wrap;
+    std::vector<const char*> rows; // expected characters per row of cells
+    int x0;
+  } cases[] = {
+      {"AB", IText::kAlignCenter, 100, false, {"AB"}, 40},
+      {"AB", IText::kAlignNear, 100, false, {"AB"}, 10},
+      {"AB", IText::kAlignFar, 100, false, {"AB"}, 10},
+      {"ABCDEFGHIJ", IText::kAlignNear, 60, false, {"ABCD", "EFGH", ""}, 10},
+      {"ABCDEFGHIJ", IText::kAlignNear, 60, true, {"ABCD", "EFGH", "IJ"}, 10},
+      {"A\tB\xC3", IText::kAlignNear, 100, false, {"A B "}, 10},
+      {"AB", IText::kAlignNear, 20, true, {""}, 10}, // no room for a row
+  };
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(testing::Message() << c.text << " in " << c.width);
+    LICE_Clear(g->GetDrawBitmap(), 0);
+    IRECT r(0, 0, c.width, 40), whole(0, 0, kW, kH);
+    IText style(10, nullptr, nullptr, IText::kStyleNormal, c.align);
+    g->Draw(&whole); // sets the drawing area
+    DrawBitmapedText(g, &font, &r, &style, nullptr, c.text, false, c.wrap, 10, 4, 0);
+    for (size_t row = 0; row < c.rows.size(); ++row)
+    {
+      const std::string chars = c.rows[row];
+      for (size_t i = 0; i < chars.size(); ++i)
+        EXPECT_EQ(At(c.x0 + 10 * (int)i + 5, 4 * (int)row + 1), cell(chars[i])) << row << i;
+      EXPECT_EQ(At(c.x0 + 10 * (int)chars.size() + 5, 4 * (int)row + 1), 0u) << "row " << row;
+    }
+  }
+
+  // The control centres its row vertically; offsets widen the step.
+  IText centred(10, nullptr, nullptr, IText::kStyleNormal, IText::kAlignCenter);
+  g->AttachControl(
+      new IBitmapTextControl(&plug, IRECT(0, 100, 100, 120), &font, 10, 4, 2, &centred, "HI"));
+  DrawAll();
+  EXPECT_EQ(At(45, 108), cell('H')); // x0 = (100 - 20) / 2, y0 = 100 + (20 - 4) / 2
+  EXPECT_EQ(At(57, 108), cell('I'));
+  EXPECT_EQ(At(45, 107), 0u);
+}
+
+TEST_F(Controls, TextControlsTakeTextFromThePlugInAndTheParameter)
+{
+  IText style;
+  ITextControl* label = new ITextControl(&plug, IRECT(0, 0, 100, 20), &style, "Level");
+  ICaptionControl* gain = new ICaptionControl(&plug, IRECT(0, 20, 100, 40), kParamGain, &style);
+  ICaptionControl* mode = new ICaptionControl(&plug, IRECT(0, 40, 100, 60), kParamMode, &style);
+  for (IControl* c : {(IControl*)label, (IControl*)gain, (IControl*)mode}) g->AttachControl(c);
+  const LICE_Pixel white = LICE_RGBA(255, 255, 255, 255);
+  DrawAll(IRECT(0, 0, kW, kH), white);
+  EXPECT_FALSE(label->IsDirty());
+  label->SetTextFromPlug("Level");
+  EXPECT_FALSE(label->IsDirty());
+  label->SetTextFromPlug("Width");
+  EXPECT_TRUE(label->IsDirty());
+  EXPECT_STREQ(label->GetTextString(), "Width");
+
+  plug.GetParam(kParamGain)->Set(12.5);
+  plug.GetParam(kParamMode)->Set(2);
+  DrawAll(IRECT(0, 0, kW, kH), white);
+  EXPECT_STREQ(gain->GetTextString(), "12.5 %");
+  EXPECT_STREQ(mode->GetTextString(), "Plate");
+  // Ink was drawn inside each control's area.
+  int ink = 0;
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 100; ++x) ink += At(x, y) != white;
+  EXPECT_GT(ink, 50);
+
+  // A double click prompts with the list of a parameter's display texts.
+  IMouseMod mod(true);
+  gain->DisablePrompt(false);
+  mode->DisablePrompt(false);
+  g->OnMouseDblClick(50, 50, &mod);
+  ASSERT_EQ(g->mMenusShown.size(), 1u);
+  EXPECT_EQ(g->mMenusShown[0].area, IRECT(0, 40, 100, 60));
+  g->OnMouseDown(50, 30, &mod);
+  ASSERT_EQ(g->mTextEntries.size(), 1u);
+  EXPECT_EQ(g->mTextEntries[0].area, IRECT(35, 22, 65, 38));
+}
+
+TEST_F(Controls, LinkAndFileSelectorUseThePlatform)
+{
+  IBitmap busy = Strip(1, 10, 10);
+  IControl* link = new IURLControl(&plug, IRECT(0, 0, 20, 20), "https://example.org/a",
+                                   "/usr/share/doc/a.html", "Could not open");
+  IFileSelectorControl* files = new IFileSelectorControl(&plug, IRECT(30, 0, 50, 20), kParamMix,
+                                                         &busy, kFileActionOpen, "/tmp", "wav aif");
+  g->AttachControl(link);
+  g->AttachControl(files);
+  DrawAll();
+
+  Click(5, 5);
+  g->mURLOpens = false;
+  Click(5, 5);
+  EXPECT_EQ(g->mURLsOpened,
+            (std::vector<std::string>{"https://example.org/a", "https://example.org/a",
+                                      "/usr/share/doc/a.html"}));
+  EXPECT_FALSE(link->IsDirty());
+  EXPECT_EQ(link->GetValue(), 0.0);
+
+  // Two selections push 1 and then 0; the control draws once more after each.
+  g->mNextFile = "/tmp/take1.wav";
+  for (double v : {1.0, 0.0})
+  {
+    Click(35, 5);
+    EXPECT_EQ(Param(kParamMix), v);
+    IRECT dirty;
+    EXPECT_TRUE(g->IsDirty(&dirty));
+    DrawAll();
+    EXPECT_TRUE(files->IsDirty()); // the extra drawing after the selection
+    EXPECT_FALSE(files->IsDirty());
+  }
+  EXPECT_EQ(g->mFilePrompts, 2);
+  WDL_String chosen;
+  files->GetLastSelectedFileForPlug(&chosen);
+  EXPECT_STREQ(chosen.Get(), "/tmp/take1.wav");
+}

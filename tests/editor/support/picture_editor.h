@@ -1,0 +1,114 @@
+// A plug-in with real parameters and a window-less editor whose images are
+// PNG files written by the test: for tests that draw controls into the real
+// back buffer and read its pixels. Frame k of every strip written here is
+// filled with StripColor(k), so a pixel tells which frame was drawn.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "IControls.h"
+#include "IParam.h"
+#include "IPlugStandalone.h"
+#include "lice.h"
+#include "lice_png_writer.h"
+#include "test_graphics.h"
+
+enum
+{
+  kParamGain, // 0..100 "%"
+  kParamMix,  // 0..1
+  kParamMode, // "Hall", "Room", "Plate"
+  kNumParams
+};
+
+class PicturePlug : public IPlugStandalone
+{
+public:
+  PicturePlug()
+      : IPlugStandalone(IPlugInstanceInfo(), kNumParams, "2-2", 1, "Test", "Test", "Test", 0x10000,
+                        1, 1, 0, false, false, false, 0)
+  {
+    GetParam(kParamGain)->InitDouble("Gain", 50.0, 0.0, 100.0, 0.1, "%");
+    GetParam(kParamMix)->InitDouble("Mix", 0.0, 0.0, 1.0, 0.000001);
+    GetParam(kParamMode)->InitEnum("Mode", 0, 3);
+    const char* names[] = {"Hall", "Room", "Plate"};
+    for (int i = 0; i < 3; ++i) GetParam(kParamMode)->SetDisplayText(i, names[i]);
+  }
+};
+
+// Distinct opaque colours for frames 0..255.
+inline LICE_Pixel StripColor(int k)
+{
+  return LICE_RGBA((k * 37 + 11) & 255, (k * 91 + 53) & 255, k & 255, 255);
+}
+
+class PictureEditorTest : public ::testing::Test
+{
+protected:
+  static constexpr int kW = 240, kH = 160;
+
+  void SetUp() override
+  {
+    char tmpl[] = "/tmp/editor-pictures-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    mDir = tmpl;
+    NewEditor();
+  }
+  // A new, empty editor in place of the current one.
+  void NewEditor()
+  {
+    g = new TestGraphics(&plug, kW, kH);
+    g->mImageDir = mDir;
+    plug.AttachGraphics(g);
+  }
+  void TearDown() override { (void)system(("rm -rf " + mDir).c_str()); }
+
+  // Writes a w x h PNG whose pixel (x, y) is pixel(x, y).
+  template <class F> void WritePNG(const std::string& name, int w, int h, F pixel)
+  {
+    pngw::Image img;
+    img.width = w;
+    img.height = h;
+    img.colorType = 6;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+      {
+        const LICE_Pixel p = pixel(x, y);
+        img.samples.insert(img.samples.end(), {(uint16_t)LICE_GETR(p), (uint16_t)LICE_GETG(p),
+                                               (uint16_t)LICE_GETB(p), (uint16_t)LICE_GETA(p)});
+      }
+    ASSERT_TRUE(pngw::WriteFile(mDir + "/" + name, pngw::Encode(img)));
+  }
+
+  // A strip of n frames of fw x fh, loaded under a resource ID unique to the
+  // process (the bitmap cache outlives each test).
+  IBitmap Strip(int n, int fw, int fh, bool horizontal = false)
+  {
+    const std::string name = "strip" + std::to_string(sNextID) + ".png";
+    WritePNG(name, horizontal ? fw * n : fw, horizontal ? fh : fh * n,
+             [&](int x, int y) { return StripColor(horizontal ? x / fw : y / fh); });
+    return g->LoadIBitmap(sNextID++, name.c_str(), n, horizontal);
+  }
+
+  // Clears the back buffer to `clear` and draws every control over the area.
+  void DrawAll(IRECT area = IRECT(0, 0, kW, kH), LICE_Pixel clear = 0)
+  {
+    LICE_Clear(g->GetDrawBitmap(), clear);
+    g->Draw(&area);
+  }
+  LICE_Pixel At(int x, int y) { return LICE_GetPixel(g->GetDrawBitmap(), x, y); }
+  void Click(int x, int y, IMouseMod mod = IMouseMod(true))
+  {
+    g->OnMouseDown(x, y, &mod);
+    g->OnMouseUp(x, y, &mod);
+  }
+  double Param(int idx) { return plug.GetParam(idx)->GetNormalized(); }
+
+  static inline int sNextID = 1000;
+  std::string mDir;
+  PicturePlug plug;
+  TestGraphics* g = nullptr; // owned by the plug-in
+};
