@@ -535,7 +535,8 @@ void IGraphicsGtkView::CreateTextEntry(IControl* control, IParam* param, IText* 
   gtk_widget_set_margin_top(e, rect.y);
   gtk_widget_set_size_request(e, rect.width, rect.height);
 
-  g_signal_connect(e, "activate", G_CALLBACK(OnEntryActivate), this);
+  // After the entry's own handling: applying destroys the entry.
+  g_signal_connect_after(e, "activate", G_CALLBACK(OnEntryActivate), this);
   g_signal_connect(e, "focus-out-event", G_CALLBACK(OnEntryFocusOut), this);
   g_signal_connect(e, "key-press-event", G_CALLBACK(OnEntryKeyPress), this);
   g_signal_connect(e, "insert-text", G_CALLBACK(OnEntryInsert), this);
@@ -598,7 +599,7 @@ gboolean IGraphicsGtkView::OnEntryFocusOut(GtkWidget* w, GdkEventFocus*, gpointe
   // The window losing the focus (another window was activated) leaves the
   // entry open; only the focus moving elsewhere in the window ends it.
   GtkWidget* top = gtk_widget_get_toplevel(w);
-  if (GTK_IS_WINDOW(top) && !gtk_window_is_active(GTK_WINDOW(top)) &&
+  if (GTK_IS_WINDOW(top) && !gtk_window_has_toplevel_focus(GTK_WINDOW(top)) &&
       gtk_window_get_focus(GTK_WINDOW(top)) == w)
     return FALSE;
   ((IGraphicsGtkView*)p)->ApplyTextEntry();
@@ -685,6 +686,7 @@ IPopupMenu* IGraphicsGtkView::CreateIPopupMenu(IPopupMenu* menu, GdkRectangle re
   if (trigger) gdk_event_free(trigger);
   if (!run.done && gtk_widget_get_visible(gm)) g_main_loop_run(run.loop);
   g_main_loop_unref(run.loop);
+  mClickCount = 0; // the next press starts a new click, not a double click
 
   IPopupMenu* chosen = nullptr;
   if (GtkWidget* item = receiver.MenuItem())
