@@ -88,6 +88,7 @@ protected:
   void TearDown() override
   {
     if (IsWindow(host)) DestroyWindow(host);
+    if (plug->GetGUI() != g) delete g; // never opened
     delete plug;
   }
   static HWND CreateHost()
