@@ -1,9 +1,15 @@
 #include "Plenmora.h"
 
 #include <cmath>
+#include <cstdio>
+#include <initializer_list>
 
-#include "IGraphics.h"
+#include "IControls.h"
+#include "IGraphicsGtk.h"
+#include "Plenmora_controls.h"
+#include "editor_layout.h"
 #include "mutex.h"
+#include "swell-resources.h"
 
 namespace
 {
@@ -21,6 +27,20 @@ constexpr const char* kChannelIO = "1-1 2-2";
 constexpr int kUniqueID = FourCC("Plnm");
 constexpr int kMfrID = FourCC("Vrln");
 constexpr int kLatency = 0;
+
+// The editor's pictures, by resource ID.
+enum EImages
+{
+  kBackgroundID = 100,
+  kKnobID,
+  kLargeKnobID,
+  kMeterID,
+  kAboutID,
+};
+constexpr double kKnobGearing = 4.0;
+constexpr const char* kEditorFont = "Liberation Sans";
+constexpr int kPresetNameSize = 14;
+constexpr const char* kLinkURL = "https://vorlane.example/videos";
 
 struct ParamInfo
 {
@@ -97,11 +117,54 @@ void Plenmora::MakeFactoryPresets()
 }
 
 // The editor: background, the five parameter knobs, the four level meters
-// (whose control indexes go to mMeterControlIdx), the about overlay, the
-// link and the preset menu, on a 620 x 580 surface. Until the editor
-// framework is part of the program the effect runs without one and
-// GetGUI() stays null.
-void Plenmora::CreateEditor(const IPlugInstanceInfo& /*instanceInfo*/) {}
+// (whose control indexes go to mMeterControlIdx), the link, the preset menu
+// and, on top of them all, the about overlay, on a 620 x 580 surface. Without
+// all of its pictures the effect makes no editor and GetGUI() stays null.
+void Plenmora::CreateEditor(const IPlugInstanceInfo& instanceInfo)
+{
+  using namespace editor_layout;
+  IGraphicsGtk* g = new IGraphicsGtk(this, editor_layout::kWidth, editor_layout::kHeight);
+  g->SetBundleID(instanceInfo.mBundleID.Get());
+
+  IBitmap bg = g->LoadIBitmap(kBackgroundID, kBackgroundImage);
+  IBitmap knob = g->LoadIBitmap(kKnobID, kKnobImage, kKnobFrames);
+  IBitmap largeKnob = g->LoadIBitmap(kLargeKnobID, kLargeKnobImage, kKnobFrames);
+  IBitmap meter = g->LoadIBitmap(kMeterID, kMeterImage, kMeterFrames);
+  IBitmap about = g->LoadIBitmap(kAboutID, kAboutImage);
+  for (const IBitmap* b : {&bg, &knob, &largeKnob, &meter, &about})
+    if (!b->mData)
+    {
+      // LoadIBitmap has named the picture.
+      fprintf(stderr, "%s: no editor without its pictures; they are looked up in %s\n", kEffectName,
+              SWELL_GetResourcePath());
+      delete g;
+      return;
+    }
+
+  g->AttachBackground(kBackgroundID, kBackgroundImage);
+  for (int i = 0; i < kNumParams; ++i)
+    g->AttachControl(new IKnobMultiControl(this, kKnobs[i].rect.L, kKnobs[i].rect.T, i,
+                                           kKnobs[i].large ? &largeKnob : &knob, kDirectionVertical,
+                                           kKnobGearing));
+  for (int m = 0; m < kNumMeters; ++m)
+    mMeterControlIdx[m] = g->AttachControl(
+        new IBitmapControl(this, kMeters[m].L, kMeters[m].T, &meter, IChannelBlend::kBlendNone));
+  g->AttachControl(new IURLControl(this, IRECT(kLink.L, kLink.T, kLink.R, kLink.B), kLinkURL));
+  const IColor nameColor(255, 224, 228, 234);
+  const IText nameText(kPresetNameSize, &nameColor, kEditorFont, IText::kStyleBold,
+                       IText::kAlignNear, 0, IText::kQualityAntiAliased);
+  g->AttachControl(new IPresetMenu(
+      this, IRECT(kPresetMenu.L, kPresetMenu.T, kPresetMenu.R, kPresetMenu.B), &nameText));
+  mAboutOverlay = new IBitmapOverlayControl(
+      this, 0, 0, &about, IRECT(kAboutTarget.L, kAboutTarget.T, kAboutTarget.R, kAboutTarget.B));
+  g->AttachControl(mAboutOverlay);
+
+  // Each dirty control is drawn with what lies under it and over it, not the
+  // bounding box of all of them: the meters at both sides would otherwise
+  // redraw the whole editor on every frame. The pixels are the same.
+  g->SetStrictDrawing(false);
+  AttachGraphics(g);
+}
 
 void Plenmora::Reset()
 {

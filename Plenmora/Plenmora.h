@@ -8,6 +8,8 @@
 #include "IPlugStandalone.h"
 #include "verbengine.h"
 
+class IBitmapOverlayControl;
+
 class Plenmora : public IPlugStandalone
 {
 public:
@@ -61,6 +63,9 @@ private:
   // Editor control index of each meter (in EMeters order), set when the
   // editor attaches the meter controls; -1 while there is none.
   int mMeterControlIdx[kNumMeters] = {-1, -1, -1, -1};
+  // The about picture over the editor, shown by a click on the wordmark;
+  // owned by the editor.
+  IBitmapOverlayControl* mAboutOverlay = nullptr;
 };
 
 // Makes the application's plug-in. midiOut and midiOutChan belong to the host
