@@ -20,6 +20,13 @@
 //                      size and whether it has a menu bar
 //   about              print the open message box's caption, type and text
 //   endmessagebox      press OK in the open message box
+//   backbuffer PATH    once the editor has drawn all of its controls, write
+//                      its back buffer to PATH (binary PPM) and print
+//                      "backbuffer PATH"
+//   watch              from now on print "params preset=N V1 V2 V3 V4 V5"
+//                      whenever the preset or a parameter value changes, and
+//                      "popup ITEM|ITEM|..." when a popup menu opens (a
+//                      checked item ends in " *")
 //
 // Output lines start with "script: " and go to standard output. Steps that
 // open a modal dialog or message box keep the script running: each tick arms
@@ -39,6 +46,10 @@
 #include "app_settings.h"
 #include "app_audio.h"
 #include "IPlugStandalone.h"
+#include "IGraphics.h"
+#include "IParam.h"
+#include "lice.h"
+#include <gtk/gtk.h>
 
 namespace
 {
@@ -112,6 +123,119 @@ void SelectItem(int id, int idx)
     return;
   }
   SWELL_SimulateUserSelect(combo, idx);
+}
+
+// ---- The editor ----
+
+// Whether the editor is on screen and has drawn every control.
+bool EditorDrawn(IGraphics* gui)
+{
+  IRECT dirty;
+  return gui && gui->WindowIsOpen() && gui->GetDrawBitmap() && !gui->IsDirty(&dirty);
+}
+
+bool WritePPM(const std::string& path, LICE_IBitmap* bm)
+{
+  FILE* f = fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const int w = bm->getWidth(), h = bm->getHeight();
+  fprintf(f, "P6\n%d %d\n255\n", w, h);
+  std::vector<unsigned char> row((size_t)w * 3);
+  for (int y = 0; y < h; ++y)
+  {
+    for (int x = 0; x < w; ++x)
+    {
+      const LICE_Pixel p = LICE_GetPixel(bm, x, y);
+      row[x * 3] = (unsigned char)LICE_GETR(p);
+      row[x * 3 + 1] = (unsigned char)LICE_GETG(p);
+      row[x * 3 + 2] = (unsigned char)LICE_GETB(p);
+    }
+    fwrite(row.data(), 1, row.size(), f);
+  }
+  return fclose(f) == 0;
+}
+
+// Polls until the editor has drawn, then writes its back buffer (10 s at most).
+void WriteBackBufferWhenDrawn(const std::string& path)
+{
+  struct Request
+  {
+    std::string path;
+    int triesLeft = 500;
+  };
+  g_timeout_add(
+      20,
+      [](gpointer p) -> gboolean
+      {
+        Request* r = (Request*)p;
+        IGraphics* gui = gPluginInstance ? gPluginInstance->GetGUI() : nullptr;
+        if (!EditorDrawn(gui) && --r->triesLeft > 0) return G_SOURCE_CONTINUE;
+        if (!EditorDrawn(gui))
+          Out("backbuffer not drawn");
+        else if (!WritePPM(r->path, (LICE_IBitmap*)gui->GetDrawBitmap()))
+          Out("backbuffer cannot write " + r->path);
+        else
+          Out("backbuffer " + r->path);
+        delete r;
+        return G_SOURCE_REMOVE;
+      },
+      new Request{path});
+}
+
+std::string ParamsLine()
+{
+  std::ostringstream line;
+  line << "params preset=" << gPluginInstance->GetCurrentPresetIdx();
+  char value[64];
+  for (int i = 0; i < gPluginInstance->NParams(); ++i)
+  {
+    snprintf(value, sizeof(value), " %.1f", gPluginInstance->GetParam(i)->Value());
+    line << value;
+  }
+  return line.str();
+}
+
+// The items of the open popup menu, "" when none is open.
+std::string PopupLine()
+{
+  std::string line;
+  GList* windows = gtk_window_list_toplevels();
+  for (GList* w = windows; w && line.empty(); w = w->next)
+  {
+    GtkWidget* menu = GTK_IS_BIN(w->data) ? gtk_bin_get_child(GTK_BIN(w->data)) : nullptr;
+    if (!menu || !GTK_IS_MENU(menu) || !gtk_widget_get_mapped(menu)) continue;
+    GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
+    for (GList* i = items; i; i = i->next)
+    {
+      const char* label =
+          GTK_IS_MENU_ITEM(i->data) ? gtk_menu_item_get_label(GTK_MENU_ITEM(i->data)) : nullptr;
+      const bool checked = GTK_IS_CHECK_MENU_ITEM(i->data) &&
+                           gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(i->data));
+      line +=
+          std::string(line.empty() ? "popup " : "|") + (label ? label : "") + (checked ? " *" : "");
+    }
+    g_list_free(items);
+  }
+  g_list_free(windows);
+  return line;
+}
+
+void Watch()
+{
+  static std::string sParams, sPopup;
+  g_timeout_add(
+      20,
+      [](gpointer) -> gboolean
+      {
+        if (!gPluginInstance) return G_SOURCE_REMOVE;
+        const std::string params = ParamsLine(), popup = PopupLine();
+        if (params != sParams) Out(params);
+        if (!popup.empty() && popup != sPopup) Out(popup);
+        sParams = params;
+        sPopup = popup;
+        return G_SOURCE_CONTINUE;
+      },
+      nullptr);
 }
 
 void RunStep(const std::string& step)
@@ -216,6 +340,16 @@ void RunStep(const std::string& step)
   else if (verb == "endmessagebox")
   {
     SWELL_EndMessageBox(IDOK);
+  }
+  else if (verb == "backbuffer")
+  {
+    std::string path;
+    in >> path;
+    WriteBackBufferWhenDrawn(path);
+  }
+  else if (verb == "watch")
+  {
+    Watch();
   }
   else
   {

@@ -1,0 +1,376 @@
+// The effect's editor in the real program on the X server, with audio through
+// the JACK server: what the window shows, checked against the back buffer and
+// the pictures, and what a user does there with the mouse and keyboard
+// (xdotool), heard in what comes out of the reverb.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <sys/stat.h>
+#include <thread>
+
+#include "app_runner.h"
+#include "editor_layout.h"
+#include "jack_test_client.h"
+#include "lice.h"
+
+namespace
+{
+using namespace editor_layout;
+using Image = std::unique_ptr<LICE_IBitmap>;
+constexpr int kRate = 44100;
+const std::string kPictures = std::filesystem::path(PLENMORA_EXE).parent_path() / "resources";
+
+Image Load(const std::string& path) { return Image(LICE_LoadPNG(path.c_str())); }
+
+// The program's main window and the editor's top left corner on the screen.
+struct Editor
+{
+  std::string id;
+  int x = 0, y = 0, menuBar = 0;
+
+  bool Find()
+  {
+    id = RunCommand("timeout 20 xdotool search --sync --onlyvisible --name '^Plenmora$' | head -1");
+    int w = 0, h = 0;
+    std::istringstream geometry(RunCommand("xdotool getwindowgeometry --shell " + id));
+    for (std::string line; std::getline(geometry, line);)
+      sscanf(line.c_str(), "X=%d", &x), sscanf(line.c_str(), "Y=%d", &y),
+          sscanf(line.c_str(), "WIDTH=%d", &w), sscanf(line.c_str(), "HEIGHT=%d", &h);
+    menuBar = h - kHeight;
+    y += menuBar;
+    return !id.empty() && w == kWidth && menuBar >= 0;
+  }
+  // The editor as it is on the screen now.
+  Image Shot(const std::string& path) const
+  {
+    RunCommand("import -window " + id + " -crop " + std::to_string(kWidth) + "x" +
+               std::to_string(kHeight) + "+0+" + std::to_string(menuBar) +
+               " +repage PNG24:" + path);
+    return Load(path);
+  }
+  void Xdo(const std::string& args) const { RunCommand("xdotool " + args); }
+  void MoveTo(int ex, int ey) const
+  {
+    Xdo("mousemove --sync " + std::to_string(x + ex) + " " + std::to_string(y + ey));
+  }
+  void Click(int ex, int ey) const
+  {
+    MoveTo(ex, ey);
+    Xdo("click 1");
+  }
+};
+
+// Pixels whose colour differs between a and b within r.
+int Differences(LICE_IBitmap* a, LICE_IBitmap* b, const Rect& r)
+{
+  int n = 0;
+  for (int y = r.T; y < r.B; ++y)
+    for (int x = r.L; x < r.R; ++x)
+      n += (LICE_GetPixel(a, x, y) & 0xffffff00) != (LICE_GetPixel(b, x, y) & 0xffffff00);
+  return n;
+}
+
+// Takes shots until one equals expected within r (3 s at most); the last
+// shot's number of differing pixels.
+int DifferencesOnceDrawn(const Editor& e, LICE_IBitmap* expected, const Rect& r,
+                         const std::string& path)
+{
+  int n = -1;
+  WaitUntil([&] { return (n = Differences(e.Shot(path).get(), expected, r)) == 0; }, 3000);
+  return n;
+}
+
+// Frame `frame` of a vertical strip drawn over `under` at r, as the editor
+// draws its knobs and meters (source alpha).
+void DrawFrame(LICE_IBitmap* under, LICE_IBitmap* strip, const Rect& r, int frame)
+{
+  LICE_Blit(under, strip, r.L, r.T, 0, frame * r.H(), r.W(), r.H(), 1.0f,
+            LICE_BLIT_MODE_COPY | LICE_BLIT_USE_ALPHA);
+}
+
+std::vector<float> Noise(int frames, int total)
+{
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<float> d(-0.5f, 0.5f);
+  std::vector<float> s(total, 0.0f);
+  for (int i = 0; i < frames; ++i) s[i] = d(rng);
+  return s;
+}
+
+// The reverb time (seconds for 60 dB) after the first burst of the loop in
+// what the program played: the slope of the level, in 10 ms steps, from
+// 50 to 550 ms after the burst.
+double ReverbTime(JackTestClient& client, int period, int burst)
+{
+  const int window = kRate / 100;
+  if (!client.StartRecording() || !client.WaitForFrames(period + kRate, 20000)) return -1.0;
+  const std::vector<float>& x = client.Recording(0);
+  std::vector<double> level;
+  for (size_t i = 0; i + window <= x.size(); i += window)
+  {
+    double sum = 1e-20;
+    for (int j = 0; j < window; ++j) sum += (double)x[i + j] * x[i + j];
+    level.push_back(10.0 * std::log10(sum / window));
+  }
+  // The burst starts where the level jumps most.
+  size_t onset = 1;
+  for (size_t i = 1; i < (size_t)(period / window); ++i)
+    if (level[i] - level[i - 1] > level[onset] - level[onset - 1]) onset = i;
+  const size_t from = onset + burst / window + 6, n = 50;
+  double st = 0, sl = 0, stt = 0, stl = 0;
+  for (size_t i = from; i < from + n; ++i)
+    st += i, sl += level[i], stt += (double)i * i, stl += i * level[i];
+  const double slope = (n * stl - st * sl) / (n * stt - st * st) * 100.0; // dB per second
+  return -60.0 / slope;
+}
+
+// A private desktop in the program's home: the default handler of web
+// addresses is a script that writes the address it was given into a file.
+std::string InstallUrlHandler(const std::string& home)
+{
+  WriteFile(home + "/opener.sh", "#!/bin/sh\nprintf '%s\\n' \"$1\" >>" + home + "/opened\n");
+  chmod((home + "/opener.sh").c_str(), 0700);
+  WriteFile(home + "/.local/share/applications/test-opener.desktop",
+            "[Desktop Entry]\nType=Application\nName=Opener\nExec=" + home +
+                "/opener.sh %u\nMimeType=x-scheme-handler/https;\n");
+  WriteFile(home + "/.config/mimeapps.list",
+            "[Default Applications]\nx-scheme-handler/https=test-opener.desktop\n");
+  return home + "/opened";
+}
+} // namespace
+
+// The first frame is the back buffer; dragging the Room Size knob up and
+// choosing "13: Cathedral" in the preset menu set the parameters the knobs
+// show and lengthen the reverb; the wordmark shows and hides the about
+// picture; the link reaches the desktop's handler of web addresses.
+TEST(Editor, DrawsItsBackBufferAndTakesKnobsPresetsAboutAndLink)
+{
+  AppSandbox app;
+  const std::string home = app.Home(), opened = InstallUrlHandler(home);
+  EnvScope data("XDG_DATA_HOME", (home + "/.local/share").c_str()),
+      dirs("XDG_DATA_DIRS", "/usr/share");
+  const int period = 2 * kRate, burst = 4096;
+  JackTestClient client(true, period + kRate);
+  ASSERT_TRUE(client.IsOpen()) << "no JACK server";
+  client.SetSignal(0, Noise(burst, period));
+  client.SetSignal(1, Noise(burst, period));
+  ASSERT_TRUE(client.Activate());
+  // The input stays silent until the test connects the bursts.
+  app.WriteSettings("[audio]\nindev=system\noutdev=plenmora_test\n");
+  app.Start({"backbuffer " + home + "/back.ppm", "watch"});
+  Editor e;
+  ASSERT_TRUE(e.Find()) << app.OutputSoFar();
+
+  ASSERT_TRUE(app.WaitForOutput("script: backbuffer " + home + "/back.ppm")) << app.OutputSoFar();
+  RunCommand("convert " + home + "/back.ppm PNG24:" + home + "/back.png");
+  const Image back = Load(home + "/back.png"), first = e.Shot(home + "/first.png");
+  ASSERT_TRUE(back && first);
+  EXPECT_EQ(0, Differences(first.get(), back.get(), {0, 0, kWidth, kHeight}));
+
+  for (const char* port : {"inport 0", "inport 1"})
+    ASSERT_TRUE(client.Connect(client.PortName(port[7] == '0' ? "out_1" : "out_2"),
+                               std::string("RtApiJack:") + port));
+  const double defaultTime = ReverbTime(client, period, burst);
+
+  // 80 pixels up on a 160-pixel knob geared 4: +0.125.
+  const Rect& room = kKnobs[0].rect;
+  e.MoveTo(room.MidX(), room.MidY());
+  e.Xdo("mousedown 1");
+  for (int i = 0; i < 16; ++i) e.Xdo("mousemove_relative --sync -- 0 -5");
+  e.Xdo("mouseup 1");
+  EXPECT_TRUE(app.WaitForOutput("script: params preset=0 62.5 50.0 100.0 100.0 30.0"))
+      << app.OutputSoFar();
+  const double draggedTime = ReverbTime(client, period, burst);
+  EXPECT_GT(draggedTime, 1.3 * defaultTime) << defaultTime;
+
+  e.Click(kPresetMenu.MidX(), kPresetMenu.MidY());
+  ASSERT_TRUE(app.WaitForOutput("script: popup ")) << app.OutputSoFar();
+  std::vector<std::string> items;
+  std::string line = app.OutputSoFar();
+  line = line.substr(line.find("script: popup ") + 14);
+  std::istringstream popup(line.substr(0, line.find('\n')));
+  for (std::string item; std::getline(popup, item, '|');) items.push_back(item);
+  ASSERT_EQ(31u, items.size());
+  for (int i = 0; i < 31; ++i)
+  {
+    char number[8];
+    snprintf(number, sizeof(number), "%02d: ", i + 1);
+    EXPECT_EQ(0u, items[i].find(number)) << items[i];
+    EXPECT_EQ(i == 0, items[i].find(" *") != std::string::npos) << items[i];
+  }
+  EXPECT_EQ("01: Default *", items[0]);
+  EXPECT_EQ("13: Cathedral", items[12]);
+  EXPECT_EQ("31: Wet Only", items[30]);
+  e.Xdo("key Home");
+  for (int i = 0; i < 12; ++i) e.Xdo("key Down");
+  e.Xdo("key Return");
+  ASSERT_TRUE(app.WaitForOutput("script: params preset=12 96.0 30.0 100.0 85.0 40.0"))
+      << app.OutputSoFar();
+
+  // Every knob shows its frame of the preset's value over the background.
+  Image expected = Load(kPictures + "/" + kBackgroundImage);
+  const Image knob = Load(kPictures + "/" + kKnobImage),
+              large = Load(kPictures + "/" + kLargeKnobImage);
+  const int frames[] = {96, 30, 100, 85, 40};
+  for (int i = 0; i < 5; ++i)
+    DrawFrame(expected.get(), kKnobs[i].large ? large.get() : knob.get(), kKnobs[i].rect,
+              frames[i]);
+  for (const Knob& k : kKnobs)
+    EXPECT_EQ(0, DifferencesOnceDrawn(e, expected.get(), k.rect, home + "/preset.png")) << k.label;
+  const Image chosen = e.Shot(home + "/preset.png");
+  EXPECT_GT(Differences(first.get(), chosen.get(), kPresetMenu), 20) << "the name did not change";
+  EXPECT_GT(ReverbTime(client, period, burst), 1.5 * draggedTime) << draggedTime;
+
+  // The about picture over the editor, and away again; the meters between
+  // the two sides move with the bursts and are left out.
+  const Rect middle = {kMeters[1].R, 0, kMeters[2].L, kHeight};
+  const Image about = Load(kPictures + "/" + kAboutImage);
+  Image shown = e.Shot(home + "/shown.png");
+  LICE_Blit(shown.get(), about.get(), 0, 0, 0, 0, kWidth, kHeight, 1.0f,
+            LICE_BLIT_MODE_COPY | LICE_BLIT_USE_ALPHA);
+  e.Click(kAboutTarget.MidX(), kAboutTarget.MidY());
+  EXPECT_EQ(0, DifferencesOnceDrawn(e, shown.get(), middle, home + "/about.png"));
+  e.Click(kWidth / 2, kHeight / 2);
+  EXPECT_EQ(0, DifferencesOnceDrawn(e, chosen.get(), middle, home + "/hidden.png"));
+
+  e.Click(kLink.MidX(), kLink.MidY());
+  EXPECT_TRUE(
+      WaitUntil([&] { return ReadFile(opened) == "https://vorlane.example/videos\n"; }, 10000))
+      << ReadFile(opened);
+
+  e.Xdo("windowfocus --sync " + e.id + " key ctrl+q");
+  const AppResult r = app.Wait(20);
+  EXPECT_TRUE(r.exited && r.status == 0) << r.out << r.err;
+}
+
+// Noise into the input lights the meters; in the silence after it they fall
+// at the effect's release rate, 20 dB a second over their 60 dB.
+TEST(Editor, MetersLightWithNoiseAndFallAtTheReleaseRate)
+{
+  AppSandbox app;
+  JackTestClient client(true);
+  ASSERT_TRUE(client.IsOpen()) << "no JACK server";
+  const int period = 4 * kRate;
+  client.SetSignal(0, Noise(kRate / 4, period));
+  client.SetSignal(1, Noise(kRate / 4, period));
+  ASSERT_TRUE(client.Activate());
+  app.WriteSettings("[audio]\nindev=plenmora_test\noutdev=plenmora_test\n");
+  app.Start({});
+  Editor e;
+  ASSERT_TRUE(e.Find()) << app.OutputSoFar();
+
+  // Shot after shot, the frame of its strip that each meter shows.
+  const Image strip = Load(kPictures + "/" + kMeterImage);
+  ASSERT_TRUE(strip);
+  auto showsFrame = [&](LICE_IBitmap* shot, const Rect& r, int f)
+  {
+    for (int y = r.T; y < r.B; ++y)
+      for (int x = r.L; x < r.R; ++x)
+        if ((LICE_GetPixel(shot, x, y) ^ LICE_GetPixel(strip.get(), x - r.L, f * r.H() + y - r.T)) &
+            0xffffff00)
+          return false;
+    return true;
+  };
+  std::vector<double> times;
+  std::vector<std::array<int, 4>> frames;
+  const auto start = std::chrono::steady_clock::now();
+  auto now = [&]
+  { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+  // Until the left input meter fell from the noise to its bottom.
+  int loudest[4] = {};
+  bool bottom = false;
+  while (!bottom && now() < 20.0)
+  {
+    const double before = now();
+    const Image shot = e.Shot(app.Home() + "/meters.png");
+    times.push_back((before + now()) / 2);
+    frames.push_back({-1, -1, -1, -1});
+    for (int m = 0; m < 4; ++m)
+    {
+      int& f = frames.back()[m];
+      for (int k = 0; k < kMeterFrames && f < 0; ++k)
+        if (showsFrame(shot.get(), kMeters[m], k)) f = k;
+      ASSERT_GE(f, 0) << "meter " << m << " shows no frame of its strip";
+      loudest[m] = std::max(loudest[m], f);
+    }
+    bottom = loudest[0] > 45 && frames.back()[0] == 0;
+  }
+  ASSERT_TRUE(bottom) << "the input meter did not fall to its bottom";
+  // Noise peaks of 0.5 are -6 dB: frame 53 of 0..59. The output carries the
+  // dry signal and the reverb.
+  EXPECT_NEAR(53, loudest[0], 2);
+  EXPECT_NEAR(53, loudest[1], 2);
+  EXPECT_GE(loudest[2], 50);
+  EXPECT_GE(loudest[3], 50);
+
+  // The left input meter's longest fall between frames 45 and 5, fitted with
+  // a line.
+  std::vector<size_t> best, run;
+  for (size_t i = 1; i <= frames.size(); ++i)
+  {
+    const bool falling = i < frames.size() && frames[i][0] <= frames[i - 1][0];
+    if (falling && frames[i][0] < 45 && frames[i][0] > 5) run.push_back(i);
+    if (!falling)
+    {
+      if (run.size() > best.size()) best = run;
+      run.clear();
+    }
+  }
+  ASSERT_GE(best.size(), 8u) << "no fall seen";
+  double st = 0, sf = 0, stt = 0, stf = 0;
+  const double n = (double)best.size();
+  for (size_t i : best)
+    st += times[i], sf += frames[i][0], stt += times[i] * times[i], stf += times[i] * frames[i][0];
+  const double framesPerSecond = -(n * stf - st * sf) / (n * stt - st * st);
+  EXPECT_NEAR((kMeterFrames - 1) * 20.0 / 60.0, framesPerSecond, 2.0);
+  e.Xdo("windowfocus --sync " + e.id + " key ctrl+q");
+  EXPECT_TRUE(app.Wait(20).exited);
+}
+
+// Without its pictures the effect makes no editor: the program names the
+// missing one, shows its window empty and still runs the reverb.
+TEST(Editor, WithoutItsPicturesTheWindowStaysEmptyAndAudioRuns)
+{
+  AppSandbox app;
+  TempDir empty;
+  EnvScope resources("PLENMORA_RESOURCES", empty.Path().c_str());
+  JackTestClient client(true, kRate / 2);
+  ASSERT_TRUE(client.IsOpen()) << "no JACK server";
+  client.SetSignal(0, Noise(kRate, kRate));
+  client.SetSignal(1, Noise(kRate, kRate));
+  ASSERT_TRUE(client.Activate());
+  app.WriteSettings("[audio]\nindev=plenmora_test\noutdev=plenmora_test\n");
+  app.Start({});
+  Editor e;
+  ASSERT_TRUE(e.Find()) << app.OutputSoFar();
+
+  // Past the first second of silence and the fade-in.
+  ASSERT_TRUE(app.WaitForOutput("trying to start audio stream")) << app.OutputSoFar();
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  ASSERT_TRUE(client.StartRecording() && client.WaitForFrames(kRate / 2, 10000));
+  double sum = 0;
+  for (float v : client.Recording(0)) sum += (double)v * v;
+  // Noise of RMS 0.29 through the dry path and the output gain of 0.25.
+  EXPECT_GT(std::sqrt(sum / (kRate / 2)), 0.05);
+
+  const Image shot = e.Shot(app.Home() + "/empty.png");
+  ASSERT_TRUE(shot);
+  const LICE_Pixel plain = LICE_GetPixel(shot.get(), 0, 0);
+  int other = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x)
+      other += (LICE_GetPixel(shot.get(), x, y) ^ plain) & 0xffffff00 ? 1 : 0;
+  EXPECT_EQ(0, other) << "the window is not empty";
+
+  e.Xdo("windowfocus --sync " + e.id + " key ctrl+q");
+  const AppResult r = app.Wait(20);
+  EXPECT_TRUE(r.exited && r.status == 0);
+  EXPECT_NE(std::string::npos, r.err.find("\"bg.png\"")) << r.err;
+  EXPECT_NE(std::string::npos, r.out.find("couldn't attach gui")) << r.out;
+}
