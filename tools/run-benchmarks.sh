@@ -8,7 +8,8 @@ bash tools/install-deps.sh
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DPLENMORA_TESTS=OFF >/dev/null
 cmake --build build-bench -j "$(nproc)"
 names=("$@")
-[ ${#names[@]} -gt 0 ] || names=(plenmora_bench app_callback_bench lice_bench bench_swell_gdi editor_bench)
+[ ${#names[@]} -gt 0 ] || names=(plenmora_bench app_callback_bench lice_bench bench_swell_gdi editor_bench
+  swell_ini_bench)
 for name in "${names[@]}"; do
   exe=$(find build-bench/benchmarks -type f -name "$name" -perm -u+x | head -n 1)
   [ -n "$exe" ] || { echo "run-benchmarks: no benchmark named $name" >&2; exit 1; }
