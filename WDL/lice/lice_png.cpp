@@ -4,9 +4,9 @@
 // and everything made for the call is released there. What a file can make
 // the loader allocate is bounded: the ancillary chunks (text, profiles,
 // palettes of suggestions, Exif, ...) are skipped unread, as nothing here
-// uses them; no single chunk may claim more than kMaxChunkBytes; an image
-// wider or taller than kMaxImageSide, or of more than kMaxImageBytes, is
-// refused before any bitmap is sized for it.
+// uses them; no single chunk may claim more than kMaxChunkBytes; an image of
+// more than kMaxImageBytes, or with a side above kMaxImageSide (room for
+// long strips of frames), is refused before any bitmap is sized for it.
 #include "lice.h"
 
 #include "../swell/swell-resources.h"
@@ -27,7 +27,7 @@ namespace
 const char kLibpngVersion[] = "1.6.8";
 
 const png_alloc_size_t kMaxChunkBytes = 8 << 20;
-const png_uint_32 kMaxImageSide = 16384;
+const png_uint_32 kMaxImageSide = 65536;
 const unsigned long long kMaxImageBytes = 256ull << 20;
 
 struct ReadCursor

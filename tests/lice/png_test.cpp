@@ -147,10 +147,10 @@ TEST(Png, BadInputReturnsNull)
 
 TEST(Png, ImagesAboveTheSizeLimitsAreRefusedBeforeABitmapIsSized)
 {
-  // Sides above 16384, or more than 256 MB of pixels; 46341 x 46341 x 4
+  // Sides above 65536, or more than 256 MB of pixels; 46341 x 46341 x 4
   // bytes would wrap around in 32-bit arithmetic, 65536 x 65536 to 0.
   const uint32_t sides[][2] = {{46341, 46341}, {65536, 65536}, {100000, 100000},
-                               {16385, 1},     {1, 16385},     {16384, 4097}};
+                               {65537, 1},     {1, 65537},     {16384, 4097}};
   for (auto& s : sides)
   {
     const auto bytes = pngw::HeaderOnly(s[0], s[1]);
