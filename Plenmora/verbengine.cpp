@@ -305,19 +305,20 @@ void WDL_ReverbEngine::ProcessSampleBlock(const double* inL, const double* inR, 
     // only come from the reverb: its state has gone non-finite (inputs near
     // the largest double overflow it) and would ring on so for good. It is
     // cleared, and this chunk is left dry. The test is on the bits: an
-    // exponent of all ones (infinite or NaN) carries into the sign bit.
-    const WDL_ReverbFrameBits kExponent = {0x7ff0000000000000LL, 0x7ff0000000000000LL},
-                              kExponentOne = {0x0010000000000000LL, 0x0010000000000000LL};
-    WDL_ReverbFrameBits check = {0, 0};
+    // exponent of all ones (infinite or NaN) carries into the top bit.
+    typedef unsigned long long Bits __attribute__((vector_size(16)));
+    const Bits kExponent = {0x7ff0000000000000ull, 0x7ff0000000000000ull},
+               kExponentOne = {0x0010000000000000ull, 0x0010000000000000ull};
+    Bits check = {0, 0};
     for (int i = 0; i < n; ++i)
     {
       const WDL_ReverbFrame w = wet[i], swapped = {w[1], w[0]};
       const WDL_ReverbFrame y = dryGain * in[i] + (same * w + cross * swapped);
-      check |= ((WDL_ReverbFrameBits)y & kExponent) + kExponentOne;
+      check |= ((Bits)y & kExponent) + kExponentOne;
       yL[i] = y[0];
       yR[i] = y[1];
     }
-    if ((check[0] | check[1]) < 0)
+    if ((check[0] | check[1]) >> 63)
     {
       Clear();
       for (int i = 0; i < n; ++i)
