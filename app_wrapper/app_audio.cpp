@@ -21,6 +21,7 @@ RtAudio* gDAC = nullptr;
 std::vector<std::string> gAudioIDDevNames;
 std::vector<unsigned int> gAudioInputDevs;
 std::vector<unsigned int> gAudioOutputDevs;
+std::vector<RtAudio::DeviceInfo> gAudioDeviceInfos;
 
 unsigned int gIOVS = 512;
 int gSigVS = 32;
@@ -101,13 +102,13 @@ constexpr int kStereo = 2;
 // Whether this host has a stream open, and whether a stream it opened was
 // closed under it by the audio system (the JACK server went away).
 bool sStreamOpen = false;
-bool sServerLost = false;
+int sServerLosses = 0;
 
 void NoteLostStream()
 {
   if (!sStreamOpen || !gDAC || gDAC->isStreamOpen()) return;
   sStreamOpen = false;
-  sServerLost = true;
+  ++sServerLosses;
   printf("the audio stream was closed by the audio system\n");
 }
 
@@ -224,6 +225,7 @@ void ProbeAudioIO()
   gAudioInputDevs.clear();
   gAudioOutputDevs.clear();
   gAudioIDDevNames.clear();
+  gAudioDeviceInfos.clear();
   if (!gDAC) return;
   unsigned int count = 0;
   try
@@ -250,6 +252,7 @@ void ProbeAudioIO()
     }
     const std::string name = ShortAudioDeviceName(info.name);
     gAudioIDDevNames.push_back(name);
+    gAudioDeviceInfos.push_back(info);
     if (!info.probed || name == "Generic Low Latency ASIO Driver")
     {
       printf("%s: Probe Status = Unsuccessful\n", name.c_str());
@@ -258,6 +261,12 @@ void ProbeAudioIO()
     if (info.inputChannels > 0) gAudioInputDevs.push_back(i);
     if (info.outputChannels > 0) gAudioOutputDevs.push_back(i);
   }
+}
+
+const RtAudio::DeviceInfo* GetAudioDeviceInfo(int idx)
+{
+  if (idx < 0 || idx >= (int)gAudioDeviceInfos.size()) return nullptr;
+  return &gAudioDeviceInfos[(size_t)idx];
 }
 
 std::string GetAudioDeviceName(int idx)
@@ -404,10 +413,10 @@ void StopAudioStream()
   }
 }
 
-bool AudioServerWentAway()
+int AudioServerLosses()
 {
   NoteLostStream();
-  return sServerLost;
+  return sServerLosses;
 }
 
 void CloseAudioStream()

@@ -320,22 +320,6 @@ void OnPreferencesCommand(HWND dlg, int id, int code)
   }
 }
 
-// Device information from the driver; false when there is none.
-bool GetDeviceInfo(unsigned device, RtAudio::DeviceInfo& info)
-{
-  if (!gDAC) return false;
-  try
-  {
-    info = gDAC->getDeviceInfo(device);
-    return true;
-  }
-  catch (RtAudioError& err)
-  {
-    err.printMessage();
-    return false;
-  }
-}
-
 // Fills a device combo with the names of the listed devices and selects the
 // stored name (the last equal entry). Returns the position of the device
 // whose channels and rates are offered: the stored one, else the first; -1
@@ -394,6 +378,7 @@ INT_PTR MainDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM /*lParam*/)
       ShowWindow(hwnd, 2);
       return 1;
     case WM_COMMAND:
+      FinishStartup();
       switch (LOWORD(wParam))
       {
         case IDM_ABOUT:
@@ -435,6 +420,7 @@ INT_PTR PreferencesDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM /*lParam*/
   {
     case WM_INITDIALOG:
       sPreferencesDialog = hwnd;
+      ProbeMidiIO();
       PopulatePreferencesDialog(hwnd);
       *gTempState = *gState;
       return 1;
@@ -478,29 +464,30 @@ void PopulateDriverSpecificControls(HWND hwndDlg)
   const int outPos =
       FillDeviceCombo(hwndDlg, IDC_PREF_OUT_DEVICE, gAudioOutputDevs, gState->mAudioOutDevice);
 
-  RtAudio::DeviceInfo inInfo, outInfo;
-  const bool haveIn = inPos >= 0 && GetDeviceInfo(gAudioInputDevs[inPos], inInfo);
-  const bool haveOut = outPos >= 0 && GetDeviceInfo(gAudioOutputDevs[outPos], outInfo);
-  if (haveIn)
+  const RtAudio::DeviceInfo* inInfo =
+      inPos >= 0 ? GetAudioDeviceInfo((int)gAudioInputDevs[inPos]) : nullptr;
+  const RtAudio::DeviceInfo* outInfo =
+      outPos >= 0 ? GetAudioDeviceInfo((int)gAudioOutputDevs[outPos]) : nullptr;
+  if (inInfo)
   {
-    PopulateAudioInputList(hwndDlg, &inInfo);
+    PopulateAudioInputList(hwndDlg, inInfo);
   }
   else
   {
     ResetCombo(hwndDlg, IDC_PREF_IN1);
     ResetCombo(hwndDlg, IDC_PREF_IN2);
   }
-  if (haveOut)
+  if (outInfo)
   {
-    PopulateAudioOutputList(hwndDlg, &outInfo);
+    PopulateAudioOutputList(hwndDlg, outInfo);
   }
   else
   {
     ResetCombo(hwndDlg, IDC_PREF_OUT1);
     ResetCombo(hwndDlg, IDC_PREF_OUT2);
   }
-  if (haveIn && haveOut)
-    PopulateSampleRateList(hwndDlg, &inInfo, &outInfo);
+  if (inInfo && outInfo)
+    PopulateSampleRateList(hwndDlg, inInfo, outInfo);
   else
     ResetCombo(hwndDlg, IDC_PREF_SAMPLE_RATE);
 }
@@ -556,10 +543,23 @@ void FillMidiChannelCombo(HWND dlg, int id, int selected)
 
 bool PopulateMidiDialogs(HWND hwndDlg)
 {
-  if (!gMidiIn || !gMidiOut) return false;
-  FillMidiPortCombo(hwndDlg, IDC_PREF_MIDI_IN, gMIDIInputDevNames, gState->mMidiInDevice);
-  FillMidiPortCombo(hwndDlg, IDC_PREF_MIDI_OUT, gMIDIOutputDevNames, gState->mMidiOutDevice);
+  ResetCombo(hwndDlg, IDC_PREF_MIDI_IN);
+  ResetCombo(hwndDlg, IDC_PREF_MIDI_OUT);
+  ResetCombo(hwndDlg, IDC_PREF_MIDI_IN_CHAN);
+  ResetCombo(hwndDlg, IDC_PREF_MIDI_OUT_CHAN);
   FillMidiChannelCombo(hwndDlg, IDC_PREF_MIDI_IN_CHAN, gState->mMidiInChannel);
   FillMidiChannelCombo(hwndDlg, IDC_PREF_MIDI_OUT_CHAN, gState->mMidiOutChannel);
+  if (!MidiAvailable())
+  {
+    // Says so: "off" is all there is, and the stored ports are kept for when
+    // MIDI is back.
+    AddComboItem(hwndDlg, IDC_PREF_MIDI_IN, "off");
+    AddComboItem(hwndDlg, IDC_PREF_MIDI_OUT, "off");
+    SelectComboItem(hwndDlg, IDC_PREF_MIDI_IN, 0);
+    SelectComboItem(hwndDlg, IDC_PREF_MIDI_OUT, 0);
+    return false;
+  }
+  FillMidiPortCombo(hwndDlg, IDC_PREF_MIDI_IN, gMIDIInputDevNames, gState->mMidiInDevice);
+  FillMidiPortCombo(hwndDlg, IDC_PREF_MIDI_OUT, gMIDIOutputDevNames, gState->mMidiOutDevice);
   return true;
 }

@@ -116,6 +116,7 @@ void SelectItem(int id, int idx)
 
 void RunStep(const std::string& step)
 {
+  FinishStartup();
   std::istringstream in(step);
   std::string verb;
   in >> verb;

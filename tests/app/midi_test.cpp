@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app_audio.h"
 #include "app_midi.h"
 #include "app_settings.h"
 #include "host_test_support.h"
@@ -43,9 +44,9 @@ protected:
   // and wired to the test client; the audio stream is left out.
   void StartWired(bool doesMidi)
   {
-    ASSERT_TRUE(InitialiseMidi());
-    ProbeMidiIO();
-    gPluginInstance = mPlug = new TestPlug(gMidiOut, &gState->mMidiOutChannel, doesMidi);
+    TryToChangeAudioDriverType();
+    ProbeAudioIO();
+    gPluginInstance = mPlug = new TestPlug(nullptr, &gState->mMidiOutChannel, doesMidi);
     ASSERT_TRUE(ChooseMidiInput("virtual input"));
     ASSERT_TRUE(ChooseMidiOutput("virtual output"));
     ASSERT_TRUE(mClient->Connect(mClient->PortName("midi_out"), "RtMidi Input Client:To Plenmora"));

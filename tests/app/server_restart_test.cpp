@@ -47,7 +47,7 @@ TEST(ServerRestart, HostSurvivesTheServerAndReopensWhenItIsBack)
   ASSERT_TRUE(StartHost([&](RtMidiOut* out, uint16_t* chan)
                         { return plug = new TestPlug(out, chan, false); }));
   ASSERT_TRUE(plug->WaitForBlocks(16 * 5, 10000));
-  EXPECT_FALSE(AudioServerWentAway());
+  EXPECT_EQ(0, AudioServerLosses());
 
   // The server goes away under the running stream.
   ASSERT_TRUE(server.Stop());
@@ -58,7 +58,7 @@ TEST(ServerRestart, HostSurvivesTheServerAndReopensWhenItIsBack)
   EXPECT_EQ(blocks, plug->NumBlocks());
   client.reset();
 
-  EXPECT_TRUE(AudioServerWentAway());
+  EXPECT_EQ(1, AudioServerLosses());
   // Without a server: no devices, no stream, nothing breaks.
   ProbeAudioIO();
   EXPECT_TRUE(gAudioIDDevNames.empty());
@@ -80,10 +80,8 @@ TEST(ServerRestart, HostSurvivesTheServerAndReopensWhenItIsBack)
   EXPECT_EQ(0.125f, client->Recording(0).back());
   EXPECT_EQ(0.125f, client->Recording(1).back());
 
-  // The MIDI clients went with the old server: they are not touched again.
-  EXPECT_TRUE(AudioServerWentAway());
-  EXPECT_FALSE(ChooseMidiInput("virtual input"));
-  EXPECT_EQ(-1, GetMIDIInPortNumber("RtMidi Input Client:To Plenmora"));
+  // The MIDI client went with the old server: a new one opens the port.
+  EXPECT_TRUE(ChooseMidiInput("virtual input"));
   // Shut-down with MIDI clients that lost their server on the way.
   StopHost();
   client.reset();

@@ -58,6 +58,7 @@ public:
     return Wait(timeoutSeconds);
   }
   std::string OutputSoFar() const { return ReadFile(Home() + "/stdout.txt"); }
+  pid_t Pid() const { return mPid; }
 
 private:
   TempDir mHome;

@@ -53,8 +53,6 @@ bool StartHost(const PlugFactory& factory)
 {
   TryToChangeAudioDriverType();
   ProbeAudioIO();
-  InitialiseMidi();
-  ProbeMidiIO();
   gPluginInstance = factory(gMidiOut, &gState->mMidiOutChannel);
   ChooseMidiInput(gState->mMidiInDevice);
   ChooseMidiOutput(gState->mMidiOutDevice);
@@ -64,11 +62,10 @@ bool StartHost(const PlugFactory& factory)
 void StopHost()
 {
   StopAudioStream();
-  CloseMidiPorts();
+  CloseMidi();
   CloseAudioStream();
   delete gPluginInstance;
   gPluginInstance = nullptr;
-  DeleteMidi();
   DeleteAudioDriver();
   gAudioIDDevNames.clear();
   gAudioInputDevs.clear();
