@@ -282,6 +282,31 @@ int GetAudioDeviceID(const char* deviceName)
   return -1;
 }
 
+namespace
+{
+// The rate to open the devices at: the stored one when both devices offer
+// it (or nothing is known of their rates), else the highest rate both offer
+// (a JACK server offers only its own), which is then stored.
+unsigned int ChooseSampleRate(int inId, int outId)
+{
+  const unsigned int stored = PositiveOr(gState->mAudioSampleRate, 44100);
+  const RtAudio::DeviceInfo* in = GetAudioDeviceInfo(inId);
+  const RtAudio::DeviceInfo* out = GetAudioDeviceInfo(outId);
+  if (!in || !out) return stored;
+  unsigned int best = 0;
+  for (unsigned int rate : in->sampleRates)
+    if (std::find(out->sampleRates.begin(), out->sampleRates.end(), rate) != out->sampleRates.end())
+    {
+      if (rate == stored) return stored;
+      best = std::max(best, rate);
+    }
+  if (best == 0) return stored;
+  SetAppStateText(gState->mAudioSampleRate, std::to_string(best).c_str());
+  UpdateINI();
+  return best;
+}
+} // namespace
+
 bool TryToChangeAudio()
 {
   if (!gState) return false;
@@ -291,9 +316,33 @@ bool TryToChangeAudio()
   // Channels are counted from 1; a 0 from a hand-edited file means the first.
   const unsigned int in1 = gState->mAudioIn1 ? gState->mAudioIn1 : 1;
   const unsigned int out1 = gState->mAudioOut1 ? gState->mAudioOut1 : 1;
-  return InitialiseAudio((unsigned int)inId, (unsigned int)outId,
-                         PositiveOr(gState->mAudioSampleRate, 44100),
+  return InitialiseAudio((unsigned int)inId, (unsigned int)outId, ChooseSampleRate(inId, outId),
                          PositiveOr(gState->mAudioIOVS, 512), kStereo, in1 - 1, out1 - 1);
+}
+
+void ChooseDriverThatAnswers()
+{
+  if (!gState) return;
+  for (int driver = 0; driver < kNumAudioDrivers; ++driver)
+  {
+    gState->mAudioDriver = (uint16_t)driver;
+    if (!TryToChangeAudioDriverType()) continue;
+    ProbeAudioIO();
+    const bool answers = !gAudioInputDevs.empty() && !gAudioOutputDevs.empty();
+    if (!answers && driver < kNumAudioDrivers - 1) continue;
+    if (answers)
+    {
+      SetAppStateText(gState->mAudioInDevice,
+                      GetAudioDeviceName((int)gDAC->getDefaultInputDevice()).c_str());
+      SetAppStateText(gState->mAudioOutDevice,
+                      GetAudioDeviceName((int)gDAC->getDefaultOutputDevice()).c_str());
+      gState->mAudioIn1 = gState->mAudioOut1 = 1;
+      gState->mAudioIn2 = gState->mAudioOut2 = 2;
+    }
+    break;
+  }
+  printf("first start: audio driver %s\n", kAudioDriverNames[gState->mAudioDriver]);
+  UpdateINI();
 }
 
 bool InitialiseAudio(unsigned int inId, unsigned int outId, unsigned int sr, unsigned int iovs,

@@ -39,8 +39,14 @@ const RtAudio::DeviceInfo* GetAudioDeviceInfo(int idx);
 std::string GetAudioDeviceName(int idx);
 int GetAudioDeviceID(const char* deviceName);
 // Opens the stream that gState describes; false (the running stream left
-// alone, nothing printed) when a device name is not present.
+// alone, nothing printed) when a device name is not present. A stored sample
+// rate that the two devices do not both offer gives way to the highest one
+// they do, which is stored.
 bool TryToChangeAudio();
+// For the first start: the first driver of JACK, PulseAudio and ALSA whose
+// server answers with input and output devices (ALSA when none does), with
+// its default devices, made current, probed and stored.
+void ChooseDriverThatAnswers();
 // Closes any open stream and opens and starts a new one; on success gState is
 // copied into gActiveState.
 bool InitialiseAudio(unsigned int inId, unsigned int outId, unsigned int sr, unsigned int iovs,

@@ -156,8 +156,15 @@ void MakePlugin()
 
 bool StartAudioAndMidi()
 {
-  TryToChangeAudioDriverType();
-  ProbeAudioIO();
+  if (IsFirstStart())
+  {
+    ChooseDriverThatAnswers();
+  }
+  else
+  {
+    TryToChangeAudioDriverType();
+    ProbeAudioIO();
+  }
   // The MIDI ports are listed when the preferences dialog opens; a MIDI
   // object is made only for a side whose port is chosen.
   ChooseMidiInput(gState->mMidiInDevice);
