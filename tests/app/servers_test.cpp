@@ -1,7 +1,6 @@
 // The program as the audio servers come and go: a JACK server that starts
 // after the program, a first start on a 48 kHz server, a first start with
 // only a PulseAudio server, and a JACK server that goes away and comes back.
-#include <fcntl.h>
 #include <spawn.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -16,7 +15,6 @@
 
 #include "app_audio.h"
 #include "app_main.h"
-#include "app_midi.h"
 #include "app_runner.h"
 #include "app_settings.h"
 #include "host_test_support.h"
@@ -27,8 +25,6 @@ extern char** environ;
 
 namespace
 {
-std::string UniqueName(const char* what) { return what + std::to_string(getpid()); }
-
 // A client of the test that plays noise into the program's stream and
 // records what it plays back: RtAudio's ports when the stream's devices are
 // the server's own, or its own ports when the program chose the client as
@@ -45,23 +41,22 @@ std::unique_ptr<JackTestClient> Listener(size_t frames)
   return client->Activate() ? std::move(client) : nullptr;
 }
 
-float Loudest(const std::vector<float>& samples)
+float Loudest(const std::vector<float>& s)
 {
-  float peak = 0;
-  for (float s : samples) peak = std::max(peak, std::fabs(s));
-  return peak;
+  return std::fabs(*std::max_element(s.begin(), s.end(),
+                                     [](float a, float b) { return std::fabs(a) < std::fabs(b); }));
 }
 
 TEST(Servers, StartedBeforeTheJackServerTheProgramPlaysOnceOkIsPressed)
 {
-  JackServer server(UniqueName("plenmora_late"));
+  JackServer server("plenmora_late" + std::to_string(getpid()));
   EnvScope name("JACK_DEFAULT_SERVER", server.Name().c_str()), noStart("JACK_NO_START_SERVER", "1");
   AppSandbox app;
   app.WriteSettings("[audio]\ndriver=0\nindev=plenmora_test\noutdev=plenmora_test\n[midi]\n"
                     "indev=off\noutdev=off\n");
   const std::string go = app.Home() + "/go", done = app.Home() + "/done";
-  app.Start({"waitfile " + go, "menu 40006", "click 1", "wait 200", "stream", "waitfile " + done,
-             "menu 40007"});
+  app.Start({"menu 40006", "dump", "click 2", "waitfile " + go, "menu 40006", "click 1", "wait 200",
+             "stream", "waitfile " + done, "menu 40007"});
   ASSERT_TRUE(app.WaitForOutput("No audio stream is running")) << app.OutputSoFar();
 
   ASSERT_TRUE(server.Start());
@@ -78,6 +73,11 @@ TEST(Servers, StartedBeforeTheJackServerTheProgramPlaysOnceOkIsPressed)
   WriteFile(done, "");
   const AppResult r = app.Wait();
   EXPECT_TRUE(r.exited && r.status == 0) << r.out << r.err;
+  // Opened before the server ran: no devices, and MIDI says it is off.
+  ASSERT_TRUE(r.Combo(40009).found) << r.out;
+  EXPECT_TRUE(r.Combo(40009).items.empty());
+  EXPECT_TRUE(r.Combo(40010).items.empty());
+  for (int id : {40018, 40019}) EXPECT_EQ(std::vector<std::string>{"off"}, r.Combo(id).items);
 }
 
 // Makes a folder read-only even for root (a read-only bind mount in the
@@ -100,7 +100,7 @@ void SetReadOnly(const std::string& folder, bool readOnly)
 
 TEST(Servers, FirstStartOnA48kHzServerPlaysAtItsRateAndOkSaysWhenSettingsCannotBeSaved)
 {
-  JackServer server(UniqueName("plenmora_48k"), 48000, 256);
+  JackServer server("plenmora_48k" + std::to_string(getpid()), 48000, 256);
   ASSERT_TRUE(server.Start());
   EnvScope name("JACK_DEFAULT_SERVER", server.Name().c_str());
   std::unique_ptr<JackTestClient> client = Listener(48000);
@@ -180,7 +180,7 @@ TEST(Servers, FirstStartWithOnlyAPulseAudioServerTakesItAndItsDefaultDevices)
 // a note sent in comes out.
 TEST(Servers, AfterTheJackServerCameBackApplyBringsAudioAndMidiBack)
 {
-  JackServer server(UniqueName("plenmora_restart"));
+  JackServer server("plenmora_restart" + std::to_string(getpid()));
   ASSERT_TRUE(server.Start());
   EnvScope name("JACK_DEFAULT_SERVER", server.Name().c_str());
   TempHome home;
