@@ -99,27 +99,38 @@ void DiscardOutput()
   gMidiOut = nullptr;
 }
 
+// A side's object as it stands, when it can be used for the current back end.
+template <class T> T* Working(T* midi, const Made& made)
+{
+  return midi && !ServerGone(made) && made.api == CurrentApi() ? midi : nullptr;
+}
+
+// Keeps a side's working object, or makes a new one for the current back end;
+// true when a new one was made.
+template <class T> bool Make(T*& midi, Made& made, void (*discard)(), const char* clientName)
+{
+  if (Working(midi, made)) return false;
+  discard();
+  midi = MakeMidi<T>(CurrentApi(), clientName);
+  made = {CurrentApi(), AudioServerLosses()};
+  return midi != nullptr;
+}
+
 bool MakeInput()
 {
-  if (gMidiIn && !ServerGone(sInMade) && sInMade.api == CurrentApi()) return true;
-  DiscardInput();
-  gMidiIn = MakeMidi<RtMidiIn>(CurrentApi(), kInputClientName);
-  if (!gMidiIn) return false;
-  sInMade = {CurrentApi(), AudioServerLosses()};
-  gMidiIn->setCallback(MIDICallback, nullptr);
-  // No system exclusive, timing or active sensing.
-  gMidiIn->ignoreTypes(true, true, true);
-  return true;
+  if (Make(gMidiIn, sInMade, DiscardInput, kInputClientName))
+  {
+    gMidiIn->setCallback(MIDICallback, nullptr);
+    // No system exclusive, timing or active sensing.
+    gMidiIn->ignoreTypes(true, true, true);
+  }
+  return gMidiIn != nullptr;
 }
 
 bool MakeOutput()
 {
-  if (gMidiOut && !ServerGone(sOutMade) && sOutMade.api == CurrentApi()) return true;
-  DiscardOutput();
-  gMidiOut = MakeMidi<RtMidiOut>(CurrentApi(), kOutputClientName);
-  if (!gMidiOut) return false;
-  sOutMade = {CurrentApi(), AudioServerLosses()};
-  return true;
+  Make(gMidiOut, sOutMade, DiscardOutput, kOutputClientName);
+  return gMidiOut != nullptr;
 }
 
 // Place of name among the choices of one side: 0 off, 1 virtual, n >= 2
@@ -219,11 +230,6 @@ bool Choose(const char* name, T*& midi, bool (*make)(), void (*discard)(), const
   return false;
 }
 
-// A side's object as it stands, when it can be used for the current back end.
-template <class T> T* Working(T* midi, const Made& made)
-{
-  return midi && !ServerGone(made) && made.api == CurrentApi() ? midi : nullptr;
-}
 } // namespace
 
 bool ProbeMidiIO()

@@ -9,9 +9,11 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app_runner.h"
+#include "jack_server.h"
 
 class AppLaunch
 {
@@ -28,7 +30,11 @@ public:
   {
     if (mDisplay) XCloseDisplay(mDisplay);
   }
-  bool Ok() const { return mDisplay != nullptr; }
+  bool Ok() const
+  {
+    if (!mDisplay) fprintf(stderr, "no X server (DISPLAY)\n");
+    return mDisplay != nullptr;
+  }
 
   // Starts the program and waits for its first top-level window (not a popup)
   // to map. Returns the milliseconds from just before the fork to the map
@@ -94,4 +100,17 @@ inline std::string JackSettings(int rate, int period, const char* midiIn = "off"
   return "[audio]\ndriver=0\nindev=system\noutdev=system\nsr=" + std::to_string(rate) +
          "\niovs=" + std::to_string(period) + "\nsigvs=32\n[midi]\nindev=" + midiIn +
          "\noutdev=off\n";
+}
+
+// Starts the benchmark's own JACK server and makes it the default for the
+// program and for this process.
+inline bool StartJackServer(JackServer& server)
+{
+  if (!server.Start())
+  {
+    fprintf(stderr, "jackd did not start\n");
+    return false;
+  }
+  setenv("JACK_DEFAULT_SERVER", server.Name().c_str(), 1);
+  return true;
 }

@@ -17,7 +17,6 @@
 #include <thread>
 
 #include "app_launch.h"
-#include "jack_server.h"
 
 namespace
 {
@@ -156,18 +155,9 @@ bool Probe(const char* what, const char* midiIn, AppLaunch& launch, jack_client_
 int main()
 {
   AppLaunch launch;
-  if (!launch.Ok())
-  {
-    fprintf(stderr, "no X server (DISPLAY)\n");
-    return 1;
-  }
+  if (!launch.Ok()) return 1;
   JackServer server("plenmora_probe" + std::to_string(getpid()), kRate, kPeriod);
-  if (!server.Start())
-  {
-    fprintf(stderr, "jackd did not start\n");
-    return 1;
-  }
-  setenv("JACK_DEFAULT_SERVER", server.Name().c_str(), 1);
+  if (!StartJackServer(server)) return 1;
   jack_client_t* client = jack_client_open("plenmora_probe", JackNoStartServer, nullptr);
   if (!client || jack_activate(client) != 0) return 1;
   printf("%-22s JACK DSP load %.2f %%\n", "server alone:", MeanDspLoad(client, 5));

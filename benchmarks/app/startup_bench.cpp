@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "app_launch.h"
-#include "jack_server.h"
 
 namespace
 {
@@ -58,19 +57,10 @@ void Measure(const char* what, AppLaunch& launch, bool countClients)
 int main()
 {
   AppLaunch launch;
-  if (!launch.Ok())
-  {
-    fprintf(stderr, "no X server (DISPLAY)\n");
-    return 1;
-  }
+  if (!launch.Ok()) return 1;
   {
     JackServer server("plenmora_startup" + std::to_string(getpid()), 48000, 256);
-    if (!server.Start())
-    {
-      fprintf(stderr, "jackd did not start\n");
-      return 1;
-    }
-    setenv("JACK_DEFAULT_SERVER", server.Name().c_str(), 1);
+    if (!StartJackServer(server)) return 1;
     jack_client_t* counter = jack_client_open("plenmora_bench", JackNoStartServer, nullptr);
     if (!counter || jack_set_client_registration_callback(counter, OnClient, nullptr) != 0 ||
         jack_activate(counter) != 0)

@@ -55,9 +55,10 @@ TEST(Servers, StartedBeforeTheJackServerTheProgramPlaysOnceOkIsPressed)
   app.WriteSettings("[audio]\ndriver=0\nindev=plenmora_test\noutdev=plenmora_test\n[midi]\n"
                     "indev=off\noutdev=off\n");
   const std::string go = app.Home() + "/go", done = app.Home() + "/done";
-  app.Start({"menu 40006", "dump", "click 2", "waitfile " + go, "menu 40006", "click 1", "wait 200",
-             "stream", "waitfile " + done, "menu 40007"});
-  ASSERT_TRUE(app.WaitForOutput("No audio stream is running")) << app.OutputSoFar();
+  app.Start({"menu 40006", "dump", "click 2", "print closed", "waitfile " + go, "menu 40006",
+             "click 1", "wait 200", "stream", "waitfile " + done, "menu 40007"});
+  ASSERT_TRUE(app.WaitForOutput("script: closed")) << app.OutputSoFar();
+  EXPECT_NE(std::string::npos, app.OutputSoFar().find("No audio stream is running"));
 
   ASSERT_TRUE(server.Start());
   std::unique_ptr<JackTestClient> client = Listener(44100);
