@@ -213,7 +213,6 @@ bool ReopenAudio(HWND dlg)
     ProbeAudioIO();
     ok = TryToChangeAudio();
   }
-  ProbeMidiIO();
   RefreshMidi();
   if (!ok)
   {
@@ -249,8 +248,9 @@ void OnPreferencesOK(HWND dlg)
 void OnPreferencesApply(HWND dlg)
 {
   ReopenAudio(dlg);
-  // The lists as the devices are now; the rate that was opened.
+  // The lists as the devices and ports are now; the rate that was opened.
   PopulateDriverSpecificControls(dlg);
+  ProbeMidiIO();
   PopulateMidiDialogs(dlg);
 }
 

@@ -123,7 +123,9 @@ INT_PTR SWELLAppMain(int msg, INT_PTR parm1, INT_PTR /*parm2*/)
     case SWELLAPP_LAUNCHED:
       return OnLaunched();
     case SWELLAPP_TERMINATE:
-      FinishStartup();
+      // A quit before the audio started: it need not start now.
+      if (sStartSource) g_source_remove(sStartSource);
+      sStartSource = 0;
       if (gHWND) DestroyWindow(gHWND);
       Cleanup();
       if (sMenu)
