@@ -107,6 +107,7 @@ int JackTestClient::ProcessCycle(jack_nframes_t nFrames)
   {
     mRecordingNow = true;
     mRecorded = 0;
+    mRecordStartPos = mSignalPos.empty() ? 0 : mSignalPos[0];
     mRestartRecording = false;
   }
   for (size_t c = 0; c < mOuts.size(); ++c)
@@ -139,5 +140,6 @@ int JackTestClient::ProcessCycle(jack_nframes_t nFrames)
     if (jack_midi_event_get(&ev, buf, e) == 0 &&
         WriteMessage(mMidiReceived, ev.buffer, (uint32_t)ev.size))
       ++mMidiCount;
+  ++mCycles;
   return 0;
 }

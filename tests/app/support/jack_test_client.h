@@ -44,6 +44,9 @@ public:
   // Waits (up to timeoutMs) until frames frames are recorded.
   bool WaitForFrames(size_t frames, int timeoutMs);
   const std::vector<float>& Recording(int channel) const { return mRecording[channel]; }
+  // Position in channel 0's loop of the first recorded frame.
+  size_t RecordStartSignalPos() const { return mRecordStartPos.load(); }
+  uint64_t CyclesRun() const { return mCycles.load(); }
 
   // MIDI: bytes go out of "midi_out" in the next cycle.
   bool SendMidi(const std::vector<uint8_t>& bytes);
@@ -67,7 +70,8 @@ private:
   std::vector<size_t> mSignalPos;
   std::atomic<bool> mRestartRecording{false};
   bool mRecordingNow = false; // process thread only
-  std::atomic<size_t> mRecorded{0}, mMidiCount{0};
+  std::atomic<size_t> mRecorded{0}, mRecordStartPos{0}, mMidiCount{0};
+  std::atomic<uint64_t> mCycles{0};
   // Length-prefixed messages: to send, and received.
   jack_ringbuffer_t* mMidiToSend = nullptr;
   jack_ringbuffer_t* mMidiReceived = nullptr;
