@@ -29,6 +29,10 @@
 //                      "popup ITEM|ITEM|..." when a popup menu opens (a
 //                      checked item ends in " *")
 //
+// With a script, the program also prints "first paint T" (T: the monotonic
+// clock in microseconds) once the editor's view has drawn all of its
+// controls for the first time.
+//
 // Output lines start with "script: " and go to standard output. Steps that
 // open a modal dialog or message box keep the script running: each tick arms
 // the next one on a fresh timer before it acts.
@@ -49,6 +53,7 @@
 #include "app_audio.h"
 #include "IPlugStandalone.h"
 #include "IGraphics.h"
+#include "IGraphicsGtkView.h"
 #include "IParam.h"
 #include "lice.h"
 #include <gtk/gtk.h>
@@ -182,6 +187,26 @@ void WriteBackBufferWhenDrawn(const std::string& path)
         return G_SOURCE_REMOVE;
       },
       new Request{path});
+}
+
+void ReportFirstPaint()
+{
+  IGraphics* gui = gPluginInstance ? gPluginInstance->GetGUI() : nullptr;
+  IGraphicsGtkView* view = gui ? (IGraphicsGtkView*)gui->GetWindow() : nullptr;
+  if (!view) return;
+  static gulong sHandler = 0;
+  sHandler = g_signal_connect_after(view->DrawingArea(), "draw",
+                                    G_CALLBACK(+[](GtkWidget* area, cairo_t*, gpointer) -> gboolean
+                                               {
+                                                 if (EditorDrawn(gPluginInstance->GetGUI()))
+                                                 {
+                                                   Out("first paint " +
+                                                       std::to_string(g_get_monotonic_time()));
+                                                   g_signal_handler_disconnect(area, sHandler);
+                                                 }
+                                                 return FALSE;
+                                               }),
+                                    nullptr);
 }
 
 std::string ParamsLine()
@@ -404,5 +429,6 @@ void StartTestScriptIfRequested()
     const size_t last = line.find_last_not_of(" \t\r");
     sSteps.push_back(line.substr(first, last - first + 1));
   }
+  ReportFirstPaint();
   if (!sSteps.empty()) g_timeout_add(kStepInterval, OnTick, nullptr);
 }
