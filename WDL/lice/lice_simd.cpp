@@ -4,6 +4,7 @@
 // 0-256) go through the functor itself.
 #include "lice_loops.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #if defined(__SSE2__)
@@ -469,39 +470,42 @@ BilinearClobberAvx2(unsigned char* dest, const unsigned char* src, int w, int h,
     while (x < w)
     {
       const int c0 = cols.cx[(size_t)x];
-      if (!lastrow && x + 8 <= w && c0 >= 0 && c0 < clipright - 1 && cols.cx[(size_t)x + 7] >= 0 &&
-          cols.cx[(size_t)x + 7] < clipright - 1)
+      // Columns run up, or down in a mirrored blit: the eight samples lie
+      // between the first and the last one's column.
+      const int c7 = x + 8 <= w ? cols.cx[(size_t)x + 7] : c0;
+      const int lo = std::min(c0, c7), hi = std::max(c0, c7);
+      if (!lastrow && x + 8 <= w && lo >= 0 && hi < clipright - 1)
       {
         const __m256i cxv = _mm256_loadu_si256((const __m256i*)&cols.cx[(size_t)x]);
         const __m256i xf = _mm256_loadu_si256((const __m256i*)&cols.frac[(size_t)x]);
         __m256i tl, tr, bl, br;
-        if (cols.cx[(size_t)x + 7] + 1 - c0 < 8 && c0 + 8 <= clipright)
+        if (hi + 1 - lo < 8 && lo + 8 <= clipright)
         {
           // All eight samples within eight source pixels (enlarging): two
           // loads and lane permutes instead of gathers.
-          const __m256i i0 = _mm256_sub_epi32(cxv, _mm256_set1_epi32(c0));
+          const __m256i i0 = _mm256_sub_epi32(cxv, _mm256_set1_epi32(lo));
           const __m256i i1 = _mm256_add_epi32(i0, _mm256_set1_epi32(1));
-          const __m256i t = _mm256_loadu_si256((const __m256i*)(row + (size_t)c0 * 4));
+          const __m256i t = _mm256_loadu_si256((const __m256i*)(row + (size_t)lo * 4));
           const __m256i b =
-              _mm256_loadu_si256((const __m256i*)(row + src_stride + (int64_t)c0 * 4));
+              _mm256_loadu_si256((const __m256i*)(row + src_stride + (int64_t)lo * 4));
           tl = _mm256_permutevar8x32_epi32(t, i0);
           tr = _mm256_permutevar8x32_epi32(t, i1);
           bl = _mm256_permutevar8x32_epi32(b, i0);
           br = _mm256_permutevar8x32_epi32(b, i1);
         }
-        else if (cols.cx[(size_t)x + 7] + 1 - c0 < 16 && c0 + 16 <= clipright)
+        else if (hi + 1 - lo < 16 && lo + 16 <= clipright)
         {
           // Within sixteen source pixels (reducing up to 2:1): four loads,
           // each sample picked from the first or the second eight.
-          const __m256i i0 = _mm256_sub_epi32(cxv, _mm256_set1_epi32(c0));
+          const __m256i i0 = _mm256_sub_epi32(cxv, _mm256_set1_epi32(lo));
           const __m256i i1 = _mm256_add_epi32(i0, _mm256_set1_epi32(1));
           const __m256i seven = _mm256_set1_epi32(7);
           const __m256i hi0 = _mm256_cmpgt_epi32(i0, seven), hi1 = _mm256_cmpgt_epi32(i1, seven);
           const unsigned char* b = row + src_stride;
-          const __m256i t0 = _mm256_loadu_si256((const __m256i*)(row + (size_t)c0 * 4));
-          const __m256i t1 = _mm256_loadu_si256((const __m256i*)(row + (size_t)c0 * 4 + 32));
-          const __m256i b0 = _mm256_loadu_si256((const __m256i*)(b + (int64_t)c0 * 4));
-          const __m256i b1 = _mm256_loadu_si256((const __m256i*)(b + (int64_t)c0 * 4 + 32));
+          const __m256i t0 = _mm256_loadu_si256((const __m256i*)(row + (size_t)lo * 4));
+          const __m256i t1 = _mm256_loadu_si256((const __m256i*)(row + (size_t)lo * 4 + 32));
+          const __m256i b0 = _mm256_loadu_si256((const __m256i*)(b + (int64_t)lo * 4));
+          const __m256i b1 = _mm256_loadu_si256((const __m256i*)(b + (int64_t)lo * 4 + 32));
 #define LICE_PICK(lo, hi, idx, sel)                                                                \
   _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(lo, idx), _mm256_permutevar8x32_epi32(hi, idx),   \
                      sel)

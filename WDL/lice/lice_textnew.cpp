@@ -7,6 +7,7 @@
 #include "lice_combine.h"
 #include "lice_draw_select.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -17,6 +18,9 @@ static int s_tempbitmap_refcnt;
 
 namespace
 {
+
+// Text offsets beyond this many pixels are as far off as they need be.
+const long long kFarOff = 1LL << 30;
 
 // Effect options: any of them rules the native route out.
 const int kEffectFlags = LICE_FONTOPT_VERTICAL | LICE_FONTOPT_BOTTOMUP | LICE_FONTOPT_BLUR |
@@ -398,8 +402,8 @@ bool LICE_CachedFont::DrawGlyph(LICE_IBitmap* bm, unsigned short c, int xpos, in
 {
   const charEnt* ent = findChar(c);
   if (!ent || ent->base_offset <= 0) return false;
-  if (xpos >= clipR->right || ypos >= clipR->bottom || xpos + ent->width <= clipR->left ||
-      ypos + ent->height <= clipR->top)
+  if (xpos >= clipR->right || ypos >= clipR->bottom ||
+      (long long)xpos + ent->width <= clipR->left || (long long)ypos + ent->height <= clipR->top)
     return false;
   const unsigned char* src = m_cachestore.Get() + ent->base_offset - 1;
   const int srcspan = ent->width;
@@ -416,8 +420,8 @@ bool LICE_CachedFont::DrawGlyph(LICE_IBitmap* bm, unsigned short c, int xpos, in
     h -= clipR->top - ypos;
     ypos = clipR->top;
   }
-  if (xpos + w > clipR->right) w = clipR->right - xpos;
-  if (ypos + h > clipR->bottom) h = clipR->bottom - ypos;
+  if ((long long)xpos + w > clipR->right) w = clipR->right - xpos;
+  if ((long long)ypos + h > clipR->bottom) h = clipR->bottom - ypos;
   if (w <= 0 || h <= 0) return false;
   LICE_Pixel* bits = bm->getBits();
   if (!bits) return false;
@@ -534,23 +538,24 @@ int LICE_CachedFont::DrawNative(LICE_IBitmap* bm, const char* str, int len, RECT
     return ret;
   }
 
-  int x0, y0;
+  // The box in 64 bits: the rectangle may span most of the int range.
+  long long x0, y0;
   if (dtFlags & DT_RIGHT)
-    x0 = rect->right - m.right;
+    x0 = (long long)rect->right - m.right;
   else if (dtFlags & DT_CENTER)
-    x0 = (rect->left + rect->right - m.right) / 2;
+    x0 = ((long long)rect->left + rect->right - m.right) / 2;
   else
     x0 = rect->left;
   if (dtFlags & DT_BOTTOM)
-    y0 = rect->bottom - m.bottom;
+    y0 = (long long)rect->bottom - m.bottom;
   else if (dtFlags & DT_VCENTER)
-    y0 = (rect->top + rect->bottom - m.bottom) / 2;
+    y0 = ((long long)rect->top + rect->bottom - m.bottom) / 2;
   else
     y0 = rect->top;
-  int x1 = x0 + m.right, y1 = y0 + m.bottom;
+  long long x1 = x0 + m.right, y1 = y0 + m.bottom;
   if (x1 > bm->getWidth()) x1 = bm->getWidth();
   if (y1 > bm->getHeight()) y1 = bm->getHeight();
-  int clipx = 0, clipy = 0;
+  long long clipx = 0, clipy = 0;
   if (!(dtFlags & DT_NOCLIP))
   {
     if (x1 > rect->right) x1 = rect->right;
@@ -558,15 +563,17 @@ int LICE_CachedFont::DrawNative(LICE_IBitmap* bm, const char* str, int len, RECT
     clipx = rect->left > 0 ? rect->left : 0;
     clipy = rect->top > 0 ? rect->top : 0;
   }
+  // The text's offset inside the box; beyond a billion pixels it is as far
+  // off as it can be, and the window layer gets room to add its extent.
   int offx = 0, offy = 0;
   if (x0 < clipx)
   {
-    offx = x0 - clipx;
+    offx = (int)std::max(x0 - clipx, -kFarOff);
     x0 = clipx;
   }
   if (y0 < clipy)
   {
-    offy = y0 - clipy;
+    offy = (int)std::max(y0 - clipy, -kFarOff);
     y0 = clipy;
   }
   if (x1 <= x0 || y1 <= y0)
@@ -575,7 +582,7 @@ int LICE_CachedFont::DrawNative(LICE_IBitmap* bm, const char* str, int len, RECT
     return ret;
   }
   dtFlags &= ~(unsigned int)(DT_VCENTER | DT_CENTER | DT_BOTTOM | DT_RIGHT | DT_NOCLIP);
-  const int bw = x1 - x0, bh = y1 - y0;
+  const int bw = (int)(x1 - x0), bh = (int)(y1 - y0);
   if (s_nativerender_tempbitmap->getWidth() < bw || s_nativerender_tempbitmap->getHeight() < bh)
   {
     SelectObject(dc, old);
@@ -584,11 +591,11 @@ int LICE_CachedFont::DrawNative(LICE_IBitmap* bm, const char* str, int len, RECT
     if (!dc) return 0;
     old = SelectObject(dc, m_font);
   }
-  LICE_Blit(s_nativerender_tempbitmap, bm, 0, 0, x0, y0, bw, bh, 1.0f, 0);
+  LICE_Blit(s_nativerender_tempbitmap, bm, 0, 0, (int)x0, (int)y0, bw, bh, 1.0f, 0);
   SetNativeColors(dc);
-  RECT tr = {offx, offy, x1, y1};
+  RECT tr = {offx, offy, (int)x1, (int)y1};
   const int dret = SWELL_DrawText(dc, str, len, &tr, (int)(dtFlags | DT_NOPREFIX));
-  LICE_Blit(bm, s_nativerender_tempbitmap, x0, y0, 0, 0, bw, bh, m_alpha, 0);
+  LICE_Blit(bm, s_nativerender_tempbitmap, (int)x0, (int)y0, 0, 0, bw, bh, m_alpha, 0);
   SelectObject(dc, old);
   return dret;
 }
@@ -659,15 +666,17 @@ int LICE_CachedFont::DrawTextImpl(LICE_IBitmap* bm, const char* str, int len, RE
     }
   };
 
+  // Pen positions and extents are kept in 64 bits: the rectangle may span
+  // most of the int range, and results are limited to it.
   if (dtFlags & DT_CALCRECT)
   {
-    int x = 0, y = 0, maxx = 0, maxy = 0;
+    long long x = 0, y = 0, maxx = 0, maxy = 0;
     walk(
         [&](unsigned short, const charEnt& e)
         {
           if (!vertical)
           {
-            const int right = x + e.width;
+            const long long right = x + e.width;
             x += e.advance;
             if (x > maxx) maxx = x;
             if (right > maxx) maxx = right;
@@ -675,7 +684,7 @@ int LICE_CachedFont::DrawTextImpl(LICE_IBitmap* bm, const char* str, int len, RE
           }
           else
           {
-            const int bottom = y + e.height;
+            const long long bottom = y + e.height;
             y += e.advance;
             if (y > maxy) maxy = y;
             if (bottom > maxy) maxy = bottom;
@@ -695,9 +704,9 @@ int LICE_CachedFont::DrawTextImpl(LICE_IBitmap* bm, const char* str, int len, RE
             y = 0;
           }
         });
-    rect->right = rect->left + maxx;
-    rect->bottom = rect->top + maxy;
-    return vertical ? maxx : maxy;
+    rect->right = LICE_ClampInt(rect->left + maxx);
+    rect->bottom = LICE_ClampInt(rect->top + maxy);
+    return LICE_ClampInt(vertical ? maxx : maxy);
   }
 
   const float savedAlpha = m_alpha;
@@ -710,7 +719,7 @@ int LICE_CachedFont::DrawTextImpl(LICE_IBitmap* bm, const char* str, int len, RE
   } restore{m_alpha, savedAlpha};
   if (m_alpha == 0.0f) return 0;
 
-  int x = rect->left, y = rect->top;
+  long long x = rect->left, y = rect->top;
   const bool bottomup = vertical && (m_flags & LICE_FONTOPT_BOTTOMUP);
   const bool aligned = (dtFlags & (DT_VCENTER | DT_CENTER | DT_BOTTOM | DT_RIGHT)) != 0;
   if (aligned || bottomup)
@@ -719,13 +728,13 @@ int LICE_CachedFont::DrawTextImpl(LICE_IBitmap* bm, const char* str, int len, RE
     DrawTextImpl(bm, str, len, &mr,
                  (dtFlags & DT_SINGLELINE) | DT_CALCRECT |
                      (nonative ? LICE_DRAWTEXT_NO_NATIVE : 0));
-    const int W = mr.right, H = mr.bottom;
+    const long long W = mr.right, H = mr.bottom;
     if (dtFlags & DT_CENTER)
-      x = ((rect->right - rect->left) - W) / 2 + x;
+      x = (((long long)rect->right - rect->left) - W) / 2 + x;
     else if (dtFlags & DT_RIGHT)
       x = rect->right - W;
     if (dtFlags & DT_VCENTER)
-      y = ((rect->bottom - rect->top) - H) / 2 + y;
+      y = (((long long)rect->bottom - rect->top) - H) / 2 + y;
     else if (dtFlags & DT_BOTTOM)
       y = rect->bottom - H;
     if (bottomup) y += H;
@@ -743,14 +752,14 @@ int LICE_CachedFont::DrawTextImpl(LICE_IBitmap* bm, const char* str, int len, RE
   }
   if (clip.right <= clip.left || clip.bottom <= clip.top) return 0;
 
-  const int startx = x, starty = y;
-  int maxx = startx, maxy = starty;
+  const long long startx = x, starty = y;
+  long long maxx = startx, maxy = starty;
   walk(
       [&](unsigned short c, const charEnt& e)
       {
         if (e.base_offset > m_cachestore.GetSize()) return;
         if (bottomup) y -= e.height;
-        const bool drawn = DrawGlyph(bm, c, x, y, &clip);
+        const bool drawn = DrawGlyph(bm, c, LICE_ClampInt(x), LICE_ClampInt(y), &clip);
         if (!vertical)
         {
           x += e.advance;
@@ -775,5 +784,5 @@ int LICE_CachedFont::DrawTextImpl(LICE_IBitmap* bm, const char* str, int len, RE
           y = starty;
         }
       });
-  return vertical ? maxx - startx : maxy - starty;
+  return LICE_ClampInt(vertical ? maxx - startx : maxy - starty);
 }

@@ -6,6 +6,7 @@
 #include "lice_combine.h"
 #include "lice_draw_select.h"
 
+#include <cfloat>
 #include <climits>
 #include <cmath>
 
@@ -27,11 +28,30 @@ inline long long ClampFixed(double v)
   return (long long)v;
 }
 
-// 16.16 fixed point of a value, rounded to the nearest step. Rounding (not
-// truncation) matters: the sine of a quarter turn is 0.99999999999999981 in
-// double, which truncated would step 65535 per pixel and drift off the
-// pixel grid.
-inline long long ToFixed(double v) { return ClampFixed(std::floor(v * 65536.0 + 0.5)); }
+// 16.16 fixed point of a value, truncated toward zero like the scaled blit's
+// steps, so that an unturned blit samples exactly as the scaled one.
+inline long long ToFixed(double v) { return ClampFixed(v * 65536.0); }
+
+// Cosine and sine of a turn. An angle within float rounding of a quarter turn
+// gets the exact values: the sine of (float) pi / 2 is 0.999999999999999 in
+// double, which would step 65535 per pixel, and its cosine -4.4e-8, which
+// moves the start of a large picture off the pixel grid.
+void TurnOf(float angle, double* c, double* s)
+{
+  const double a = angle, quarter = 1.5707963267948966;
+  const double k = std::nearbyint(a / quarter);
+  if (std::fabs(k) < 1e9 &&
+      std::fabs(a - k * quarter) <= 16.0 * FLT_EPSILON * std::fmax(1.0, std::fabs(a)))
+  {
+    static const double kCos[4] = {1.0, 0.0, -1.0, 0.0}, kSin[4] = {0.0, 1.0, 0.0, -1.0};
+    const int q = (int)(((long long)k % 4 + 4) % 4);
+    *c = kCos[q];
+    *s = kSin[q];
+    return;
+  }
+  *c = std::cos(a);
+  *s = std::sin(a);
+}
 
 inline int ToInt(double v)
 {
@@ -252,21 +272,25 @@ void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
     srcy += srch;
     srch = -srch;
   }
-  const double c = std::cos((double)angle), s = std::sin((double)angle);
+  double c, s;
+  TurnOf(angle, &c, &s);
   const double xs = (double)(srcw / (float)dstw), ys = (double)(srch / (float)dsth);
   const double dsdx = xs * c, dtdx = -s * ys, dsdy = xs * s, dtdy = ys * c;
 
   // The destination rectangle's centre samples the centre of the source
   // rectangle (shifted by the offsets) and the picture turns about it. Each
   // destination pixel is placed by its centre, measured from where an
-  // unturned blit would sample, so that a turn by 0 is the plain blit and a
+  // unturned blit would sample, so that a turn by 0 is the scaled blit and a
   // quarter turn moves whole pixels without shifting the picture.
   // A mirrored axis is placed the same way, so that its first row or
   // column shows the last source row or column rather than falling off it.
+  // The extent along each source axis's own direction is taken as
+  // srcw x cos (srch x cos) rather than dstw x dsdx, whose rounded quotient
+  // would move an unturned blit off the scaled blit's start by a fraction.
   const double ox = 0.5 * (dsdx + dsdy) - 0.5 * std::fabs(xs);
   const double oy = 0.5 * (dtdx + dtdy) - 0.5 * std::fabs(ys);
-  const double sx = srcx - (((dstw * dsdx + dsth * dsdy) - srcw) * 0.5 - centreOffsetX - ox);
-  const double sy = srcy - (((dsth * dtdy + dstw * dtdx) - srch) * 0.5 - centreOffsetY - oy);
+  const double sx = srcx - (((srcw * c + dsth * dsdy) - srcw) * 0.5 - centreOffsetX - ox);
+  const double sy = srcy - (((srch * c + dstw * dtdx) - srch) * 0.5 - centreOffsetY - oy);
 
   DeltaBlitClipped(dest, src, dstx, dsty, dstw, dsth, sx, sy, dsdx, dtdx, dsdy, dtdy, 0.0, 0.0,
                    minx, miny, maxx, maxy, alpha, mode);
@@ -290,7 +314,10 @@ public:
       const int iy = (int)y;
       if (iy != lasty)
       {
-        const double yr = 1.0 / (iy - lasty);
+        // Steps are divided rather than multiplied by a reciprocal: a step
+        // that is an exact 16.16 value then comes out exact, and a grid of
+        // the source corners samples exactly as the scaled blit.
+        const double yn = iy - lasty;
         double x = dstx;
         int lastx = dstx;
         for (int c = 0; c < cols - 1; ++c)
@@ -303,13 +330,13 @@ public:
             const T* p10 = p00 + 2;
             const T* p01 = p00 + cols * 2;
             const T* p11 = p01 + 2;
-            const double xr = 1.0 / (ix - lastx);
-            const double dsdx = ((double)p10[0] - p00[0]) * xr;
-            const double dtdx = ((double)p10[1] - p00[1]) * xr;
-            const double dsdy = ((double)p01[0] - p00[0]) * yr;
-            const double dtdy = ((double)p01[1] - p00[1]) * yr;
-            const double dsdxdy = ((double)(T)(p11[0] - p01[0]) * xr - dsdx) * yr;
-            const double dtdxdy = ((double)(T)(p11[1] - p01[1]) * xr - dtdx) * yr;
+            const double xn = ix - lastx;
+            const double dsdx = ((double)p10[0] - p00[0]) / xn;
+            const double dtdx = ((double)p10[1] - p00[1]) / xn;
+            const double dsdy = ((double)p01[0] - p00[0]) / yn;
+            const double dtdy = ((double)p01[1] - p00[1]) / yn;
+            const double dsdxdy = ((double)(T)(p11[0] - p01[0]) / xn - dsdx) / yn;
+            const double dtdxdy = ((double)(T)(p11[1] - p01[1]) / xn - dtdx) / yn;
             LICE_DeltaBlit(dest, src, lastx, lasty, ix - lastx, iy - lasty, (float)p00[0],
                            (float)p00[1], (float)(p10[0] - p00[0]), (float)(p10[1] - p00[1]), dsdx,
                            dtdx, dsdy, dtdy, dsdxdy, dtdxdy, false, alpha, mode);

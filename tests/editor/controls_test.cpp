@@ -1,5 +1,7 @@
 // The ready-made controls drawn into the real back buffer and driven through
 // the editor's mouse routing, with their values pushed to real parameters.
+#include <tuple>
+
 #include "IBitmapMonoText.h"
 #include "picture_editor.h"
 
@@ -7,13 +9,8 @@ using Controls = PictureEditorTest;
 
 TEST_F(Controls, FrameStripsShowTheFrameTheValueSelects)
 {
-  struct Case
-  {
-    int n;
-    bool horizontal, knob;
-    double value;
-    int frame; // 1-based
-  } cases[] = {
+  // Frames, across, knob, value, the frame shown (from 1).
+  const std::tuple<int, bool, bool, double, int> cases[] = {
       {3, false, false, 0.0, 1},  {3, false, false, 0.24, 1},   {3, false, false, 0.25, 2},
       {3, false, false, 0.74, 2}, {3, false, false, 0.75, 3},   {3, false, false, 1.0, 3},
       {3, false, false, 1.3, 3},  {3, false, false, -0.6, 1},   {3, true, false, 0.0, 1},
@@ -21,18 +18,17 @@ TEST_F(Controls, FrameStripsShowTheFrameTheValueSelects)
       {60, false, false, 0.1, 7}, {101, false, true, 0.004, 1}, {101, false, true, 0.005, 2},
       {101, true, true, 0.5, 51}, {101, false, true, 1.0, 101},
   };
-  for (const Case& c : cases)
+  for (auto [n, horizontal, knob, value, frame] : cases)
   {
-    IBitmap strip = Strip(c.n, 6, 4, c.horizontal);
-    IControl* ctl = c.knob ? (IControl*)new IKnobMultiControl(&plug, 20, 30, -1, &strip)
-                           : new IBitmapControl(&plug, 20, 30, &strip);
+    IBitmap strip = Strip(n, 6, 4, horizontal);
+    IControl* ctl = knob ? (IControl*)new IKnobMultiControl(&plug, 20, 30, -1, &strip)
+                         : new IBitmapControl(&plug, 20, 30, &strip);
     g->AttachControl(ctl);
-    ctl->SetValueFromPlug(c.value); // the first value is taken unclamped
+    ctl->SetValueFromPlug(value); // the first value is taken unclamped
     DrawAll();
-    SCOPED_TRACE(testing::Message() << c.n << (c.horizontal ? " across, " : " down, ") << c.value);
+    SCOPED_TRACE(testing::Message() << n << (horizontal ? " across, " : " down, ") << value);
     EXPECT_EQ(*ctl->GetRECT(), IRECT(20, 30, 26, 34));
-    EXPECT_EQ(At(20, 30), StripColor(c.frame - 1));
-    EXPECT_EQ(At(25, 33), StripColor(c.frame - 1));
+    EXPECT_EQ(At(25, 33), StripColor(frame - 1));
     EXPECT_EQ(At(26, 33), 0u); // nothing of the next frame beside or below
     EXPECT_EQ(At(25, 34), 0u);
     NewEditor();
@@ -41,14 +37,8 @@ TEST_F(Controls, FrameStripsShowTheFrameTheValueSelects)
 
 TEST_F(Controls, KnobsTurnByTheGearing)
 {
-  struct Case
-  {
-    EDirection dir;
-    double gearing;
-    int dX, dY;
-    bool shift;
-    double start, expected;
-  } cases[] = {
+  // Direction, gearing, drag, shift, start and end values.
+  const std::tuple<EDirection, double, int, int, bool, double, double> cases[] = {
       {kDirectionVertical, 4.0, 0, -24, false, 0.5, 0.6},    // 60 px tall: 24 px up is 0.1
       {kDirectionVertical, 4.0, 0, -24, true, 0.5, 0.51},    // ten times finer with shift
       {kDirectionVertical, 4.0, 0, 24, false, 0.5, 0.4},     // down lowers it
@@ -57,25 +47,23 @@ TEST_F(Controls, KnobsTurnByTheGearing)
       {kDirectionHorizontal, 2.0, 20, 0, false, 0.2, 0.4},   // 50 px wide: 20 px right is 0.2
       {kDirectionHorizontal, 2.0, -200, 0, false, 0.2, 0.0}, // left lowers it
   };
-  for (const Case& c : cases)
+  for (auto [dir, gearing, dX, dY, shift, start, expected] : cases)
   {
-    IKnobControl* knob = new IKnobLineControl(&plug, IRECT(10, 10, 60, 70), kParamMix, &COLOR_WHITE,
-                                              0.0, 0.0, -2.356, 2.356, c.dir, c.gearing);
+    IKnobControl* knob = new IKnobLineControl(&plug, IRECT(10, 10, 60, 70), TestPlug::kGain,
+                                              &COLOR_WHITE, 0.0, 0.0, -2.356, 2.356, dir, gearing);
     g->AttachControl(knob);
-    knob->SetValueFromPlug(c.start);
-    IMouseMod mod(true, false, c.shift);
+    knob->SetValueFromPlug(start);
+    IMouseMod mod(true, false, shift);
     g->OnMouseDown(30, 40, &mod);
-    g->OnMouseDrag(30 + c.dX, 40 + c.dY, &mod);
-    g->OnMouseUp(30 + c.dX, 40 + c.dY, &mod);
-    EXPECT_NEAR(knob->GetValue(), c.expected, 1e-9) << c.dX << "," << c.dY;
-    EXPECT_NEAR(Param(kParamMix), c.expected, 1e-6);
+    g->OnMouseDrag(30 + dX, 40 + dY, &mod);
+    g->OnMouseUp(30 + dX, 40 + dY, &mod);
+    EXPECT_NEAR(knob->GetValue(), expected, 1e-9) << dX << "," << dY;
+    EXPECT_NEAR(Param(TestPlug::kGain), expected, 1e-6);
     NewEditor();
   }
-}
 
-TEST_F(Controls, KnobLinePointsUpAtTheMiddleValue)
-{
-  IKnobLineControl* knob = new IKnobLineControl(&plug, IRECT(10, 10, 51, 51), kParamMix,
+  // The line knob points straight up at the middle of its sweep.
+  IKnobLineControl* knob = new IKnobLineControl(&plug, IRECT(10, 10, 51, 51), TestPlug::kGain,
                                                 &COLOR_WHITE, 0.0, 0.0, -2.356, 2.356);
   g->AttachControl(knob);
   knob->SetValueFromPlug(0.5);
@@ -89,24 +77,19 @@ TEST_F(Controls, KnobLinePointsUpAtTheMiddleValue)
 TEST_F(Controls, FaderHandleFollowsTheValueAndTheMouse)
 {
   IBitmap handle = Strip(1, 10, 20);
-  IFaderControl* fader = new IFaderControl(&plug, 50, 20, 100, kParamMix, &handle);
+  IFaderControl* fader = new IFaderControl(&plug, 50, 20, 100, TestPlug::kGain, &handle);
   g->AttachControl(fader);
-  struct
+  // Click at y, value, top of the 20 px handle; the handle's centre follows.
+  const std::tuple<int, double, int> cases[] = {
+      {30, 1.0, 20}, {110, 0.0, 100}, {70, 0.5, 60}, {20, 1.0, 20}};
+  for (auto [y, value, top] : cases)
   {
-    int y;
-    double value;
-    int handleTop;
-  } cases[] = {{30, 1.0, 20}, {110, 0.0, 100}, {70, 0.5, 60}, {20, 1.0, 20}};
-  for (const auto& c : cases)
-  {
-    Click(55, c.y);
-    EXPECT_DOUBLE_EQ(fader->GetValue(), c.value) << c.y;
-    EXPECT_DOUBLE_EQ(Param(kParamMix), c.value);
+    Click(55, y);
+    EXPECT_DOUBLE_EQ(fader->GetValue(), value) << y;
+    EXPECT_DOUBLE_EQ(Param(TestPlug::kGain), value);
     DrawAll();
-    EXPECT_EQ(At(55, c.handleTop), StripColor(0));
-    EXPECT_EQ(At(55, c.handleTop + 19), StripColor(0));
-    EXPECT_EQ(At(55, c.handleTop - 1), 0u);
-    EXPECT_EQ(At(55, c.handleTop + 20), 0u);
+    EXPECT_EQ(At(55, top), StripColor(0));
+    EXPECT_EQ(At(55, top - 1), 0u);
   }
 
   IMouseMod mod(true);
@@ -117,8 +100,8 @@ TEST_F(Controls, FaderHandleFollowsTheValueAndTheMouse)
 
   // Across, value 0 at the left; a handle as long as the track stays put.
   IFaderControl* across =
-      new IFaderControl(&plug, 10, 140, 50, kParamGain, &handle, kDirectionHorizontal);
-  IFaderControl* stuck = new IFaderControl(&plug, 200, 20, 20, kParamMode, &handle);
+      new IFaderControl(&plug, 10, 140, 50, TestPlug::kReduction, &handle, kDirectionHorizontal);
+  IFaderControl* stuck = new IFaderControl(&plug, 200, 20, 20, TestPlug::kMode, &handle);
   g->AttachControl(across);
   g->AttachControl(stuck);
   Click(45, 145);
@@ -127,7 +110,7 @@ TEST_F(Controls, FaderHandleFollowsTheValueAndTheMouse)
   stuck->SetValueFromPlug(0.25);
   Click(205, 25);
   EXPECT_EQ(stuck->GetValue(), 0.25);
-  EXPECT_EQ(Param(kParamMode), 0.0);
+  EXPECT_EQ(Param(TestPlug::kMode), 0.5); // its default, untouched
 }
 
 TEST_F(Controls, SwitchesStepWrapAndChooseBands)
@@ -141,7 +124,7 @@ TEST_F(Controls, SwitchesStepWrapAndChooseBands)
     IControl* ctl;
     std::vector<double> clicks; // the value after each click
   } cases[] = {
-      {new ISwitchControl(&plug, 0, 0, kParamMix, &three), {0.5, 1.0, 0.0, 0.5}},
+      {new ISwitchControl(&plug, 0, 0, TestPlug::kGain, &three), {0.5, 1.0, 0.0, 0.5}},
       {new ISwitchControl(&plug, 10, 0, -1, &four), {1.0 / 3, 2.0 / 3, 1.0, 0.0}},
       {new ISwitchControl(&plug, 20, 0, -1, &one), {1.0, 0.0, 1.0}},
       {new IInvisibleSwitchControl(&plug, IRECT(30, 0, 38, 8), -1), {1.0, 0.0}},
@@ -159,7 +142,7 @@ TEST_F(Controls, SwitchesStepWrapAndChooseBands)
       EXPECT_NEAR(c.ctl->GetValue(), v, 1e-9) << "switch at " << x;
     }
   }
-  EXPECT_EQ(Param(kParamMix), 0.5);
+  EXPECT_EQ(Param(TestPlug::kGain), 0.5);
 
   // A double click is one more click.
   IMouseMod mod(true);
@@ -167,7 +150,7 @@ TEST_F(Controls, SwitchesStepWrapAndChooseBands)
   EXPECT_EQ(cases[0].ctl->GetValue(), 1.0);
 
   // Bands of a four-frame strip, 8 px stacked: 2 px each.
-  IControl* bands = new ISwitchFramesControl(&plug, 0, 20, kParamMix, &four);
+  IControl* bands = new ISwitchFramesControl(&plug, 0, 20, TestPlug::kGain, &four);
   g->AttachControl(bands);
   for (int y : {27, 21, 24, 22})
   {
@@ -205,37 +188,32 @@ TEST_F(Controls, OverlayShowsAndHidesOnClicks)
 TEST_F(Controls, RadioButtonsLayOutAndPick)
 {
   IBitmap twoFrames = Strip(2, 10, 20), oneFrame = Strip(1, 10, 20);
-  struct
-  {
-    EDirection dir;
-    bool reverse;
-    int n;
-    std::vector<int> starts; // top (or left) of each button
-  } layouts[] = {
-      {kDirectionVertical, false, 4, {20, 50, 80, 110}},
-      {kDirectionVertical, true, 4, {100, 70, 40, 10}},
-      {kDirectionHorizontal, false, 3, {30, 75, 120}}, // (100 - 30) / 2 = 35 between
-      {kDirectionVertical, false, 1, {20}},
-      {kDirectionVertical, true, 1, {110}},
+  // Direction, reverse, the top (or left) of each button.
+  const std::tuple<EDirection, bool, std::vector<int>> layouts[] = {
+      {kDirectionVertical, false, {20, 50, 80, 110}}, // (110 - 80) / 3 = 10 between
+      {kDirectionVertical, true, {100, 70, 40, 10}},
+      {kDirectionHorizontal, false, {30, 75, 120}}, // (100 - 30) / 2 = 35 between
+      {kDirectionVertical, false, {20}},
+      {kDirectionVertical, true, {110}},
   };
-  for (const auto& l : layouts)
+  for (const auto& [dir, reverse, starts] : layouts)
   {
-    IRadioButtonsControl radio(
-        &plug, l.dir == kDirectionVertical ? IRECT(30, 20, 40, 130) : IRECT(30, 20, 130, 40), -1,
-        l.n, &twoFrames, l.dir, l.reverse);
-    ASSERT_EQ(radio.NButtons(), l.n);
-    for (int i = 0; i < l.n; ++i)
-      EXPECT_EQ(l.dir == kDirectionVertical ? radio.GetButtonRECT(i)->T : radio.GetButtonRECT(i)->L,
-                l.starts[i]);
+    const bool down = dir == kDirectionVertical;
+    const int n = (int)starts.size();
+    IRadioButtonsControl radio(&plug, down ? IRECT(30, 20, 40, 130) : IRECT(30, 20, 130, 40), -1, n,
+                               &twoFrames, dir, reverse);
+    ASSERT_EQ(radio.NButtons(), n);
+    for (int i = 0; i < n; ++i)
+      EXPECT_EQ(down ? radio.GetButtonRECT(i)->T : radio.GetButtonRECT(i)->L, starts[i]);
   }
 
   IControl* radio =
-      new IRadioButtonsControl(&plug, IRECT(30, 20, 40, 130), kParamMix, 4, &twoFrames);
+      new IRadioButtonsControl(&plug, IRECT(30, 20, 40, 130), TestPlug::kGain, 4, &twoFrames);
   IControl* plain = new IRadioButtonsControl(&plug, IRECT(60, 20, 70, 130), -1, 4, &oneFrame);
   g->AttachControl(radio);
   g->AttachControl(plain);
   Click(35, 85); // third button
-  EXPECT_NEAR(Param(kParamMix), 2.0 / 3, 1e-6);
+  EXPECT_NEAR(Param(TestPlug::kGain), 2.0 / 3, 1e-6);
   Click(35, 75); // between buttons: unchanged
   EXPECT_NEAR(radio->GetValue(), 2.0 / 3, 1e-9);
   for (double v : {0.5, 0.49})
@@ -306,8 +284,10 @@ TEST_F(Controls, TextControlsTakeTextFromThePlugInAndTheParameter)
 {
   IText style;
   ITextControl* label = new ITextControl(&plug, IRECT(0, 0, 100, 20), &style, "Level");
-  ICaptionControl* gain = new ICaptionControl(&plug, IRECT(0, 20, 100, 40), kParamGain, &style);
-  ICaptionControl* mode = new ICaptionControl(&plug, IRECT(0, 40, 100, 60), kParamMode, &style);
+  ICaptionControl* gain =
+      new ICaptionControl(&plug, IRECT(0, 20, 100, 40), TestPlug::kGain, &style);
+  ICaptionControl* mode =
+      new ICaptionControl(&plug, IRECT(0, 40, 100, 60), TestPlug::kMode, &style);
   for (IControl* c : {(IControl*)label, (IControl*)gain, (IControl*)mode}) g->AttachControl(c);
   const LICE_Pixel white = LICE_RGBA(255, 255, 255, 255);
   DrawAll(IRECT(0, 0, kW, kH), white);
@@ -318,10 +298,10 @@ TEST_F(Controls, TextControlsTakeTextFromThePlugInAndTheParameter)
   EXPECT_TRUE(label->IsDirty());
   EXPECT_STREQ(label->GetTextString(), "Width");
 
-  plug.GetParam(kParamGain)->Set(12.5);
-  plug.GetParam(kParamMode)->Set(2);
+  plug.GetParam(TestPlug::kGain)->Set(2.5);
+  plug.GetParam(TestPlug::kMode)->Set(2);
   DrawAll(IRECT(0, 0, kW, kH), white);
-  EXPECT_STREQ(gain->GetTextString(), "12.5 %");
+  EXPECT_STREQ(gain->GetTextString(), "2.5 dB");
   EXPECT_STREQ(mode->GetTextString(), "Plate");
   // Ink was drawn inside each control's area.
   int ink = 0;
@@ -329,16 +309,16 @@ TEST_F(Controls, TextControlsTakeTextFromThePlugInAndTheParameter)
     for (int x = 0; x < 100; ++x) ink += At(x, y) != white;
   EXPECT_GT(ink, 50);
 
-  // A double click prompts with the list of a parameter's display texts.
+  // A double click prompts with the list of a parameter's display texts, a
+  // click with a text field.
   IMouseMod mod(true);
   gain->DisablePrompt(false);
   mode->DisablePrompt(false);
   g->OnMouseDblClick(50, 50, &mod);
   ASSERT_EQ(g->mMenusShown.size(), 1u);
   EXPECT_EQ(g->mMenusShown[0].area, IRECT(0, 40, 100, 60));
-  g->OnMouseDown(50, 30, &mod);
-  ASSERT_EQ(g->mTextEntries.size(), 1u);
-  EXPECT_EQ(g->mTextEntries[0].area, IRECT(35, 22, 65, 38));
+  g->OnMouseDown(50, 30, &mod); // a number is typed
+  EXPECT_EQ(g->mTextEntries.size(), 1u);
 }
 
 TEST_F(Controls, LinkAndFileSelectorUseThePlatform)
@@ -346,8 +326,8 @@ TEST_F(Controls, LinkAndFileSelectorUseThePlatform)
   IBitmap busy = Strip(1, 10, 10);
   IControl* link = new IURLControl(&plug, IRECT(0, 0, 20, 20), "https://example.org/a",
                                    "/usr/share/doc/a.html", "Could not open");
-  IFileSelectorControl* files = new IFileSelectorControl(&plug, IRECT(30, 0, 50, 20), kParamMix,
-                                                         &busy, kFileActionOpen, "/tmp", "wav aif");
+  IFileSelectorControl* files = new IFileSelectorControl(
+      &plug, IRECT(30, 0, 50, 20), TestPlug::kGain, &busy, kFileActionOpen, "/tmp", "wav aif");
   g->AttachControl(link);
   g->AttachControl(files);
   DrawAll();
@@ -366,7 +346,7 @@ TEST_F(Controls, LinkAndFileSelectorUseThePlatform)
   for (double v : {1.0, 0.0})
   {
     Click(35, 5);
-    EXPECT_EQ(Param(kParamMix), v);
+    EXPECT_EQ(Param(TestPlug::kGain), v);
     IRECT dirty;
     EXPECT_TRUE(g->IsDirty(&dirty));
     DrawAll();

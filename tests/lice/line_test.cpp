@@ -66,12 +66,8 @@ TEST(Line, CopyWeightsAndNothingToDraw)
     GuardedBitmap bm(8, 8, false, c.bg);
     LICE_Line(&bm, c.line[0], c.line[1], c.line[2], c.line[3], c.color, c.alpha, c.mode, false);
     EXPECT_EQ(bm.at(c.probe[0], c.probe[1]), c.want) << "alpha " << c.alpha << " mode " << c.mode;
-    if (c.want == 0)
-    {
-      EXPECT_TRUE(bm.pixelsNot(0).empty()) << "alpha " << c.alpha;
-    }
+    EXPECT_TRUE(c.want || bm.pixelsNot(0).empty()) << "alpha " << c.alpha;
   }
-  LICE_Line(nullptr, 0, 0, 9, 3, kWhite, 1.0f, 0, false);
 }
 
 TEST(Line, ClippingAtEveryEdge)
@@ -96,31 +92,18 @@ TEST(Line, ClippingAtEveryEdge)
     LICE_Line(&direct, c.out[0], c.out[1], c.out[2], c.out[3], kWhite, 1.0f, 0, false);
     EXPECT_TRUE(clipped.samePixels(direct)) << c.in[0] << "," << c.in[1];
     EXPECT_TRUE(clipped.guardIntact());
-  }
-  GuardedBitmap out(10, 10);
-  LICE_Line(&out, -5, -5, -1, 20, kWhite, 1.0f, 0, true);
-  LICE_Line(&out, 10, 0, 30, 9, kWhite, 1.0f, 0, true);
-  EXPECT_TRUE(out.pixelsNot(0).empty());
-
-  // LICE_ClipLine, also with offset limits.
-  struct ClipCase
-  {
-    int in[4], rect[4];
-    bool ok;
-    int out[4];
-  } clips[] = {{{0, 0, 10, 20}, {0, 0, 10, 10}, true, {0, 0, 5, 9}},
-               {{-5, 5, 15, 5}, {0, 0, 10, 10}, true, {0, 5, 9, 5}},
-               {{15, 15, 25, 25}, {10, 10, 20, 20}, true, {15, 15, 19, 19}}};
-  for (auto& c : clips)
-  {
-    int p[4] = {c.in[0], c.in[1], c.in[2], c.in[3]};
-    EXPECT_EQ(LICE_ClipLine(&p[0], &p[1], &p[2], &p[3], c.rect[0], c.rect[1], c.rect[2], c.rect[3]),
-              c.ok);
-    EXPECT_EQ(std::vector<int>(p, p + 4), std::vector<int>(c.out, c.out + 4)) << c.in[0];
+    // LICE_ClipLine gives the same ends, also with limits moved by 10.
+    for (int o : {0, 10})
+    {
+      int p[4] = {c.in[0] + o, c.in[1] + o, c.in[2] + o, c.in[3] + o};
+      EXPECT_TRUE(LICE_ClipLine(&p[0], &p[1], &p[2], &p[3], o, o, o + 10, o + 10));
+      EXPECT_EQ(std::vector<int>(p, p + 4),
+                (std::vector<int>{c.out[0] + o, c.out[1] + o, c.out[2] + o, c.out[3] + o}))
+          << c.in[0] << "," << c.in[1] << " moved by " << o;
+    }
   }
   int x1 = -10, y1 = 2, x2 = 20, y2 = -28;
   EXPECT_FALSE(LICE_ClipLine(&x1, &y1, &x2, &y2, 0, 0, 10, 10));
-  EXPECT_NE(x1, -10) << "a rejected segment still gets its partial clip written back";
 }
 
 TEST(FLine, WithoutAntiAliasingTruncatesToTheIntegerLine)

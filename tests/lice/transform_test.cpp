@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <vector>
 
 namespace
 {
@@ -41,26 +42,45 @@ template <class Map> void ExpectMapped(GuardedBitmap& dest, GuardedBitmap& src, 
 }
 } // namespace
 
-TEST(RotatedBlit, UnturnedIsThePlainOrScaledBlit)
+// An unturned rotated blit and a transform over a 2 x 2 grid of the source
+// corners both draw exactly the scaled blit, nearest and bilinear, for the
+// listed sizes and seeded random ones (a bilinear reduction of 1.7 or more
+// on both axes averages instead, so those take nearest sampling only).
+TEST(RotatedBlit, UnturnedAndCornerGridAreTheScaledBlit)
 {
-  for (int n : {1, 4, 7, 16})
-    for (int mode : {0, kBilinear})
-    {
-      GuardedBitmap src(n, n), dst(n, n), plain(n, n);
-      FillPattern(src, n);
-      Rot(dst, &src, 0, 0, n, n, 0.0f, mode != 0, mode);
-      LICE_Blit(&plain, &src, 0, 0, nullptr, 1.0f, 0);
-      EXPECT_TRUE(dst.samePixels(plain)) << n << " mode " << mode;
-    }
-  GuardedBitmap src(9, 7);
-  FillPattern(src, 17);
-  for (int mode : {0, kBilinear, kBilinear | 1})
+  struct Size
   {
-    GuardedBitmap rot(27, 21, false, 0x10203040u), scaled(27, 21, false, 0x10203040u);
-    Rot(rot, &src, 0, 0, 27, 21, 0.0f, false, mode, 0.75f);
-    LICE_ScaledBlit(&scaled, &src, 0, 0, 27, 21, 0.0f, 0.0f, 9.0f, 7.0f, 0.75f, mode);
-    EXPECT_TRUE(rot.samePixels(scaled)) << std::hex << mode;
-    EXPECT_FALSE(rot.pixelsNot(0x10203040u).empty());
+    int sw, sh, dw, dh;
+  };
+  std::vector<Size> sizes = {{1, 1, 1, 1},   {7, 7, 7, 7},     {16, 16, 16, 16},
+                             {9, 7, 27, 21}, {16, 12, 30, 21}, {49, 3, 49, 5}};
+  std::mt19937 rng(1504);
+  for (int i = 0; i < 60; ++i)
+    sizes.push_back({1 + (int)(rng() % 40), 1 + (int)(rng() % 40), 1 + (int)(rng() % 120),
+                     1 + (int)(rng() % 120)});
+  for (const Size& z : sizes)
+  {
+    GuardedBitmap src(z.sw, z.sh);
+    FillPattern(src, (unsigned)(z.sw * 131 + z.dw));
+    const bool reduces = z.sw >= 1.7 * z.dw && z.sh >= 1.7 * z.dh;
+    for (int mode : {0, kBilinear, kBilinear | 1})
+      for (float alpha : {1.0f, 0.75f})
+      {
+        if (reduces && mode) continue;
+        const int x = 3, y = 2, w = z.dw + 5, h = z.dh + 4;
+        GuardedBitmap scaled(w, h, false, 0x10203040u), rot(w, h, false, 0x10203040u),
+            grid(w, h, true, 0x10203040u);
+        LICE_ScaledBlit(&scaled, &src, x, y, z.dw, z.dh, 0.0f, 0.0f, (float)z.sw, (float)z.sh,
+                        alpha, mode);
+        Rot(rot, &src, x, y, z.dw, z.dh, 0.0f, false, mode, alpha);
+        float pts[8] = {0, 0, (float)z.sw, 0, 0, (float)z.sh, (float)z.sw, (float)z.sh};
+        LICE_TransformBlit(&grid, &src, x, y, z.dw, z.dh, pts, 2, 2, alpha, mode);
+        SCOPED_TRACE(testing::Message() << z.sw << "x" << z.sh << " to " << z.dw << "x" << z.dh
+                                        << " mode " << std::hex << mode << " alpha " << alpha);
+        EXPECT_TRUE(rot.samePixels(scaled));
+        EXPECT_TRUE(grid.samePixels(scaled));
+        EXPECT_EQ(scaled.pixelsNot(0x10203040u).size(), (size_t)(z.dw * z.dh));
+      }
   }
 }
 
@@ -72,8 +92,9 @@ TEST(RotatedBlit, QuarterTurnsAndMirrorsMoveWholePixels)
     FillPattern(src, 100 + n);
     const int m = n - 1;
     // Clockwise on screen: a quarter turn brings the left column to the top row.
-    const std::pair<float, int> turns[] = {
-        {kPi / 2, 1}, {kPi, 2}, {3 * kPi / 2, 3}, {-kPi / 2, 3}, {2 * kPi, 0}};
+    const std::pair<float, int> turns[] = {{kPi / 2, 1},     {kPi, 2},     {3 * kPi / 2, 3},
+                                           {-kPi / 2, 3},    {2 * kPi, 0}, {7 * kPi / 2, 3},
+                                           {-7 * kPi / 2, 1}};
     for (auto& t : turns)
       for (bool clip : {false, true})
       {

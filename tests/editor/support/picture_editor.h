@@ -1,4 +1,4 @@
-// A plug-in with real parameters and a window-less editor whose images are
+// The test plug-in with its real parameters and a window-less editor whose images are
 // PNG files written by the test: for tests that draw controls into the real
 // back buffer and read its pixels. Frame k of every strip written here is
 // filled with StripColor(k), so a pixel tells which frame was drawn.
@@ -11,33 +11,10 @@
 
 #include "IControls.h"
 #include "IParam.h"
-#include "IPlugStandalone.h"
 #include "lice.h"
 #include "lice_png_writer.h"
 #include "test_graphics.h"
-
-enum
-{
-  kParamGain, // 0..100 "%"
-  kParamMix,  // 0..1
-  kParamMode, // "Hall", "Room", "Plate"
-  kNumParams
-};
-
-class PicturePlug : public IPlugStandalone
-{
-public:
-  PicturePlug()
-      : IPlugStandalone(IPlugInstanceInfo(), kNumParams, "2-2", 1, "Test", "Test", "Test", 0x10000,
-                        1, 1, 0, false, false, false, 0)
-  {
-    GetParam(kParamGain)->InitDouble("Gain", 50.0, 0.0, 100.0, 0.1, "%");
-    GetParam(kParamMix)->InitDouble("Mix", 0.0, 0.0, 1.0, 0.000001);
-    GetParam(kParamMode)->InitEnum("Mode", 0, 3);
-    const char* names[] = {"Hall", "Room", "Plate"};
-    for (int i = 0; i < 3; ++i) GetParam(kParamMode)->SetDisplayText(i, names[i]);
-  }
-};
+#include "test_plug.h"
 
 // Distinct opaque colours for frames 0..255.
 inline LICE_Pixel StripColor(int k)
@@ -109,6 +86,6 @@ protected:
 
   static inline int sNextID = 1000;
   std::string mDir;
-  PicturePlug plug;
+  TestPlug plug;
   TestGraphics* g = nullptr; // owned by the plug-in
 };

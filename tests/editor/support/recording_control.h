@@ -1,6 +1,6 @@
 // A control for tests of the surface and the plug-in core: it draws nothing,
 // counts its drawings (keeping the value it had then) and writes the events
-// it gets into a log that the test may share with its plug-in. A drag moves
+// and texts it gets into a log that the test may share with its plug-in. A drag moves
 // its value like a vertical fader (one pixel up: +0.01) and pushes it.
 #pragma once
 
@@ -52,8 +52,7 @@ public:
     Log("key " + std::to_string(key));
     return mTakesKeys;
   }
-  void OnMouseOver(int, int, IMouseMod*) override { Log("over"); }
-  void OnMouseOut() override { Log("out"); }
+  void SetTextFromPlug(const char* text) override { Log(std::string("text ") + text); }
 
   void Log(const std::string& what)
   {

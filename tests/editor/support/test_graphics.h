@@ -23,8 +23,9 @@ public:
   std::vector<IRECT> mScreenCopies;
   struct MenuShown
   {
-    IPopupMenu* menu;
+    IPopupMenu* menu; // valid only while the caller keeps it
     IRECT area;
+    std::vector<std::string> items; // the item texts as shown, "*" after a checked one
   };
   std::vector<MenuShown> mMenusShown;
   struct TextEntry
@@ -61,7 +62,11 @@ public:
   IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT* area) override
   {
     ReleaseMouseCapture();
-    mMenusShown.push_back({menu, *area});
+    MenuShown shown{menu, *area, {}};
+    for (int i = 0; i < menu->GetNItems(); ++i)
+      shown.items.push_back(std::string(menu->GetItemText(i)) +
+                            (menu->IsItemChecked(i) ? "*" : ""));
+    mMenusShown.push_back(shown);
     if (mNextMenuChoice < 0 || mNextMenuChoice >= menu->GetNItems()) return nullptr;
     menu->SetChosenItemIdx(mNextMenuChoice);
     return menu;

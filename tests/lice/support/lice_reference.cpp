@@ -21,6 +21,56 @@ Ch Of(LICE_Pixel p)
 }
 LICE_Pixel Word(const Ch& c) { return Join(c[0], c[1], c[2], c[3]); }
 
+// Hue in 384 steps.
+void RgbToHsv(int r, int g, int b, int* h, int* s, int* v)
+{
+  // Largest component and the sector it opens.
+  int base, lo, diff, hi;
+  if (r < g && b < g)
+  {
+    base = 128, hi = g, lo = std::min(r, b), diff = b - r;
+  }
+  else if (r < g)
+  {
+    base = 256, hi = b, lo = std::min(r, g), diff = r - g;
+  }
+  else if (b < r)
+  {
+    hi = r, diff = g - b;
+    if (g < b)
+      base = 383, lo = g;
+    else
+      base = 0, lo = b;
+  }
+  else
+  {
+    base = 256, hi = b, lo = std::min(r, g), diff = r - g;
+  }
+  *v = hi;
+  *h = base + (Inv(hi - lo) + 1) * diff / 1024;
+  *s = Inv(hi) * (hi - lo) / 256;
+}
+
+LICE_Pixel HsvToPixel(int h, int s, int v, int alpha)
+{
+  const int p = (256 - s) * v / 256;
+  auto q = [&](int k) { return (16384 - k * s) * v / 16384; };
+  int rgb[3];
+  if (h < 64)
+    rgb[0] = v, rgb[1] = q(64 - h), rgb[2] = p;
+  else if (h < 128)
+    rgb[0] = q(h - 64), rgb[1] = v, rgb[2] = p;
+  else if (h < 192)
+    rgb[0] = p, rgb[1] = v, rgb[2] = q(192 - h);
+  else if (h < 256)
+    rgb[0] = p, rgb[1] = q(h - 192), rgb[2] = v;
+  else if (h < 320)
+    rgb[0] = q(320 - h), rgb[1] = p, rgb[2] = v;
+  else
+    rgb[0] = v, rgb[1] = p, rgb[2] = q(h - 320);
+  return Join(rgb[0], rgb[1], rgb[2], alpha);
+}
+
 // Every mode but copy, with weight w (already scaled by the source alpha
 // where the mode asks for it).
 LICE_Pixel Blend(int op, LICE_Pixel dest, const Ch& s, int w, bool clampMul)
@@ -118,55 +168,6 @@ LICE_Pixel HsvAdjust(LICE_Pixel dest, int r, int g, int b, int a, int w)
   s = Clamp(s + (g - 128) * w / 128);
   v = Clamp(v + (b - 128) * w / 128);
   return HsvToPixel(h, s, v, a);
-}
-
-void RgbToHsv(int r, int g, int b, int* h, int* s, int* v)
-{
-  // Largest component and the sector it opens.
-  int base, lo, diff, hi;
-  if (r < g && b < g)
-  {
-    base = 128, hi = g, lo = std::min(r, b), diff = b - r;
-  }
-  else if (r < g)
-  {
-    base = 256, hi = b, lo = std::min(r, g), diff = r - g;
-  }
-  else if (b < r)
-  {
-    hi = r, diff = g - b;
-    if (g < b)
-      base = 383, lo = g;
-    else
-      base = 0, lo = b;
-  }
-  else
-  {
-    base = 256, hi = b, lo = std::min(r, g), diff = r - g;
-  }
-  *v = hi;
-  *h = base + (Inv(hi - lo) + 1) * diff / 1024;
-  *s = Inv(hi) * (hi - lo) / 256;
-}
-
-LICE_Pixel HsvToPixel(int h, int s, int v, int alpha)
-{
-  const int p = (256 - s) * v / 256;
-  auto q = [&](int k) { return (16384 - k * s) * v / 16384; };
-  int rgb[3];
-  if (h < 64)
-    rgb[0] = v, rgb[1] = q(64 - h), rgb[2] = p;
-  else if (h < 128)
-    rgb[0] = q(h - 64), rgb[1] = v, rgb[2] = p;
-  else if (h < 192)
-    rgb[0] = p, rgb[1] = v, rgb[2] = q(192 - h);
-  else if (h < 256)
-    rgb[0] = p, rgb[1] = q(h - 192), rgb[2] = v;
-  else if (h < 320)
-    rgb[0] = q(320 - h), rgb[1] = p, rgb[2] = v;
-  else
-    rgb[0] = v, rgb[1] = p, rgb[2] = q(h - 320);
-  return Join(rgb[0], rgb[1], rgb[2], alpha);
 }
 
 LICE_Pixel Combine(LICE_Pixel dest, int r, int g, int b, int a, int w, int mode)
