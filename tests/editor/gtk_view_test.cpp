@@ -287,7 +287,7 @@ TEST_F(GtkView, PopupMenusReturnTheChosenModelAndIndexOrNothing)
   EXPECT_EQ(-1, more.GetChosenItemIdx());
 }
 
-TEST_F(GtkView, ADirtyControlIsRedrawnWithinTwoTicksAndTheScreenShowsTheBackBuffer)
+TEST_F(GtkView, ADirtyControlIsRedrawnWithinTwoTicksAlsoUnderAMessageBoxAndTheScreenShowsIt)
 {
   auto* pattern = new PatternControl(plug, IRECT(0, 0, kW, kH));
   g->AttachControl(pattern);
@@ -317,4 +317,17 @@ TEST_F(GtkView, ADirtyControlIsRedrawnWithinTwoTicksAndTheScreenShowsTheBackBuff
     }
   EXPECT_EQ(0, wrong);
   g_object_unref(shot);
+
+  // The timer goes on in a message box's loop.
+  bool redrawn = false;
+  When([] { return SWELL_GetMessageBoxInfo(nullptr, 0, nullptr, 0, nullptr); },
+       [&]
+       {
+         const int draws = pattern->mDraws;
+         g->SetControlFromPlug(3, 0.5);
+         redrawn = PumpUntil([&] { return pattern->mDraws > draws; });
+         SWELL_EndMessageBox(IDOK);
+       });
+  g->ShowMessageBox("Text", "Caption", 0);
+  EXPECT_TRUE(redrawn);
 }
