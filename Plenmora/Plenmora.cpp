@@ -1,5 +1,6 @@
 #include "Plenmora.h"
 
+#include <cfloat>
 #include <cmath>
 
 #include "IGraphics.h"
@@ -58,6 +59,9 @@ constexpr FactoryPreset kFactoryPresets[Plenmora::kNumPresets] = {
     {"Wet Only", 70, 50, 100, 0, 100},
 };
 
+// The largest magnitude among the finite samples: the reverb takes an
+// infinite or NaN sample as silence, and so do the meters. (A NaN never wins
+// the comparison; an infinity is rare enough to look again for.)
 double PeakOf(const double* buf, int n)
 {
   double peak = 0.0;
@@ -65,6 +69,15 @@ double PeakOf(const double* buf, int n)
   {
     const double a = std::fabs(buf[i]);
     if (a > peak) peak = a;
+  }
+  if (peak > DBL_MAX)
+  {
+    peak = 0.0;
+    for (int i = 0; i < n; ++i)
+    {
+      const double a = std::fabs(buf[i]);
+      if (a > peak && a <= DBL_MAX) peak = a;
+    }
   }
   return peak;
 }

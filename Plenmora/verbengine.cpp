@@ -193,8 +193,8 @@ int WDL_ReverbEngine::GetAllpassDelay(int channel, int idx) const
   return mAllpasses[idx].GetDelay(channel);
 }
 
-void WDL_ReverbEngine::ProcessWet(const double* inL, const double* inR, double* wetL, double* wetR,
-                                  int nFrames)
+void WDL_ReverbEngine::ProcessWet(const double* inL, const double* inR, WDL_ReverbFrame* dry,
+                                  WDL_ReverbFrame* wet, int nFrames)
 {
   // Coefficients and filter states live in locals for the loop, out of
   // reach of the stores into the delay lines.
@@ -234,7 +234,9 @@ void WDL_ReverbEngine::ProcessWet(const double* inL, const double* inR, double* 
     for (int i = 0; i < run; ++i)
     {
       const int at = 2 * i;
-      const WDL_ReverbFrame x = WDL_ReverbFrame{inL[i], inR[i]} * kInputGain;
+      const WDL_ReverbFrame in = WDL_ReverbFiniteOrZero(WDL_ReverbFrame{inL[i], inR[i]});
+      dry[i] = in;
+      const WDL_ReverbFrame x = in * kInputGain;
       WDL_ReverbFrame sum = {0.0, 0.0};
 #pragma GCC unroll 8
       for (int k = 0; k < kNumCombs; ++k)
@@ -251,14 +253,13 @@ void WDL_ReverbEngine::ProcessWet(const double* inL, const double* inR, double* 
         sum = WDL_ReverbAllpass::Step(sum, WDL_ReverbFrame{apL[k][at], apR[k][at]}, &w);
         std::memcpy(apOut[k] + at, &w, sizeof(w));
       }
-      wetL[i] = sum[0];
-      wetR[i] = sum[1];
+      wet[i] = sum;
     }
     mPos += (unsigned)run;
     inL += run;
     inR += run;
-    wetL += run;
-    wetR += run;
+    dry += run;
+    wet += run;
     nFrames -= run;
   }
 
@@ -271,8 +272,11 @@ void WDL_ReverbEngine::ProcessSampleBlock(const double* inL, const double* inR, 
   if (nFrames <= 0) return;
   WDL_DenormalFlushScope flush;
   const bool passDry = mDry == 1.0 && mWet == 0.0;
-  const double dry = mDry, same = mMixSame, cross = mMixCross;
-  double wetL[kChunk], wetR[kChunk];
+  const WDL_ReverbFrame dryGain = {mDry, mDry}, same = {mMixSame, mMixSame},
+                        cross = {mMixCross, mMixCross};
+  // Both taken before any output is written, so the outputs may be the
+  // inputs.
+  WDL_ReverbFrame in[kChunk], wet[kChunk];
   for (int done = 0; done < nFrames; done += kChunk)
   {
     const int n = nFrames - done < kChunk ? nFrames - done : kChunk;
@@ -280,25 +284,49 @@ void WDL_ReverbEngine::ProcessSampleBlock(const double* inL, const double* inR, 
     double *yL = outL + done, *yR = outR + done;
     if (mReady)
     {
-      ProcessWet(xL, xR, wetL, wetR, n);
+      ProcessWet(xL, xR, in, wet, n);
     }
     else
     {
       // Without delay memory there is no reverb.
-      for (int i = 0; i < n; ++i) wetL[i] = wetR[i] = 0.0;
+      for (int i = 0; i < n; ++i)
+      {
+        in[i] = WDL_ReverbFiniteOrZero(WDL_ReverbFrame{xL[i], xR[i]});
+        wet[i] = WDL_ReverbFrame{0.0, 0.0};
+      }
     }
     if (passDry)
     {
-      // A plain copy: no arithmetic, so subnormal inputs and -0 pass too.
-      if (yL != xL) std::memmove(yL, xL, sizeof(double) * (size_t)n);
-      if (yR != xR) std::memmove(yR, xR, sizeof(double) * (size_t)n);
+      // No arithmetic, so subnormal inputs and -0 pass as they are.
+      for (int i = 0; i < n; ++i) yL[i] = in[i][0], yR[i] = in[i][1];
       continue;
     }
+    // With finite input and finite gains, an output that is not finite can
+    // only come from the reverb: its state has gone non-finite (inputs near
+    // the largest double overflow it) and would ring on so for good. It is
+    // cleared, and this chunk is left dry. The test is on the bits: an
+    // exponent of all ones (infinite or NaN) carries into the top bit.
+    typedef unsigned long long Bits __attribute__((vector_size(16)));
+    const Bits kExponent = {0x7ff0000000000000ull, 0x7ff0000000000000ull},
+               kExponentOne = {0x0010000000000000ull, 0x0010000000000000ull};
+    Bits check = {0, 0};
     for (int i = 0; i < n; ++i)
     {
-      const double l = xL[i], r = xR[i];
-      yL[i] = dry * l + (same * wetL[i] + cross * wetR[i]);
-      yR[i] = dry * r + (same * wetR[i] + cross * wetL[i]);
+      const WDL_ReverbFrame w = wet[i], swapped = {w[1], w[0]};
+      const WDL_ReverbFrame y = dryGain * in[i] + (same * w + cross * swapped);
+      check |= ((Bits)y & kExponent) + kExponentOne;
+      yL[i] = y[0];
+      yR[i] = y[1];
+    }
+    if ((check[0] | check[1]) >> 63)
+    {
+      Clear();
+      for (int i = 0; i < n; ++i)
+      {
+        const WDL_ReverbFrame y = dryGain * in[i];
+        yL[i] = y[0];
+        yR[i] = y[1];
+      }
     }
   }
 }

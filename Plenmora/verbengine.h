@@ -18,6 +18,16 @@
 
 // One stereo frame (left, right), computed on both channels at once.
 typedef double WDL_ReverbFrame __attribute__((vector_size(16)));
+// The same frame's bits, and masks from comparing frames.
+typedef long long WDL_ReverbFrameBits __attribute__((vector_size(16)));
+
+// The frame, with each infinite or NaN sample replaced by 0 and every
+// finite one kept bit for bit (x - x is 0 only for finite x). Branch-free.
+inline WDL_ReverbFrame WDL_ReverbFiniteOrZero(WDL_ReverbFrame x)
+{
+  const WDL_ReverbFrameBits finite = (x - x) == WDL_ReverbFrame{0.0, 0.0};
+  return (WDL_ReverbFrame)((WDL_ReverbFrameBits)x & finite);
+}
 
 // A stereo delay line over a power-of-two ring of frames, left and right
 // samples side by side. The running frame counter, masked, addresses it;
@@ -153,15 +163,19 @@ public:
   int GetAllpassDelay(int channel, int idx) const;
 
   // Processes nFrames stereo frames: out = Dry * in + Wet * (width-mixed
-  // reverb). The outputs may be the inputs. With Dry at 1 and Wet at 0 the
-  // output is the input, bit for bit. Flushes denormals for its duration.
+  // reverb). The outputs may be the inputs. An infinite or NaN input sample
+  // counts as silence, on the dry path as in the reverb; should the reverb's
+  // state ever turn non-finite all the same (input near the largest double
+  // overflowing), it is cleared. With Dry at 1 and Wet at 0 the output is the
+  // (finite) input, bit for bit. Flushes denormals for its duration.
   void ProcessSampleBlock(const double* inL, const double* inR, double* outL, double* outR,
                           int nFrames);
 
 private:
-  // The reverb of nFrames stereo frames into wetL and wetR (input gain
-  // applied here).
-  void ProcessWet(const double* inL, const double* inR, double* wetL, double* wetR, int nFrames);
+  // The reverb of nFrames stereo frames into wet (input gain applied here);
+  // the input frames, non-finite samples made 0, go to dry.
+  void ProcessWet(const double* inL, const double* inR, WDL_ReverbFrame* dry, WDL_ReverbFrame* wet,
+                  int nFrames);
 
   // Frames processed at a time (the wet signal's scratch buffers).
   static constexpr int kChunk = 64;

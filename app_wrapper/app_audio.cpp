@@ -21,6 +21,7 @@ RtAudio* gDAC = nullptr;
 std::vector<std::string> gAudioIDDevNames;
 std::vector<unsigned int> gAudioInputDevs;
 std::vector<unsigned int> gAudioOutputDevs;
+std::vector<RtAudio::DeviceInfo> gAudioDeviceInfos;
 
 unsigned int gIOVS = 512;
 int gSigVS = 32;
@@ -101,13 +102,13 @@ constexpr int kStereo = 2;
 // Whether this host has a stream open, and whether a stream it opened was
 // closed under it by the audio system (the JACK server went away).
 bool sStreamOpen = false;
-bool sServerLost = false;
+int sServerLosses = 0;
 
 void NoteLostStream()
 {
   if (!sStreamOpen || !gDAC || gDAC->isStreamOpen()) return;
   sStreamOpen = false;
-  sServerLost = true;
+  ++sServerLosses;
   printf("the audio stream was closed by the audio system\n");
 }
 
@@ -224,6 +225,7 @@ void ProbeAudioIO()
   gAudioInputDevs.clear();
   gAudioOutputDevs.clear();
   gAudioIDDevNames.clear();
+  gAudioDeviceInfos.clear();
   if (!gDAC) return;
   unsigned int count = 0;
   try
@@ -250,6 +252,7 @@ void ProbeAudioIO()
     }
     const std::string name = ShortAudioDeviceName(info.name);
     gAudioIDDevNames.push_back(name);
+    gAudioDeviceInfos.push_back(info);
     if (!info.probed || name == "Generic Low Latency ASIO Driver")
     {
       printf("%s: Probe Status = Unsuccessful\n", name.c_str());
@@ -258,6 +261,12 @@ void ProbeAudioIO()
     if (info.inputChannels > 0) gAudioInputDevs.push_back(i);
     if (info.outputChannels > 0) gAudioOutputDevs.push_back(i);
   }
+}
+
+const RtAudio::DeviceInfo* GetAudioDeviceInfo(int idx)
+{
+  if (idx < 0 || idx >= (int)gAudioDeviceInfos.size()) return nullptr;
+  return &gAudioDeviceInfos[(size_t)idx];
 }
 
 std::string GetAudioDeviceName(int idx)
@@ -273,6 +282,31 @@ int GetAudioDeviceID(const char* deviceName)
   return -1;
 }
 
+namespace
+{
+// The rate to open the devices at: the stored one when both devices offer
+// it (or nothing is known of their rates), else the highest rate both offer
+// (a JACK server offers only its own), which is then stored.
+unsigned int ChooseSampleRate(int inId, int outId)
+{
+  const unsigned int stored = PositiveOr(gState->mAudioSampleRate, 44100);
+  const RtAudio::DeviceInfo* in = GetAudioDeviceInfo(inId);
+  const RtAudio::DeviceInfo* out = GetAudioDeviceInfo(outId);
+  if (!in || !out) return stored;
+  unsigned int best = 0;
+  for (unsigned int rate : in->sampleRates)
+    if (std::find(out->sampleRates.begin(), out->sampleRates.end(), rate) != out->sampleRates.end())
+    {
+      if (rate == stored) return stored;
+      best = std::max(best, rate);
+    }
+  if (best == 0) return stored;
+  SetAppStateText(gState->mAudioSampleRate, std::to_string(best).c_str());
+  UpdateINI();
+  return best;
+}
+} // namespace
+
 bool TryToChangeAudio()
 {
   if (!gState) return false;
@@ -282,9 +316,33 @@ bool TryToChangeAudio()
   // Channels are counted from 1; a 0 from a hand-edited file means the first.
   const unsigned int in1 = gState->mAudioIn1 ? gState->mAudioIn1 : 1;
   const unsigned int out1 = gState->mAudioOut1 ? gState->mAudioOut1 : 1;
-  return InitialiseAudio((unsigned int)inId, (unsigned int)outId,
-                         PositiveOr(gState->mAudioSampleRate, 44100),
+  return InitialiseAudio((unsigned int)inId, (unsigned int)outId, ChooseSampleRate(inId, outId),
                          PositiveOr(gState->mAudioIOVS, 512), kStereo, in1 - 1, out1 - 1);
+}
+
+void ChooseDriverThatAnswers()
+{
+  if (!gState) return;
+  for (int driver = 0; driver < kNumAudioDrivers; ++driver)
+  {
+    gState->mAudioDriver = (uint16_t)driver;
+    if (!TryToChangeAudioDriverType()) continue;
+    ProbeAudioIO();
+    const bool answers = !gAudioInputDevs.empty() && !gAudioOutputDevs.empty();
+    if (!answers && driver < kNumAudioDrivers - 1) continue;
+    if (answers)
+    {
+      SetAppStateText(gState->mAudioInDevice,
+                      GetAudioDeviceName((int)gDAC->getDefaultInputDevice()).c_str());
+      SetAppStateText(gState->mAudioOutDevice,
+                      GetAudioDeviceName((int)gDAC->getDefaultOutputDevice()).c_str());
+      gState->mAudioIn1 = gState->mAudioOut1 = 1;
+      gState->mAudioIn2 = gState->mAudioOut2 = 2;
+    }
+    break;
+  }
+  printf("first start: audio driver %s\n", kAudioDriverNames[gState->mAudioDriver]);
+  UpdateINI();
 }
 
 bool InitialiseAudio(unsigned int inId, unsigned int outId, unsigned int sr, unsigned int iovs,
@@ -404,10 +462,10 @@ void StopAudioStream()
   }
 }
 
-bool AudioServerWentAway()
+int AudioServerLosses()
 {
   NoteLostStream();
-  return sServerLost;
+  return sServerLosses;
 }
 
 void CloseAudioStream()

@@ -15,6 +15,9 @@ extern RtAudio* gDAC;                              // null when the driver choic
 extern std::vector<std::string> gAudioIDDevNames;  // every device's name, by RtAudio index
 extern std::vector<unsigned int> gAudioInputDevs;  // indexes of probed devices with inputs
 extern std::vector<unsigned int> gAudioOutputDevs; // indexes of probed devices with outputs
+// What the probe learnt of every device, by RtAudio index: the dialog reads
+// channels and rates from here instead of asking the driver again.
+extern std::vector<RtAudio::DeviceInfo> gAudioDeviceInfos;
 
 extern unsigned int gIOVS; // frames per device buffer (as granted)
 extern int gSigVS;         // frames per plug-in block
@@ -25,16 +28,25 @@ extern double gFadeMult;
 // Deletes the driver object (closing its stream) and makes the one that
 // gState->mAudioDriver names. Returns whether there is one.
 bool TryToChangeAudioDriverType();
-// Rebuilds the three device lists from the driver.
+// Rebuilds the device lists from the driver (which, for JACK, opens one
+// short-lived client to count and one per device).
 void ProbeAudioIO();
 // A device name as listed: the part after its last ": ", if any.
 std::string ShortAudioDeviceName(const std::string& name);
+// Information of device index from the last probe; null out of range.
+const RtAudio::DeviceInfo* GetAudioDeviceInfo(int idx);
 // Name of device index (empty out of range), and the index of a name (-1).
 std::string GetAudioDeviceName(int idx);
 int GetAudioDeviceID(const char* deviceName);
 // Opens the stream that gState describes; false (the running stream left
-// alone, nothing printed) when a device name is not present.
+// alone, nothing printed) when a device name is not present. A stored sample
+// rate that the two devices do not both offer gives way to the highest one
+// they do, which is stored.
 bool TryToChangeAudio();
+// For the first start: the first driver of JACK, PulseAudio and ALSA whose
+// server answers with input and output devices (ALSA when none does), with
+// its default devices, made current, probed and stored.
+void ChooseDriverThatAnswers();
 // Closes any open stream and opens and starts a new one; on success gState is
 // copied into gActiveState.
 bool InitialiseAudio(unsigned int inId, unsigned int outId, unsigned int sr, unsigned int iovs,
@@ -47,10 +59,10 @@ void PrepareAudioCallback(int sigVS);
 int AudioCallback(void* outputBuffer, void* inputBuffer, unsigned int nFrames, double streamTime,
                   RtAudioStreamStatus status, void* userData);
 
-// True once a stream that this host opened was closed under it by the audio
-// system (the JACK server went away); it stays true for the run, because the
-// JACK clients made before that moment must not be used again.
-bool AudioServerWentAway();
+// How many times a stream that this host opened was closed under it by the
+// audio system (the JACK server went away): JACK clients made before the
+// count last grew must not be used again.
+int AudioServerLosses();
 
 // Shut-down helpers: stop the stream (errors printed), close it when open,
 // delete the driver object.

@@ -117,7 +117,7 @@ bool StartDetached(const std::string& path)
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-void OpenAudioMidiSetup()
+void OpenAudioMidiSetup(HWND dlg)
 {
   static const char* const kSetupApps[] = {"qpwgraph", "qjackctl", "pavucontrol"};
   for (const char* app : kSetupApps)
@@ -131,9 +131,11 @@ void OpenAudioMidiSetup()
     fflush(stdout);
     return;
   }
-  puts("Audio Midi Setup: no audio and MIDI set-up application found "
-       "(install qpwgraph, qjackctl or pavucontrol)");
+  const char* text = "No audio and MIDI set-up application was found. Plenmora looks for "
+                     "qpwgraph, qjackctl and pavucontrol: install one of them.";
+  printf("Audio Midi Setup: %s\n", text);
   fflush(stdout);
+  MessageBox(dlg, text, "Plenmora", MB_OK);
 }
 
 // ---- Preferences commands ----
@@ -197,14 +199,59 @@ void OnFirstChannelChange(HWND dlg, int id, int secondId, uint16_t& first, uint1
   SelectComboItem(dlg, secondId, second - 1);
 }
 
+// Opens the stream that gState describes, for OK and Apply. Devices that are
+// not found, or that refuse, may be the server's news since the last probe
+// (a server started or restarted): the devices are probed again and the open
+// tried once more. MIDI comes back with a server that came back. A failure
+// is shown in a message box over the dialog.
+bool ReopenAudio(HWND dlg)
+{
+  bool ok = TryToChangeAudio();
+  if (!ok)
+  {
+    if (!gDAC) TryToChangeAudioDriverType();
+    ProbeAudioIO();
+    ok = TryToChangeAudio();
+  }
+  RefreshMidi();
+  if (!ok)
+  {
+    const bool running = gDAC && gDAC->isStreamRunning();
+    char text[512];
+    snprintf(text, sizeof(text),
+             "Plenmora could not open the audio input \"%s\" and output \"%s\" of the %s "
+             "driver.\n%s",
+             gState->mAudioInDevice, gState->mAudioOutDevice,
+             gState->mAudioDriver < kNumAudioDrivers ? kAudioDriverNames[gState->mAudioDriver]
+                                                     : "chosen",
+             running ? "The audio goes on with the devices it had."
+                     : "Audio is off until other devices are chosen.");
+    fflush(stdout);
+    MessageBox(dlg, text, "Plenmora", MB_OK);
+  }
+  return ok;
+}
+
 void OnPreferencesOK(HWND dlg)
 {
   // gActiveState describes the running stream only while one runs: with none
   // (never opened, the last open failed, or the server went away) OK opens
   // one even for settings equal to that record.
   const bool streamRuns = gDAC && gDAC->isStreamRunning();
-  if (!streamRuns || !AllSettingsInStateAreEqual(gState, gActiveState)) TryToChangeAudio();
+  if (!streamRuns || !AllSettingsInStateAreEqual(gState, gActiveState))
+    ReopenAudio(dlg);
+  else
+    RefreshMidi();
   EndDialog(dlg, IDOK);
+}
+
+void OnPreferencesApply(HWND dlg)
+{
+  ReopenAudio(dlg);
+  // The lists as the devices and ports are now; the rate that was opened.
+  PopulateDriverSpecificControls(dlg);
+  ProbeMidiIO();
+  PopulateMidiDialogs(dlg);
 }
 
 void OnPreferencesCancel(HWND dlg)
@@ -217,10 +264,11 @@ void OnPreferencesCancel(HWND dlg)
   const bool midiInChanged = strcmp(gState->mMidiInDevice, gTempState->mMidiInDevice) != 0;
   const bool midiOutChanged = strcmp(gState->mMidiOutDevice, gTempState->mMidiOutDevice) != 0;
   *gState = *gTempState;
-  if (midiInChanged) ChooseMidiInput(gState->mMidiInDevice);
-  if (midiOutChanged) ChooseMidiOutput(gState->mMidiOutDevice);
   TryToChangeAudioDriverType();
   ProbeAudioIO();
+  if (midiInChanged) ChooseMidiInput(gState->mMidiInDevice);
+  if (midiOutChanged) ChooseMidiOutput(gState->mMidiOutDevice);
+  RefreshMidi();
   TryToChangeAudio();
 }
 
@@ -244,6 +292,10 @@ void OnPreferencesCommand(HWND dlg, int id, int code)
         ProbeAudioIO();
         ChooseFirstDevices();
         PopulateAudioDialogs(dlg);
+        // MIDI follows the driver: JACK MIDI with JACK, ALSA otherwise.
+        ProbeMidiIO();
+        RefreshMidi();
+        PopulateMidiDialogs(dlg);
       }
       break;
     case IDC_PREF_IN_DEVICE:
@@ -307,32 +359,16 @@ void OnPreferencesCommand(HWND dlg, int id, int code)
       }
       break;
     case IDC_PREF_AUDIO_MIDI_SETUP:
-      if (code == BN_CLICKED) OpenAudioMidiSetup();
+      if (code == BN_CLICKED) OpenAudioMidiSetup(dlg);
       break;
     case IDC_PREF_MONO:
       gState->mAudioMonoInput = SendItem(dlg, id, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
       break;
     case IDC_PREF_APPLY:
-      TryToChangeAudio();
+      OnPreferencesApply(dlg);
       break;
     default:
       break;
-  }
-}
-
-// Device information from the driver; false when there is none.
-bool GetDeviceInfo(unsigned device, RtAudio::DeviceInfo& info)
-{
-  if (!gDAC) return false;
-  try
-  {
-    info = gDAC->getDeviceInfo(device);
-    return true;
-  }
-  catch (RtAudioError& err)
-  {
-    err.printMessage();
-    return false;
   }
 }
 
@@ -394,6 +430,7 @@ INT_PTR MainDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM /*lParam*/)
       ShowWindow(hwnd, 2);
       return 1;
     case WM_COMMAND:
+      FinishStartup();
       switch (LOWORD(wParam))
       {
         case IDM_ABOUT:
@@ -405,7 +442,12 @@ INT_PTR MainDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM /*lParam*/)
           const INT_PTR result = SWELL_DialogBox(SWELL_curmodule_dialogresource_head,
                                                  IDD_DIALOG_PREF, hwnd, PreferencesDlgProc, 0);
           sPreferencesDialog = nullptr;
-          if (result == IDOK) UpdateINI();
+          if (result == IDOK && !UpdateINI())
+          {
+            const std::string text =
+                std::string("Plenmora could not save its settings to ") + gINIPath + ".";
+            MessageBox(hwnd, text.c_str(), "Plenmora", MB_OK);
+          }
         }
         break;
         case IDM_QUIT:
@@ -435,6 +477,12 @@ INT_PTR PreferencesDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM /*lParam*/
   {
     case WM_INITDIALOG:
       sPreferencesDialog = hwnd;
+      // The devices and ports as they are now: a server may have started,
+      // stopped or come back since the last look.
+      if (!gDAC) TryToChangeAudioDriverType();
+      ProbeAudioIO();
+      ProbeMidiIO();
+      RefreshMidi();
       PopulatePreferencesDialog(hwnd);
       *gTempState = *gState;
       return 1;
@@ -478,29 +526,30 @@ void PopulateDriverSpecificControls(HWND hwndDlg)
   const int outPos =
       FillDeviceCombo(hwndDlg, IDC_PREF_OUT_DEVICE, gAudioOutputDevs, gState->mAudioOutDevice);
 
-  RtAudio::DeviceInfo inInfo, outInfo;
-  const bool haveIn = inPos >= 0 && GetDeviceInfo(gAudioInputDevs[inPos], inInfo);
-  const bool haveOut = outPos >= 0 && GetDeviceInfo(gAudioOutputDevs[outPos], outInfo);
-  if (haveIn)
+  const RtAudio::DeviceInfo* inInfo =
+      inPos >= 0 ? GetAudioDeviceInfo((int)gAudioInputDevs[inPos]) : nullptr;
+  const RtAudio::DeviceInfo* outInfo =
+      outPos >= 0 ? GetAudioDeviceInfo((int)gAudioOutputDevs[outPos]) : nullptr;
+  if (inInfo)
   {
-    PopulateAudioInputList(hwndDlg, &inInfo);
+    PopulateAudioInputList(hwndDlg, inInfo);
   }
   else
   {
     ResetCombo(hwndDlg, IDC_PREF_IN1);
     ResetCombo(hwndDlg, IDC_PREF_IN2);
   }
-  if (haveOut)
+  if (outInfo)
   {
-    PopulateAudioOutputList(hwndDlg, &outInfo);
+    PopulateAudioOutputList(hwndDlg, outInfo);
   }
   else
   {
     ResetCombo(hwndDlg, IDC_PREF_OUT1);
     ResetCombo(hwndDlg, IDC_PREF_OUT2);
   }
-  if (haveIn && haveOut)
-    PopulateSampleRateList(hwndDlg, &inInfo, &outInfo);
+  if (inInfo && outInfo)
+    PopulateSampleRateList(hwndDlg, inInfo, outInfo);
   else
     ResetCombo(hwndDlg, IDC_PREF_SAMPLE_RATE);
 }
@@ -556,10 +605,23 @@ void FillMidiChannelCombo(HWND dlg, int id, int selected)
 
 bool PopulateMidiDialogs(HWND hwndDlg)
 {
-  if (!gMidiIn || !gMidiOut) return false;
-  FillMidiPortCombo(hwndDlg, IDC_PREF_MIDI_IN, gMIDIInputDevNames, gState->mMidiInDevice);
-  FillMidiPortCombo(hwndDlg, IDC_PREF_MIDI_OUT, gMIDIOutputDevNames, gState->mMidiOutDevice);
+  ResetCombo(hwndDlg, IDC_PREF_MIDI_IN);
+  ResetCombo(hwndDlg, IDC_PREF_MIDI_OUT);
+  ResetCombo(hwndDlg, IDC_PREF_MIDI_IN_CHAN);
+  ResetCombo(hwndDlg, IDC_PREF_MIDI_OUT_CHAN);
   FillMidiChannelCombo(hwndDlg, IDC_PREF_MIDI_IN_CHAN, gState->mMidiInChannel);
   FillMidiChannelCombo(hwndDlg, IDC_PREF_MIDI_OUT_CHAN, gState->mMidiOutChannel);
+  if (!MidiAvailable())
+  {
+    // Says so: "off" is all there is, and the stored ports are kept for when
+    // MIDI is back.
+    AddComboItem(hwndDlg, IDC_PREF_MIDI_IN, "off");
+    AddComboItem(hwndDlg, IDC_PREF_MIDI_OUT, "off");
+    SelectComboItem(hwndDlg, IDC_PREF_MIDI_IN, 0);
+    SelectComboItem(hwndDlg, IDC_PREF_MIDI_OUT, 0);
+    return false;
+  }
+  FillMidiPortCombo(hwndDlg, IDC_PREF_MIDI_IN, gMIDIInputDevNames, gState->mMidiInDevice);
+  FillMidiPortCombo(hwndDlg, IDC_PREF_MIDI_OUT, gMIDIOutputDevNames, gState->mMidiOutDevice);
   return true;
 }

@@ -4,6 +4,8 @@
 // MIDI threads away from the plug-in while it goes.
 #include <cstdio>
 
+#include <glib.h>
+
 #include "app_main.h"
 #include "app_settings.h"
 #include "app_audio.h"
@@ -65,23 +67,37 @@ HMENU MergeMenus()
   return menu;
 }
 
+// Says why no audio runs after start-up.
+void ReportNoStream()
+{
+  if (gAudioInputDevs.empty() && gAudioOutputDevs.empty())
+    printf("No audio stream is running: the %s driver finds no audio devices%s. Choose the "
+           "audio driver and devices in File > Preferences...\n",
+           gState->mAudioDriver < kNumAudioDrivers ? kAudioDriverNames[gState->mAudioDriver]
+                                                   : "audio",
+           gState->mAudioDriver == 0 ? " (is a JACK server running?)" : "");
+  else
+    printf("No audio stream is running: input device \"%s\" or output device \"%s\" could "
+           "not be opened. Choose the audio devices in File > Preferences...\n",
+           gState->mAudioInDevice, gState->mAudioOutDevice);
+  fflush(stdout);
+}
+
+// The audio and MIDI part of start-up waits until the window is on screen:
+// talking to the audio servers takes longer than showing the window.
+guint sStartSource = 0;
+
+gboolean OnStartIdle(gpointer)
+{
+  sStartSource = 0;
+  if (!StartAudioAndMidi()) ReportNoStream();
+  fflush(stdout);
+  return G_SOURCE_REMOVE;
+}
+
 INT_PTR OnLaunched()
 {
-  if (!Init())
-  {
-    if (gAudioInputDevs.empty() && gAudioOutputDevs.empty())
-      printf("No audio stream is running: the %s driver finds no audio devices%s. Choose the "
-             "audio driver and devices in File > Preferences...\n",
-             gState->mAudioDriver < kNumAudioDrivers ? kAudioDriverNames[gState->mAudioDriver]
-                                                     : "audio",
-             gState->mAudioDriver == 0 ? " (is a JACK server running?)" : "");
-    else
-      printf("No audio stream is running: input device \"%s\" or output device \"%s\" could "
-             "not be opened. Choose the audio devices in File > Preferences...\n",
-             gState->mAudioInDevice, gState->mAudioOutDevice);
-    fflush(stdout);
-  }
-
+  MakePlugin();
   sMenu = MergeMenus();
   HWND hwnd = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, IDD_DIALOG_MAIN, nullptr,
                                  MainDlgProc, 0);
@@ -92,6 +108,7 @@ INT_PTR OnLaunched()
   }
   if (!AttachGUI()) puts("couldn't attach gui");
   fflush(stdout);
+  sStartSource = g_idle_add(OnStartIdle, nullptr);
   StartTestScriptIfRequested();
   return 0;
 }
@@ -106,6 +123,9 @@ INT_PTR SWELLAppMain(int msg, INT_PTR parm1, INT_PTR /*parm2*/)
     case SWELLAPP_LAUNCHED:
       return OnLaunched();
     case SWELLAPP_TERMINATE:
+      // A quit before the audio started: it need not start now.
+      if (sStartSource) g_source_remove(sStartSource);
+      sStartSource = 0;
       if (gHWND) DestroyWindow(gHWND);
       Cleanup();
       if (sMenu)
@@ -126,15 +146,39 @@ INT_PTR SWELLAppMain(int msg, INT_PTR parm1, INT_PTR /*parm2*/)
 
 bool Init()
 {
-  TryToChangeAudioDriverType();
-  ProbeAudioIO();
-  InitialiseMidi();
-  ProbeMidiIO();
+  MakePlugin();
+  return StartAudioAndMidi();
+}
+
+void MakePlugin()
+{
   gPluginInstance = MakePlug(gMidiOut, &gState->mMidiOutChannel, nullptr);
   gPluginInstance->RestorePreset(0);
+}
+
+bool StartAudioAndMidi()
+{
+  if (IsFirstStart())
+  {
+    ChooseDriverThatAnswers();
+  }
+  else
+  {
+    TryToChangeAudioDriverType();
+    ProbeAudioIO();
+  }
+  // The MIDI ports are listed when the preferences dialog opens; a MIDI
+  // object is made only for a side whose port is chosen.
   ChooseMidiInput(gState->mMidiInDevice);
   ChooseMidiOutput(gState->mMidiOutDevice);
   return TryToChangeAudio();
+}
+
+void FinishStartup()
+{
+  if (!sStartSource) return;
+  g_source_remove(sStartSource);
+  OnStartIdle(nullptr);
 }
 
 bool AttachGUI()
@@ -150,14 +194,13 @@ void Cleanup()
 {
   // Audio and MIDI threads stop before the plug-in goes.
   StopAudioStream();
-  CloseMidiPorts();
+  CloseMidi();
   CloseAudioStream();
 
   delete gPluginInstance;
   gPluginInstance = nullptr;
 
   DeleteSettings();
-  DeleteMidi();
   DeleteAudioDriver();
   fflush(stdout);
 }

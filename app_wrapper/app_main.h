@@ -16,10 +16,17 @@
 // has finished, before terminating and for application-menu commands.
 INT_PTR SWELLAppMain(int msg, INT_PTR parm1, INT_PTR parm2);
 
-// Start-up after launching: audio driver and devices, MIDI, the plug-in with
-// its first preset, the saved MIDI ports and the audio stream. False when the
-// audio stream did not start.
+// Start-up after launching: the plug-in with its first preset, then
+// StartAudioAndMidi. False when the audio stream did not start.
 bool Init();
+void MakePlugin();
+// Audio driver and devices, the saved MIDI ports and the audio stream; false
+// when the stream did not start. The application runs it once its main
+// window is on screen.
+bool StartAudioAndMidi();
+// Runs what start-up left for after the window showed, if it has not run yet:
+// everything that uses audio or MIDI calls it first.
+void FinishStartup();
 // Opens the plug-in's editor inside the main window; false without an editor.
 bool AttachGUI();
 // Shut-down: stops audio and MIDI before the plug-in goes, then frees

@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include <jack/jack.h>
-
 #include "IPlugStandalone.h"
 #include "app_audio.h"
 #include "app_settings.h"
@@ -16,36 +14,124 @@ std::vector<std::string> gMIDIOutputDevNames;
 
 namespace
 {
-// Whether the objects are JACK clients.
-bool sMidiOnJack = false;
-// Objects whose JACK server went away: libjack frees their clients when a
-// new server is contacted, so they are neither used nor deleted again (the
-// list itself is never destroyed, so they stay reachable to the end).
-std::vector<RtMidi*>* sLostMidi = new std::vector<RtMidi*>;
-
-// The object, or null when there is none or its JACK server went away.
-template <class T> T* Usable(T* midi)
-{
-  return midi && !(sMidiOnJack && AudioServerWentAway()) ? midi : nullptr;
-}
-
-// RtMidi makes its JACK objects even without a server (they only fail when
-// a port is opened); ask the server first, so that no server means no MIDI
-// objects, as a missing ALSA sequencer does.
-bool JackServerRunning()
-{
-  jack_status_t status;
-  jack_client_t* client = jack_client_open("RtMidi Probe", JackNoStartServer, &status);
-  if (!client) return false;
-  jack_client_close(client);
-  return true;
-}
-
 constexpr const char* kMidiOff = "off";
 constexpr const char* kVirtualInput = "virtual input";
 constexpr const char* kVirtualOutput = "virtual output";
 constexpr const char* kVirtualInputPortName = "To Plenmora";
 constexpr const char* kVirtualOutputPortName = "From Plenmora";
+constexpr const char* kInputClientName = "RtMidi Input Client";
+constexpr const char* kOutputClientName = "RtMidi Output Client";
+
+bool sMidiAvailable = false;
+
+// How an object was made: its back end, and for JACK the count of server
+// losses at that moment.
+struct Made
+{
+  RtMidi::Api api = RtMidi::UNSPECIFIED;
+  int serverLosses = 0;
+};
+Made sInMade, sOutMade;
+
+// Objects whose JACK server went away: libjack frees their clients when a
+// new server is contacted, so they are neither used nor deleted again (the
+// list itself is never destroyed, so they stay reachable to the end).
+std::vector<RtMidi*>* sLostMidi = new std::vector<RtMidi*>;
+
+RtMidi::Api CurrentApi()
+{
+  return gState && gState->mAudioDriver == 0 ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
+}
+
+bool ServerGone(const Made& made)
+{
+  return made.api == RtMidi::UNIX_JACK && made.serverLosses != AudioServerLosses();
+}
+
+// A new MIDI object, or null (the error printed) when RtMidi cannot make it.
+template <class T> T* MakeMidi(RtMidi::Api api, const char* clientName)
+{
+  try
+  {
+    return new T(api, clientName);
+  }
+  catch (RtMidiError& err)
+  {
+    err.printMessage();
+    return nullptr;
+  }
+}
+
+// Deletes an object, or keeps it out of use when its server went away.
+template <class T> void Discard(T* midi, const Made& made)
+{
+  if (!midi) return;
+  if (ServerGone(made))
+  {
+    sLostMidi->push_back(midi);
+    return;
+  }
+  try
+  {
+    midi->closePort();
+  }
+  catch (RtMidiError& err)
+  {
+    err.printMessage();
+  }
+  delete midi;
+}
+
+void DiscardInput()
+{
+  if (!gMidiIn) return;
+  if (!ServerGone(sInMade)) gMidiIn->cancelCallback();
+  Discard(gMidiIn, sInMade);
+  gMidiIn = nullptr;
+}
+
+void DiscardOutput()
+{
+  if (!gMidiOut) return;
+  // The plug-in lets go of it first.
+  if (gPluginInstance) gPluginInstance->SetMidiOutput(nullptr);
+  Discard(gMidiOut, sOutMade);
+  gMidiOut = nullptr;
+}
+
+// A side's object as it stands, when it can be used for the current back end.
+template <class T> T* Working(T* midi, const Made& made)
+{
+  return midi && !ServerGone(made) && made.api == CurrentApi() ? midi : nullptr;
+}
+
+// Keeps a side's working object, or makes a new one for the current back end;
+// true when a new one was made.
+template <class T> bool Make(T*& midi, Made& made, void (*discard)(), const char* clientName)
+{
+  if (Working(midi, made)) return false;
+  discard();
+  midi = MakeMidi<T>(CurrentApi(), clientName);
+  made = {CurrentApi(), AudioServerLosses()};
+  return midi != nullptr;
+}
+
+bool MakeInput()
+{
+  if (Make(gMidiIn, sInMade, DiscardInput, kInputClientName))
+  {
+    gMidiIn->setCallback(MIDICallback, nullptr);
+    // No system exclusive, timing or active sensing.
+    gMidiIn->ignoreTypes(true, true, true);
+  }
+  return gMidiIn != nullptr;
+}
+
+bool MakeOutput()
+{
+  Make(gMidiOut, sOutMade, DiscardOutput, kOutputClientName);
+  return gMidiOut != nullptr;
+}
 
 // Place of name among the choices of one side: 0 off, 1 virtual, n >= 2
 // port n - 2 as the port list is now; -1 when none matches.
@@ -69,8 +155,8 @@ int GetPortNumber(RtMidi* midi, const char* virtualName, const char* name)
 
 void ListChoices(RtMidi* midi, const char* virtualName, std::vector<std::string>& names)
 {
-  names.clear();
-  names.push_back(kMidiOff);
+  names.assign(1, kMidiOff);
+  if (!midi) return;
   names.push_back(virtualName);
   try
   {
@@ -83,15 +169,15 @@ void ListChoices(RtMidi* midi, const char* virtualName, std::vector<std::string>
   }
 }
 
-// Closes the side and opens choice `port` on it; errors are printed.
+// Opens choice `port` (1 virtual, n >= 2 system port n - 2) on an object
+// whose port is closed; errors are printed.
 bool OpenChoice(RtMidi* midi, int port, const char* virtualPortName, const char* portName)
 {
   try
   {
-    midi->closePort();
     if (port == 1)
       midi->openVirtualPort(virtualPortName);
-    else if (port >= 2)
+    else
       midi->openPort((unsigned int)(port - 2), portName);
   }
   catch (RtMidiError& err)
@@ -102,80 +188,93 @@ bool OpenChoice(RtMidi* midi, int port, const char* virtualPortName, const char*
   return true;
 }
 
-// An unknown stored name becomes "off" and the settings are saved.
-int NumberOrOff(int port, char (&field)[kAppStateTextSize])
+// Whether MIDI can be reached: a JACK driver that found no audio devices
+// found no server, and without one there is no JACK MIDI either; nothing is
+// opened to learn that again.
+bool MidiReachable() { return !(CurrentApi() == RtMidi::UNIX_JACK && gAudioIDDevNames.empty()); }
+
+// One side: make its object, number the name with it, open the port, or go
+// off (an unknown name also becomes "off" and is saved). Unreachable MIDI
+// keeps the stored name for when it is back.
+template <class T>
+bool Choose(const char* name, T*& midi, bool (*make)(), void (*discard)(), const char* virtualName,
+            const char* virtualPortName, const char* portName, char (&stored)[kAppStateTextSize])
 {
-  if (port != -1) return port;
-  SetAppStateText(field, kMidiOff);
-  UpdateINI();
-  return 0;
-}
-// A new MIDI object, or null (the error printed) when RtMidi cannot make it.
-template <class T> T* MakeMidi(RtMidi::Api api, const char* clientName)
-{
+  const bool off = !strcmp(name, kMidiOff);
+  if (off || !MidiReachable() || !make())
+  {
+    discard();
+    return off;
+  }
   try
   {
-    return new T(api, clientName);
+    midi->closePort();
   }
   catch (RtMidiError& err)
   {
     err.printMessage();
-    return nullptr;
   }
+  const int port = GetPortNumber(midi, virtualName, name);
+  if (port == -1)
+  {
+    discard();
+    if (gState)
+    {
+      SetAppStateText(stored, kMidiOff);
+      UpdateINI();
+    }
+    return true;
+  }
+  if (OpenChoice(midi, port, virtualPortName, portName)) return true;
+  discard();
+  return false;
 }
+
 } // namespace
 
-bool InitialiseMidi()
+bool ProbeMidiIO()
 {
-  const RtMidi::Api api =
-      gState && gState->mAudioDriver == 0 ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
-  sMidiOnJack = api == RtMidi::UNIX_JACK;
-  if (sMidiOnJack && !JackServerRunning())
-  {
-    printf("no JACK server is running: MIDI is not available\n");
-    return false;
-  }
-  gMidiIn = MakeMidi<RtMidiIn>(api, "RtMidi Input Client");
-  if (!gMidiIn) return false;
-  gMidiOut = MakeMidi<RtMidiOut>(api, "RtMidi Output Client");
-  if (!gMidiOut) return false;
-  gMidiIn->setCallback(MIDICallback, nullptr);
-  // No system exclusive, timing or active sensing.
-  gMidiIn->ignoreTypes(true, true, true);
-  return true;
+  sMidiAvailable = MidiReachable();
+  // The sides' own objects list the ports when they work; otherwise objects
+  // made for the listing, deleted right after, so no client stays.
+  RtMidiIn* in = Working(gMidiIn, sInMade);
+  RtMidiOut* out = Working(gMidiOut, sOutMade);
+  const bool ownIn = !in, ownOut = !out;
+  if (sMidiAvailable && ownIn) in = MakeMidi<RtMidiIn>(CurrentApi(), "Plenmora MIDI probe");
+  if (sMidiAvailable && ownOut) out = MakeMidi<RtMidiOut>(CurrentApi(), "Plenmora MIDI probe");
+  sMidiAvailable = sMidiAvailable && in && out;
+  ListChoices(sMidiAvailable ? in : nullptr, kVirtualInput, gMIDIInputDevNames);
+  ListChoices(sMidiAvailable ? out : nullptr, kVirtualOutput, gMIDIOutputDevNames);
+  if (ownIn) delete in;
+  if (ownOut) delete out;
+  return sMidiAvailable;
 }
 
-void ProbeMidiIO()
-{
-  if (!Usable(gMidiIn) || !Usable(gMidiOut)) return;
-  ListChoices(gMidiIn, kVirtualInput, gMIDIInputDevNames);
-  ListChoices(gMidiOut, kVirtualOutput, gMIDIOutputDevNames);
-}
-
-int GetMIDIInPortNumber(const char* name)
-{
-  return GetPortNumber(Usable(gMidiIn), kVirtualInput, name);
-}
-
-int GetMIDIOutPortNumber(const char* name)
-{
-  return GetPortNumber(Usable(gMidiOut), kVirtualOutput, name);
-}
+bool MidiAvailable() { return sMidiAvailable; }
 
 bool ChooseMidiInput(const char* name)
 {
-  int port = GetMIDIInPortNumber(name);
-  if (port == -1 && gState) port = NumberOrOff(port, gState->mMidiInDevice);
-  if (!Usable(gMidiIn)) return false;
-  return OpenChoice(gMidiIn, port, kVirtualInputPortName, "RtMidi Input");
+  if (!gState) return false;
+  return Choose(name, gMidiIn, MakeInput, DiscardInput, kVirtualInput, kVirtualInputPortName,
+                "RtMidi Input", gState->mMidiInDevice);
 }
 
 bool ChooseMidiOutput(const char* name)
 {
-  int port = GetMIDIOutPortNumber(name);
-  if (port == -1 && gState) port = NumberOrOff(port, gState->mMidiOutDevice);
-  if (!Usable(gMidiOut)) return false;
-  return OpenChoice(gMidiOut, port, kVirtualOutputPortName, "RtMidi Output");
+  if (!gState) return false;
+  const bool ok = Choose(name, gMidiOut, MakeOutput, DiscardOutput, kVirtualOutput,
+                         kVirtualOutputPortName, "RtMidi Output", gState->mMidiOutDevice);
+  if (gPluginInstance) gPluginInstance->SetMidiOutput(gMidiOut);
+  return ok;
+}
+
+void RefreshMidi()
+{
+  if (!gState) return;
+  if (!Working(gMidiIn, sInMade) || strcmp(gState->mMidiInDevice, kMidiOff) == 0)
+    ChooseMidiInput(gState->mMidiInDevice);
+  if (!Working(gMidiOut, sOutMade) || strcmp(gState->mMidiOutDevice, kMidiOff) == 0)
+    ChooseMidiOutput(gState->mMidiOutDevice);
 }
 
 void MIDICallback(double /*deltatime*/, std::vector<unsigned char>* message, void* /*userData*/)
@@ -203,35 +302,8 @@ void MIDICallback(double /*deltatime*/, std::vector<unsigned char>* message, voi
   if (gPluginInstance) gPluginInstance->ProcessMidiMsg(&msg);
 }
 
-void CloseMidiPorts()
+void CloseMidi()
 {
-  try
-  {
-    if (Usable(gMidiIn))
-    {
-      gMidiIn->cancelCallback();
-      gMidiIn->closePort();
-    }
-    if (Usable(gMidiOut)) gMidiOut->closePort();
-  }
-  catch (RtMidiError& err)
-  {
-    err.printMessage();
-  }
-}
-
-void DeleteMidi()
-{
-  if (sMidiOnJack && AudioServerWentAway())
-  {
-    if (gMidiIn) sLostMidi->push_back(gMidiIn);
-    if (gMidiOut) sLostMidi->push_back(gMidiOut);
-  }
-  else
-  {
-    delete gMidiIn;
-    delete gMidiOut;
-  }
-  gMidiIn = nullptr;
-  gMidiOut = nullptr;
+  DiscardInput();
+  DiscardOutput();
 }

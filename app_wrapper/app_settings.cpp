@@ -23,6 +23,8 @@ constexpr const char* kINIFileName = "settings.ini";
 
 // True once gINIPath holds the full path of the settings file.
 bool sINIFileUsable = false;
+// True when there was no settings file to read at load.
+bool sFirstStart = false;
 
 // Limits of the values read from the file; anything outside takes the
 // default, so a hand-edited file cannot break the audio engine.
@@ -174,6 +176,7 @@ bool LoadSettings()
   ResetRecord(gTempState);
   ResetRecord(gActiveState);
   sINIFileUsable = false;
+  sFirstStart = true;
   gINIPath[0] = 0;
 
   homeDir = getenv("HOME");
@@ -212,7 +215,8 @@ bool LoadSettings()
 
   strcat(gINIPath, kINIFileName);
   sINIFileUsable = true;
-  if (FileExists(gINIPath)) ReadINI();
+  sFirstStart = !FileExists(gINIPath);
+  if (!sFirstStart) ReadINI();
   UpdateINI();
   return true;
 }
@@ -225,9 +229,11 @@ void DeleteSettings()
   gState = gTempState = gActiveState = nullptr;
 }
 
-void UpdateINI()
+bool IsFirstStart() { return sFirstStart; }
+
+bool UpdateINI()
 {
-  if (!sINIFileUsable || !gState) return;
+  if (!sINIFileUsable || !gState) return true;
   const AppState* s = gState;
   char num[16];
   bool ok = true;
@@ -254,6 +260,7 @@ void UpdateINI()
   writeNum("midi", "inchan", s->mMidiInChannel);
   writeNum("midi", "outchan", s->mMidiOutChannel);
   if (!ok) printf("couldn't write all settings to %s\n", gINIPath);
+  return ok;
 }
 
 bool AudioSettingsInStateAreEqual(const AppState* a, const AppState* b)

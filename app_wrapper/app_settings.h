@@ -60,9 +60,13 @@ bool LoadSettings();
 // Deletes the three records (shut-down).
 void DeleteSettings();
 
-// Writes every field of gState to "settings.ini"; does nothing when there is
-// no usable settings file.
-void UpdateINI();
+// Writes every field of gState to "settings.ini"; false (and a line on
+// standard output) when the file could not be written. Does nothing when
+// there is no usable settings file.
+bool UpdateINI();
+
+// True when the last load found no "settings.ini" to read: the first start.
+bool IsFirstStart();
 
 // Equality of the audio fields, of the MIDI fields, and of the whole record;
 // text fields compare as strings.

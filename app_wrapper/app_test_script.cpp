@@ -6,6 +6,7 @@
 // skipped), played back on a timer of the main loop, one step per tick:
 //
 //   wait MS            pause for MS milliseconds
+//   waitfile PATH      hold until the file PATH exists (made by the test)
 //   menu ID            an application-menu command (as the menu bar sends it)
 //   select ID TEXT     choose the item TEXT in combo box ID of the open
 //                      preferences dialog (or the main window), as a user does
@@ -34,6 +35,7 @@
 #include <vector>
 
 #include <glib.h>
+#include <unistd.h>
 
 #include "app_main.h"
 #include "app_settings.h"
@@ -116,6 +118,7 @@ void SelectItem(int id, int idx)
 
 void RunStep(const std::string& step)
 {
+  FinishStartup();
   std::istringstream in(step);
   std::string verb;
   in >> verb;
@@ -226,6 +229,18 @@ void RunStep(const std::string& step)
 gboolean OnTick(gpointer)
 {
   if (sNextStep >= sSteps.size() || !gHWND) return G_SOURCE_REMOVE;
+  const std::string& waiting = sSteps[sNextStep];
+  if (waiting.compare(0, 9, "waitfile ") == 0)
+  {
+    if (access(waiting.c_str() + 9, F_OK) != 0)
+    {
+      g_timeout_add(20, OnTick, nullptr);
+      return G_SOURCE_REMOVE;
+    }
+    ++sNextStep;
+    g_timeout_add(0, OnTick, nullptr);
+    return G_SOURCE_REMOVE;
+  }
   const std::string step = sSteps[sNextStep++];
   // Arm the next tick (a timer source of its own) before acting: the step may
   // run a modal loop, inside which the next steps then run.

@@ -1,5 +1,7 @@
 // Process entry: the window layer runs the application and reports its life
 // to SWELLAppMain.
+#include <cstdlib>
+
 #include "app_main.h"
 
 namespace
@@ -12,5 +14,8 @@ INT_PTR (*volatile sAppMain)(int, INT_PTR, INT_PTR) = SWELLAppMain;
 int main(int argc, char** argv)
 {
   if (!sAppMain) return 1;
+  // The program draws into memory and puts pixels on screen with cairo: GDK
+  // need not load the system's GL stack, unless the user asks for it.
+  setenv("GDK_GL", "disable", 0);
   return SWELL_ApplicationMain(argc, argv);
 }

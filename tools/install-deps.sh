@@ -13,6 +13,8 @@ PACKAGES=(
   libgtk-3-dev fonts-liberation2 fonts-dejavu-core
   # audio and MIDI
   librtaudio-dev librtmidi-dev jackd2 libjack-jackd2-dev
+  # a private PulseAudio server for the first-start test
+  pulseaudio pulseaudio-utils
   # a real X server and desktop tools for the window tests
   xvfb xauth xdotool x11-utils imagemagick
 )

@@ -2,6 +2,8 @@
 
 #include <RtMidi.h>
 
+#include <thread>
+
 #include "IGraphics.h"
 #include "swell-wnd.h"
 
@@ -26,7 +28,7 @@ IPlugStandalone::IPlugStandalone(IPlugInstanceInfo instanceInfo, int nParams,
   SetOutputChannelConnections(0, NOutChannels(), true);
   SetBlockSize(1024);
   SetHost("standalone", vendorVersion);
-  mMidiOut = instanceInfo.mMidiOut;
+  mMidiOut.store(instanceInfo.mMidiOut);
   mMidiOutChanPtr = instanceInfo.mMidiOutChanPtr;
 }
 
@@ -45,7 +47,7 @@ void IPlugStandalone::ResizeGraphics(int, int)
 
 bool IPlugStandalone::SendMidiMsg(IMidiMsg* msg)
 {
-  if (!DoesMIDI() || !mMidiOut || !msg) return false;
+  if (!DoesMIDI() || !msg) return false;
   IMidiMsg out = *msg;
   const unsigned setting = mMidiOutChanPtr ? *mMidiOutChanPtr : 0;
   const int kind = out.StatusMsg();
@@ -55,32 +57,41 @@ bool IPlugStandalone::SendMidiMsg(IMidiMsg* msg)
     out.mStatus = (uint8_t)((kind << 4) | (setting - 1));
   // Always three bytes, whatever the kind.
   const unsigned char bytes[3] = {out.mStatus, out.mData1, out.mData2};
-  try
-  {
-    mMidiOut->sendMessage(bytes, 3);
-  }
-  catch (RtMidiError& err)
-  {
-    err.printMessage();
-    return false;
-  }
-  return true;
+  return SendBytes(bytes, 3);
 }
 
 bool IPlugStandalone::SendSysEx(ISysEx* msg)
 {
-  if (!mMidiOut || !msg) return false;
-  if (msg->mSize <= 0 || !msg->mData) return true;
-  try
+  if (!msg) return false;
+  if (msg->mSize <= 0 || !msg->mData) return mMidiOut.load() != nullptr;
+  return SendBytes(msg->mData, (size_t)msg->mSize);
+}
+
+bool IPlugStandalone::SendBytes(const unsigned char* bytes, size_t size)
+{
+  // Counted before the output is read: SetMidiOutput waits for the count.
+  mMidiSends.fetch_add(1);
+  bool sent = false;
+  if (RtMidiOut* midiOut = mMidiOut.load())
   {
-    mMidiOut->sendMessage(msg->mData, (size_t)msg->mSize);
+    try
+    {
+      midiOut->sendMessage(bytes, size);
+      sent = true;
+    }
+    catch (RtMidiError& err)
+    {
+      err.printMessage();
+    }
   }
-  catch (RtMidiError& err)
-  {
-    err.printMessage();
-    return false;
-  }
-  return true;
+  mMidiSends.fetch_sub(1);
+  return sent;
+}
+
+void IPlugStandalone::SetMidiOutput(RtMidiOut* midiOut)
+{
+  mMidiOut.store(midiOut);
+  while (mMidiSends.load() != 0) std::this_thread::yield();
 }
 
 void IPlugStandalone::LockMutexAndProcessDoubleReplacing(double** inputs, double** outputs,

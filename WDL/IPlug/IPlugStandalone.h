@@ -4,6 +4,7 @@
 // main window with the editor, and gives the audio callback its one way in.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "IPlugBase.h"
@@ -41,12 +42,23 @@ public:
   bool SendMidiMsg(IMidiMsg* msg) override;
   bool SendSysEx(ISysEx* msg) override;
 
+  // The host's MIDI output changed (null: none). When this returns, no
+  // thread sends through the previous output any more, so the host may
+  // delete it.
+  void SetMidiOutput(RtMidiOut* midiOut);
+
   // Processes one block under the plug-in mutex: the only way audio reaches
   // the plug-in.
   void LockMutexAndProcessDoubleReplacing(double** inputs, double** outputs, int nFrames);
 
 private:
-  RtMidiOut* mMidiOut;
+  // Sends bytes through the current output; false without one or on error.
+  bool SendBytes(const unsigned char* bytes, size_t size);
+
+  std::atomic<RtMidiOut*> mMidiOut;
+  // Sends under way, so that SetMidiOutput can wait for those that may still
+  // hold the previous output.
+  std::atomic<int> mMidiSends{0};
   uint16_t* mMidiOutChanPtr;
 };
 

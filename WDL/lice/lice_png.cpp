@@ -1,8 +1,12 @@
 // PNG loading through libpng into 32-bit bitmaps (bytes A, R, G, B).
 //
 // A PNG is untrusted input: every libpng error returns to one point per call
-// and everything made for the call is released there; an image too large to
-// hold is refused before anything is decoded into it.
+// and everything made for the call is released there. What a file can make
+// the loader allocate is bounded: the ancillary chunks (text, profiles,
+// palettes of suggestions, Exif, ...) are skipped unread, as nothing here
+// uses them; no single chunk may claim more than kMaxChunkBytes; an image of
+// more than kMaxImageBytes, or with a side above kMaxImageSide (room for
+// long strips of frames), is refused before any bitmap is sized for it.
 #include "lice.h"
 
 #include "../swell/swell-resources.h"
@@ -21,6 +25,10 @@ LICE_PNGLoader LICE_pngldr;
 namespace
 {
 const char kLibpngVersion[] = "1.6.8";
+
+const png_alloc_size_t kMaxChunkBytes = 8 << 20;
+const png_uint_32 kMaxImageSide = 65536;
+const unsigned long long kMaxImageBytes = 256ull << 20;
 
 struct ReadCursor
 {
@@ -78,8 +86,9 @@ LICE_IBitmap* PrepareDecode(png_structp png, png_infop info, LICE_IBitmap* bmp, 
   else
     png_set_filler(png, 0xff, PNG_FILLER_BEFORE);
 
-  // libpng limits both sides to 2^31 - 1; the bitmap refuses what it cannot
-  // hold (its size then stays apart from the image's).
+  // libpng has refused sides above kMaxImageSide; the bitmap refuses what
+  // it cannot hold (its size then stays apart from the image's).
+  if ((unsigned long long)width * *height * sizeof(LICE_Pixel) > kMaxImageBytes) return nullptr;
   const int w = (int)width, h = (int)*height;
   if (bmp)
   {
@@ -114,17 +123,19 @@ bool MakeRows(LICE_IBitmap* bmp, png_uint_32 height, bool flipFromEnd, DecodeSta
 void StaticPngReadFunc(png_structp png, png_bytep out, png_size_t length)
 {
   ReadCursor* cur = (ReadCursor*)png_get_io_ptr(png);
-  std::memset(out, 0, length);
   size_t n = cur->left > 0 ? (size_t)cur->left : 0;
   if (length < n) n = length;
+  // Refused before the output is touched: it may be a huge allocation that
+  // is not backed by memory yet.
+  if (length - n > kMaxOverrun - cur->overrun) png_error(png, "Read past the end of the data");
+  cur->overrun += length - n;
+  std::memset(out, 0, length);
   if (n)
   {
     std::memcpy(out, cur->data, n);
     cur->data += n;
     cur->left -= (int)n;
   }
-  cur->overrun += length - n;
-  if (cur->overrun > kMaxOverrun) png_error(png, "Read past the end of the data");
 }
 
 // The decode common to both forms; input set up by setupInput.
@@ -146,6 +157,10 @@ LICE_IBitmap* Decode(LICE_IBitmap* bmp, bool flipFromEnd, SetupInput setupInput)
     FreeDecodeState(&st);
     return nullptr;
   }
+  // Only the image's own chunks (IHDR, PLTE, tRNS, IDAT, IEND) are read.
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+  png_set_chunk_malloc_max(png, kMaxChunkBytes);
+  png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
   setupInput(png);
   png_uint_32 height = 0;
   LICE_IBitmap* target = PrepareDecode(png, info, bmp, &st, &height);

@@ -12,6 +12,40 @@
 
 SWELL_DialogResourceIndex* SWELL_curmodule_dialogresource_head = nullptr;
 
+// A static text control: its text is clipped to its rectangle, as in native
+// dialogs, instead of the label growing to fit the text.
+struct SwellLabel
+{
+  GtkLabel parent;
+};
+struct SwellLabelClass
+{
+  GtkLabelClass parent_class;
+};
+G_DEFINE_TYPE(SwellLabel, swell_label, GTK_TYPE_LABEL)
+
+static void swell_label_init(SwellLabel*) {}
+
+static void swell_label_preferred_width(GtkWidget* w, gint* minimum, gint* natural)
+{
+  GTK_WIDGET_CLASS(swell_label_parent_class)->get_preferred_width(w, minimum, natural);
+  *minimum = 0; // the control's size request decides
+}
+
+static gboolean swell_label_draw(GtkWidget* w, cairo_t* cr)
+{
+  cairo_rectangle(cr, 0, 0, gtk_widget_get_allocated_width(w), gtk_widget_get_allocated_height(w));
+  cairo_clip(cr);
+  return GTK_WIDGET_CLASS(swell_label_parent_class)->draw(w, cr);
+}
+
+static void swell_label_class_init(SwellLabelClass* k)
+{
+  GtkWidgetClass* wc = GTK_WIDGET_CLASS(k);
+  wc->get_preferred_width = swell_label_preferred_width;
+  wc->draw = swell_label_draw;
+}
+
 namespace
 {
 // Layout context of the builder that runs.
@@ -40,8 +74,11 @@ void OnComboChanged(GtkComboBox* combo, gpointer data)
 }
 void OnButtonEvent(GtkButton*, gpointer data) { SWELL_NotifyParent((HWND)data, BN_CLICKED); }
 
-// Compact controls, so that they fit the sizes dialog resources give them.
-void ApplyDialogStyle(GtkWidget* top)
+// Compact controls in the font the dialog resources were laid out for: a
+// sans face of Helvetica's and Arial's widths (Liberation Sans is made to
+// Arial's metrics) at 11 pixels, with which every text fits its rectangle.
+// Menu bars keep the desktop's font.
+void ApplyDialogStyle(HWND top)
 {
   static GtkCssProvider* css = nullptr;
   if (!css)
@@ -49,18 +86,22 @@ void ApplyDialogStyle(GtkWidget* top)
     css = gtk_css_provider_new();
     gtk_css_provider_load_from_data(
         css,
-        ".swell-dialog { font-size: 9pt; }"
-        ".swell-dialog button { min-height: 0; padding: 1px 6px; }"
-        ".swell-dialog combobox button { padding: 1px 4px; }"
-        ".swell-dialog checkbutton { padding: 0; }"
+        ".swell-controls { font-family: \"Liberation Sans\", Arial, Helvetica, sans-serif;"
+        " font-size: 11px; }"
+        ".swell-controls button { min-height: 0; padding: 1px 4px; }"
+        ".swell-controls combobox button { padding: 1px 4px; }"
+        ".swell-controls checkbutton { padding: 0; }"
+        ".swell-controls check { margin: 0 4px 0 0; }"
+        ".swell-controls frame > label { margin: 0 4px; }"
         ".swell-dialog menubar { padding: 0; min-height: 22px; }"
-        ".swell-dialog menubar > menuitem { padding: 2px 8px; min-height: 0; }"
-        ".swell-dialog frame > label { margin: 0 4px; }",
+        ".swell-dialog menubar > menuitem { padding: 2px 8px; min-height: 0; }",
         -1, nullptr);
-    gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(top), GTK_STYLE_PROVIDER(css),
+    gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(top->widget),
+                                              GTK_STYLE_PROVIDER(css),
                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
   }
-  gtk_style_context_add_class(gtk_widget_get_style_context(top), "swell-dialog");
+  gtk_style_context_add_class(gtk_widget_get_style_context(top->widget), "swell-dialog");
+  gtk_style_context_add_class(gtk_widget_get_style_context(top->client), "swell-controls");
 }
 
 bool FocusInChildView(HWND top)
@@ -134,12 +175,26 @@ HWND NewControl(SWELL_WndKind kind, GtkWidget* widget, int id)
   return h;
 }
 
+// How a control sits in its resource rectangle. Controls of a natural
+// height (labels, check boxes, buttons) are centred vertically in a taller
+// rectangle, as in the toolkit the resources were laid out for; a combo box's
+// rectangle is as tall as its open list, so it stays at the top. Labels and
+// check boxes are no wider than their text (and a label's text is clipped to
+// the rectangle); the others take the rectangle's width.
+enum class Fit
+{
+  Rectangle,      // group frames
+  TopOfRectangle, // combo boxes
+  Centred,        // buttons
+  CentredNarrow,  // labels and check boxes
+};
+
 HWND MakeControl(const SWELL_DialogControlRecord& rec)
 {
   const char* type = rec.type ? rec.type : "";
   const char* text = rec.text ? rec.text : "";
   HWND h = nullptr;
-  bool naturalHeight = false, fit = false;
+  Fit fit = Fit::Rectangle;
   if (!strcmp(type, "__SWELL_GROUP"))
   {
     GtkWidget* w = gtk_frame_new(text[0] ? text : nullptr);
@@ -147,11 +202,10 @@ HWND MakeControl(const SWELL_DialogControlRecord& rec)
   }
   else if (!strcmp(type, "__SWELL_LABEL"))
   {
-    GtkWidget* w = gtk_label_new(text);
+    GtkWidget* w = GTK_WIDGET(g_object_new(swell_label_get_type(), "label", text, nullptr));
     gtk_label_set_xalign(GTK_LABEL(w), 0.0f);
-    gtk_label_set_yalign(GTK_LABEL(w), 0.0f);
     h = NewControl(SWELL_WndKind::Label, w, rec.id);
-    fit = true;
+    fit = Fit::CentredNarrow;
   }
   else if (!strcmp(type, "__SWELL_COMBO"))
   {
@@ -165,14 +219,14 @@ HWND MakeControl(const SWELL_DialogControlRecord& rec)
     g_list_free(cells);
     h = NewControl(SWELL_WndKind::Combo, w, rec.id);
     g_signal_connect(w, "changed", G_CALLBACK(OnComboChanged), h);
-    naturalHeight = true;
+    fit = Fit::TopOfRectangle;
   }
   else if (!strcmp(type, "__SWELL_CHECKBOX"))
   {
     GtkWidget* w = gtk_check_button_new_with_label(text);
     h = NewControl(SWELL_WndKind::CheckBox, w, rec.id);
     g_signal_connect(w, "toggled", G_CALLBACK(OnButtonEvent), h);
-    naturalHeight = fit = true;
+    fit = Fit::CentredNarrow;
   }
   else if (!strcmp(type, "__SWELL_BUTTON"))
   {
@@ -185,32 +239,31 @@ HWND MakeControl(const SWELL_DialogControlRecord& rec)
       gtk_widget_set_can_default(w, TRUE);
       gtk_window_set_default(GTK_WINDOW(gBuild.parent->widget), w);
     }
-    fit = true;
+    fit = Fit::Centred;
   }
   else
     return nullptr;
 
-  const int x = (int)(rec.x * gBuild.xscale + gBuild.xtrans);
-  const int y = (int)(rec.y * gBuild.yscale + gBuild.ytrans);
-  int w = (int)(rec.w * gBuild.xscale), ht = (int)(rec.h * gBuild.yscale);
-  if (gBuild.sizeToFit && fit)
+  // Placed and shown first: sizes are measured in the dialog's styles, and a
+  // hidden widget measures nothing.
+  gtk_fixed_put(GTK_FIXED(gBuild.parent->client), h->widget, 0, 0);
+  gtk_widget_show(h->widget);
+  int x = (int)(rec.x * gBuild.xscale + gBuild.xtrans);
+  int y = (int)(rec.y * gBuild.yscale + gBuild.ytrans);
+  int w = std::max((int)(rec.w * gBuild.xscale), 0), ht = std::max((int)(rec.h * gBuild.yscale), 0);
+  if (fit != Fit::Rectangle)
   {
     int minimum = 0, natural = 0;
     gtk_widget_get_preferred_width(h->widget, &minimum, &natural);
-    w = std::max(w, natural);
+    if (gBuild.sizeToFit && fit != Fit::TopOfRectangle) w = std::max(w, natural);
+    if (fit == Fit::CentredNarrow) w = std::min(w, natural);
+    gtk_widget_get_preferred_height_for_width(h->widget, w, &minimum, &natural);
+    if (fit != Fit::TopOfRectangle && natural < ht) y += (ht - natural) / 2;
+    ht = fit == Fit::TopOfRectangle ? natural : std::min(ht, natural);
   }
-  if (naturalHeight)
-  {
-    int minimum = 0, natural = 0;
-    gtk_widget_get_preferred_height(h->widget, &minimum, &natural);
-    ht = natural;
-  }
-  w = std::max(w, 0);
-  ht = std::max(ht, 0);
   h->rect = {x, y, x + w, y + ht};
-  gtk_widget_set_size_request(h->widget, w, naturalHeight ? -1 : ht);
-  gtk_fixed_put(GTK_FIXED(gBuild.parent->client), h->widget, x, y);
-  gtk_widget_show(h->widget);
+  gtk_widget_set_size_request(h->widget, w, ht);
+  gtk_fixed_move(GTK_FIXED(gBuild.parent->client), h->widget, x, y);
   gBuild.parent->children.push_back(h);
   return h;
 }
@@ -224,7 +277,7 @@ HWND MakeDialog(const SWELL_DialogResourceIndex* res, HWND parent, DLGPROC proc)
   if (!h) return nullptr;
   h->dlgproc = proc;
   h->id = res->resid;
-  ApplyDialogStyle(h->widget);
+  ApplyDialogStyle(h);
   if (res->createFunc)
   {
     const BuildContext saved = gBuild;

@@ -1,7 +1,10 @@
 // Profile files.
 //
 // How a file is read:
-// - Lines end in LF or CRLF; a UTF-8 byte-order mark at the start is skipped.
+// - Only a regular file is read; it is opened without blocking, so a FIFO or
+//   a device in its place is refused like a file that cannot be read.
+// - Lines end in LF, CR or CR LF; a UTF-8 byte-order mark at the start is
+//   skipped.
 // - "[name]" (blanks around it allowed, text after ']' ignored) starts a
 //   section. A section that appears twice is read as one.
 // - "key=value" is a key line: the key is trimmed of blanks; the value is the
@@ -12,8 +15,12 @@
 //   lines without '=', keys before the first section) are not keys; they are
 //   kept as they are.
 //
-// How a file is written: the whole file is rewritten, only when the value of
-// a key really changes (or a key or section is removed). Sections are sorted
+// The parsed form of the file last read is kept, and reused while the file
+// is the same one with the same size and times; a file changed within the
+// granularity of its time stamps is compared by content instead.
+//
+// How a file is written: the whole file is rewritten, with LF line ends, only
+// when the value of a key really changes (or a key or section is removed). Sections are sorted
 // by name and keys by name within their section, both without regard to case
 // and keeping the order of equal names; a file that was not sorted comes out
 // sorted. Lines before the first section stay first; each section's other
@@ -26,7 +33,9 @@
 // then replaces the file by rename. Writers hold an exclusive lock on the
 // folder from reading the old file to the rename, so two processes (or
 // threads) writing the same file never lose each other's changes. Readers take
-// no lock: a rename replaces the file in one step.
+// no lock: a rename replaces the file in one step. A temporary file left by a
+// writer that died before its rename is removed by the next writer once it is
+// a minute old.
 #include "swell-ini.h"
 
 #include <algorithm>
@@ -35,10 +44,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <string_view>
 #include <strings.h>
+#include <unordered_map>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -62,14 +75,9 @@ struct IniSection
   std::vector<IniKey> keys;
 };
 
-struct IniFile
-{
-  std::vector<IniSection> sections; // sections[0] holds the lines before any header
-};
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string Trim(const std::string& s)
+std::string_view Trim(std::string_view s)
 {
   size_t a = 0, b = s.size();
   while (a < b && IsBlank(s[a])) a++;
@@ -77,16 +85,62 @@ std::string Trim(const std::string& s)
   return s.substr(a, b - a);
 }
 
-bool SameName(const std::string& a, const char* b) { return !strcasecmp(a.c_str(), b); }
+// Names match without regard to case, in ASCII letters only: the same in
+// every locale.
+std::string Folded(std::string_view s)
+{
+  std::string f(s);
+  for (char& c : f)
+    if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
+  return f;
+}
+
+bool SameName(std::string_view a, std::string_view b)
+{
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); i++)
+  {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = (char)(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = (char)(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+struct IniFile
+{
+  std::vector<IniSection> sections; // sections[0] holds the lines before any header
+  // Folded section name -> index into sections (from 1).
+  std::unordered_map<std::string, size_t> index;
+
+  IniSection* Find(std::string_view name)
+  {
+    const auto it = index.find(Folded(name));
+    return it == index.end() ? nullptr : &sections[it->second];
+  }
+  IniSection& Add(std::string_view name)
+  {
+    index.emplace(Folded(name), sections.size());
+    sections.emplace_back();
+    sections.back().name = name;
+    return sections.back();
+  }
+  void Reindex()
+  {
+    index.clear();
+    for (size_t i = 1; i < sections.size(); i++) index.emplace(Folded(sections[i].name), i);
+  }
+};
 
 bool IsQuote(char c) { return c == '"' || c == '\''; }
 
 // What a reader makes of a raw value.
 std::string DecodeValue(const std::string& raw)
 {
-  std::string v = Trim(raw);
+  std::string_view v = Trim(raw);
   if (v.size() >= 2 && IsQuote(v[0]) && v.back() == v[0]) v = v.substr(1, v.size() - 2);
-  return v;
+  return std::string(v);
 }
 
 // A raw value that reads back as value.
@@ -101,51 +155,44 @@ std::string EncodeValue(const std::string& value)
 void Parse(const std::string& text, IniFile& f)
 {
   f.sections.clear();
+  f.index.clear();
   f.sections.emplace_back();
   f.sections[0].header = false;
   IniSection* cur = &f.sections[0];
 
-  size_t pos = 0;
-  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) pos = 3;
-  while (pos < text.size())
+  const std::string_view all(text);
+  size_t pos = all.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  while (pos < all.size())
   {
-    size_t end = text.find('\n', pos);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(pos, end - pos);
-    pos = end + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    size_t end = all.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = all.size();
+    const std::string_view line = all.substr(pos, end - pos);
+    pos = end + (all.compare(end, 2, "\r\n") == 0 ? 2 : 1);
 
-    const std::string t = Trim(line);
+    const std::string_view t = Trim(line);
     if (t.empty()) continue;
     if (t[0] == '[')
     {
       const size_t close = t.find(']');
-      if (close != std::string::npos)
+      if (close != std::string_view::npos)
       {
-        const std::string name = Trim(t.substr(1, close - 1));
-        cur = nullptr;
-        for (size_t i = 1; i < f.sections.size() && !cur; i++)
-          if (SameName(f.sections[i].name, name.c_str())) cur = &f.sections[i];
-        if (!cur)
-        {
-          f.sections.emplace_back();
-          cur = &f.sections.back();
-          cur->name = name;
-        }
+        const std::string_view name = Trim(t.substr(1, close - 1));
+        cur = f.Find(name);
+        if (!cur) cur = &f.Add(name);
         continue;
       }
     }
     const size_t eq = line.find('=');
-    if (t[0] != ';' && t[0] != '#' && eq != std::string::npos)
+    if (t[0] != ';' && t[0] != '#' && eq != std::string_view::npos)
     {
-      std::string key = Trim(line.substr(0, eq));
+      const std::string_view key = Trim(line.substr(0, eq));
       if (!key.empty())
       {
-        cur->keys.push_back({key, line.substr(eq + 1)});
+        cur->keys.push_back({std::string(key), std::string(line.substr(eq + 1))});
         continue;
       }
     }
-    cur->other.push_back(line);
+    cur->other.emplace_back(line);
   }
 }
 
@@ -155,6 +202,7 @@ std::string Serialise(IniFile& f)
   { return strcasecmp(a.c_str(), b.c_str()) < 0; };
   std::stable_sort(f.sections.begin() + 1, f.sections.end(),
                    [&](const IniSection& a, const IniSection& b) { return less(a.name, b.name); });
+  f.Reindex();
   std::string out;
   for (IniSection& s : f.sections)
   {
@@ -167,46 +215,142 @@ std::string Serialise(IniFile& f)
   return out;
 }
 
-// Reads a whole file. Returns 1 when read, 0 when it does not exist, -1 on
-// any other failure. With mode non-null, also gives the file's permissions.
-int ReadWholeFile(const char* path, std::string& text, mode_t* mode)
+// Opens a profile file for reading: only a regular file, and without
+// blocking, so that a FIFO or device in its place cannot hang the caller.
+// Returns the descriptor; -1 with errno ENOENT when there is no file, and -1
+// with another errno when there is something that cannot be read.
+int OpenRegularFile(const char* path, struct stat* st)
 {
-  text.clear();
-  const int fd = open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? 0 : -1;
-  struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+  if (stat(path, st) != 0) return -1;
+  if (!S_ISREG(st->st_mode))
   {
-    close(fd);
+    errno = EINVAL;
     return -1;
   }
-  if (mode) *mode = st.st_mode & 07777;
-  char buf[16384];
+  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  if (fstat(fd, st) != 0 || !S_ISREG(st->st_mode)) // replaced meanwhile
+  {
+    close(fd);
+    errno = EINVAL;
+    return -1;
+  }
+  return fd;
+}
+
+bool ReadAll(int fd, std::string& text)
+{
+  text.clear();
+  char buf[65536];
   for (;;)
   {
     const ssize_t n = read(fd, buf, sizeof buf);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0)
-    {
-      close(fd);
-      return -1;
-    }
-    if (n == 0) break;
+    if (n < 0) return false;
+    if (n == 0) return true;
     text.append(buf, (size_t)n);
   }
-  close(fd);
-  return 1;
 }
 
-const IniKey* FindKey(const IniFile& f, const char* section, const char* key)
+// Which file a path gave, and in what state.
+struct FileStamp
 {
-  for (size_t i = 1; i < f.sections.size(); i++)
-    if (SameName(f.sections[i].name, section))
-    {
-      for (const IniKey& k : f.sections[i].keys)
-        if (SameName(k.key, key)) return &k;
-      return nullptr;
-    }
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t size = -1;
+  timespec mtime = {0, 0}, ctime = {0, 0};
+
+  static FileStamp Of(const struct stat& st)
+  {
+    FileStamp s;
+    s.dev = st.st_dev;
+    s.ino = st.st_ino;
+    s.size = st.st_size;
+    s.mtime = st.st_mtim;
+    s.ctime = st.st_ctim;
+    return s;
+  }
+  bool operator==(const FileStamp& o) const
+  {
+    return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+           mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec &&
+           ctime.tv_nsec == o.ctime.tv_nsec;
+  }
+};
+
+// A file's times come from a clock that may lag the system clock by a tick
+// and are stored as coarsely as in 2-second steps on some file systems: a
+// change made within that much of the last reading may leave them as they
+// were.
+constexpr time_t kTimeSlackSeconds = 2;
+
+// The parsed form of the file read last. Start-up reads many keys of one
+// file; each would otherwise parse the whole file again.
+struct ParsedFile
+{
+  std::string path;
+  bool stampValid = false;
+  FileStamp stamp;
+  timespec readAt = {0, 0}; // the system clock just before the file was looked at
+  std::string text;
+  IniFile parsed;
+  bool valid = false;
+
+  void Drop()
+  {
+    valid = stampValid = false;
+    path.clear();
+    text.clear();
+    parsed = IniFile();
+  }
+};
+
+std::mutex sParsedLock;
+ParsedFile sParsed;
+
+bool Before(const timespec& t, const timespec& limit)
+{
+  return t.tv_sec + kTimeSlackSeconds < limit.tv_sec;
+}
+
+// The parsed form of the open file fd (stat st) at path, from the kept one
+// when the file is unchanged. Null when it cannot be read. Call with
+// sParsedLock held; the result stays valid until it is released.
+IniFile* ParsedOf(const char* path, int fd, const struct stat& st)
+{
+  ParsedFile& p = sParsed;
+  const FileStamp stamp = FileStamp::Of(st);
+  const bool samePath = p.valid && p.path == path;
+  if (samePath && p.stampValid && p.stamp == stamp && Before(stamp.mtime, p.readAt) &&
+      Before(stamp.ctime, p.readAt))
+    return &p.parsed;
+
+  timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  std::string text;
+  if (!ReadAll(fd, text)) return nullptr;
+  if (!samePath || text != p.text)
+  {
+    p.Drop();
+    p.path = path;
+    p.text.swap(text);
+    Parse(p.text, p.parsed);
+    p.valid = true;
+  }
+  // The stamp was taken before the reading: a change after it shows in the
+  // times, unless it came too soon after them to be told apart.
+  p.stamp = stamp;
+  p.stampValid = true;
+  p.readAt = now;
+  return &p.parsed;
+}
+
+const IniKey* FindKey(IniFile& f, const char* section, const char* key)
+{
+  IniSection* s = f.Find(section);
+  if (!s) return nullptr;
+  for (const IniKey& k : s->keys)
+    if (SameName(k.key, key)) return &k;
   return nullptr;
 }
 
@@ -214,11 +358,13 @@ const IniKey* FindKey(const IniFile& f, const char* section, const char* key)
 bool LookUp(const char* section, const char* key, const char* file, std::string& value)
 {
   if (!section || !key || !file) return false;
-  std::string text;
-  if (ReadWholeFile(file, text, nullptr) != 1) return false;
-  IniFile f;
-  Parse(text, f);
-  const IniKey* k = FindKey(f, section, key);
+  struct stat st;
+  const int fd = OpenRegularFile(file, &st);
+  if (fd < 0) return false;
+  std::lock_guard<std::mutex> lock(sParsedLock);
+  IniFile* f = ParsedOf(file, fd, st);
+  close(fd);
+  const IniKey* k = f ? FindKey(*f, section, key) : nullptr;
   if (!k) return false;
   value = DecodeValue(k->raw);
   return true;
@@ -229,15 +375,12 @@ bool HasLineBreak(const std::string& s) { return s.find_first_of("\r\n") != std:
 // Applies the change; returns true when the file's contents change.
 bool Apply(IniFile& f, const std::string& section, const std::string* key, const std::string* value)
 {
-  IniSection* s = nullptr;
-  size_t si = 0;
-  for (size_t i = 1; i < f.sections.size() && !s; i++)
-    if (SameName(f.sections[i].name, section.c_str())) s = &f.sections[si = i];
-
+  IniSection* s = f.Find(section);
   if (!key)
   {
     if (!s) return false;
-    f.sections.erase(f.sections.begin() + si);
+    f.sections.erase(f.sections.begin() + (s - f.sections.data()));
+    f.Reindex();
     return true;
   }
   if (!value)
@@ -245,18 +388,13 @@ bool Apply(IniFile& f, const std::string& section, const std::string* key, const
     if (!s) return false;
     const size_t before = s->keys.size();
     s->keys.erase(std::remove_if(s->keys.begin(), s->keys.end(),
-                                 [&](const IniKey& k) { return SameName(k.key, key->c_str()); }),
+                                 [&](const IniKey& k) { return SameName(k.key, *key); }),
                   s->keys.end());
     return s->keys.size() != before;
   }
-  if (!s)
-  {
-    f.sections.emplace_back();
-    s = &f.sections.back();
-    s->name = section;
-  }
+  if (!s) s = &f.Add(section);
   for (IniKey& k : s->keys)
-    if (SameName(k.key, key->c_str()))
+    if (SameName(k.key, *key))
     {
       if (DecodeValue(k.raw) == *value) return false;
       k.raw = EncodeValue(*value);
@@ -279,6 +417,29 @@ bool WriteAll(int fd, const std::string& text)
   return true;
 }
 
+const char kTempInfix[] = ".tmp-";
+
+// Removes what writers that died between writing their temporary file and
+// renaming it left in dir: regular files named "<name>.tmp-..." for the
+// file's own name, at least a minute old. Call with the folder locked.
+void RemoveStaleTemporaries(const std::string& dir, const std::string& name)
+{
+  const std::string prefix = name + kTempInfix;
+  DIR* d = opendir(dir.c_str());
+  if (!d) return;
+  timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  while (const dirent* e = readdir(d))
+  {
+    if (strncmp(e->d_name, prefix.c_str(), prefix.size()) != 0) continue;
+    struct stat st;
+    if (fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+      continue;
+    if (st.st_mtim.tv_sec + 60 <= now.tv_sec) unlinkat(dirfd(d), e->d_name, 0);
+  }
+  closedir(d);
+}
+
 // Writes text to a new file beside path and renames it over path.
 bool ReplaceFile(const std::string& path, const std::string& dir, const std::string& text,
                  bool hadFile, mode_t mode)
@@ -293,7 +454,7 @@ bool ReplaceFile(const std::string& path, const std::string& dir, const std::str
     const unsigned long r = (unsigned long)ts.tv_nsec ^ ((unsigned long)getpid() << 12) ^
                             ((unsigned long)attempt * 2654435761u);
     snprintf(suffix, sizeof suffix, "%06lx", r & 0xffffff);
-    tmp = path + ".tmp-" + suffix;
+    tmp = path + kTempInfix + suffix;
     fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) return false;
   }
@@ -315,6 +476,42 @@ bool ReplaceFile(const std::string& path, const std::string& dir, const std::str
     close(dfd);
   }
   return true;
+}
+
+// The change to the file at path, in the locked folder dir.
+BOOL ChangeLocked(const std::string& path, const std::string& dir, const std::string& sec,
+                  const std::string* key, const std::string* value)
+{
+  struct stat st;
+  const int fd = OpenRegularFile(path.c_str(), &st);
+  // Never replace something that exists but cannot be read.
+  if (fd < 0 && errno != ENOENT) return FALSE;
+  const bool hadFile = fd >= 0;
+
+  std::lock_guard<std::mutex> lock(sParsedLock);
+  IniFile empty;
+  IniFile* f = &empty;
+  if (hadFile)
+  {
+    f = ParsedOf(path.c_str(), fd, st);
+    close(fd);
+    if (!f) return FALSE;
+  }
+  if (!Apply(*f, sec, key, value)) return TRUE;
+
+  // The kept form now differs from the file until the new one replaces it.
+  std::string text = Serialise(*f);
+  const bool written = ReplaceFile(path, dir, text, hadFile, st.st_mode & 07777);
+  if (written && f == &sParsed.parsed)
+  {
+    sParsed.text.swap(text);
+    sParsed.stampValid = false; // the next reading compares the contents
+  }
+  else if (f == &sParsed.parsed)
+  {
+    sParsed.Drop();
+  }
+  return written ? TRUE : FALSE;
 }
 
 } // namespace
@@ -346,7 +543,7 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
                                const char* file)
 {
   if (!file || !*file || !section) return FALSE;
-  const std::string sec = Trim(section);
+  const std::string sec(Trim(section));
   if (sec.empty() || HasLineBreak(sec) || sec.find(']') != std::string::npos) return FALSE;
   std::string k, v;
   if (key)
@@ -376,6 +573,7 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
   const std::string dir = slash == std::string::npos ? std::string(".")
                           : slash == 0               ? "/"
                                                      : path.substr(0, slash);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
 
   const int lockfd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (lockfd < 0) return FALSE;
@@ -385,20 +583,8 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
       close(lockfd);
       return FALSE;
     }
-
-  BOOL result = FALSE;
-  std::string text;
-  mode_t mode = 0;
-  const int have = ReadWholeFile(path.c_str(), text, &mode);
-  if (have >= 0) // never replace a file that exists but cannot be read
-  {
-    IniFile f;
-    Parse(text, f);
-    if (!Apply(f, sec, key ? &k : nullptr, value ? &v : nullptr))
-      result = TRUE;
-    else
-      result = ReplaceFile(path, dir, Serialise(f), have == 1, mode) ? TRUE : FALSE;
-  }
+  RemoveStaleTemporaries(dir, name);
+  const BOOL result = ChangeLocked(path, dir, sec, key ? &k : nullptr, value ? &v : nullptr);
   close(lockfd); // releases the lock
   return result;
 }

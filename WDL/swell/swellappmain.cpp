@@ -1,9 +1,12 @@
 // The application delegate: start-up, the main loop and termination.
 #include "swellappmain.h"
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include <glib-unix.h>
 
 #include "swell-menu.h"
 #include "swell-menugen.h"
@@ -32,6 +35,7 @@ public:
     m_terminating = false;
     m_launched = false;
     m_menu = SWELL_LoadMenu(SWELL_curmodule_menuresource_head, SWELL_APP_MENU_ID);
+    WatchQuitSignals();
 
     Send(SWELLAPP_LOAD, 0, 0);
     SWELL_StartPostTimer();
@@ -53,6 +57,7 @@ public:
     m_loop = nullptr;
 
     Send(SWELLAPP_TERMINATE, 0, 0);
+    UnwatchQuitSignals();
     DestroyMenu(m_menu);
     m_menu = nullptr;
     m_running = false;
@@ -107,6 +112,30 @@ public:
   HMENU m_menu = nullptr;
 
 private:
+  // SIGTERM (the desktop at logout), SIGINT (Ctrl+C in a terminal) and
+  // SIGHUP (the terminal closed) end the application as
+  // SWELL_PostQuitMessage does, so the program shuts down in order. GLib's
+  // handler only wakes the main loop; the quitting happens there. One that
+  // comes while the application loads ends it before it launches; one that
+  // comes while it terminates changes nothing.
+  void WatchQuitSignals()
+  {
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+      m_signalSources.push_back(g_unix_signal_add(
+          sig,
+          [](gpointer self) -> gboolean
+          {
+            static_cast<SWELLAppController*>(self)->Quit();
+            return G_SOURCE_CONTINUE;
+          },
+          this));
+  }
+  void UnwatchQuitSignals()
+  {
+    for (guint id : m_signalSources) g_source_remove(id);
+    m_signalSources.clear();
+  }
+
   void LaunchFinished()
   {
     if (m_launched) return;
@@ -125,6 +154,7 @@ private:
   guint m_activityIdle = 0;
   guint m_launchIdle = 0;
   std::vector<std::string> m_files;
+  std::vector<guint> m_signalSources;
 };
 
 SWELLAppController gApp;

@@ -21,9 +21,9 @@
 //   SWELLAPP_SHOULDTERMINATE (4)   the last window closed; non-zero keeps
 //                                  the application running;
 //   SWELLAPP_TERMINATE (3)         the application terminates (after
-//                                  SWELL_PostQuitMessage or the last window
-//                                  closing); SWELL_ApplicationMain then
-//                                  returns.
+//                                  SWELL_PostQuitMessage, the last window
+//                                  closing, or SIGTERM, SIGINT or SIGHUP);
+//                                  SWELL_ApplicationMain then returns.
 // Posted messages (PostMessage) are sent every 0.05 s.
 #pragma once
 

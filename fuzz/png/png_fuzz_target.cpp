@@ -28,6 +28,8 @@ void ReadAll(LICE_IBitmap* bm)
 }
 } // namespace
 
+// One bitmap at a time: an accepted image may take up to 256 MB, and the
+// run's memory is limited.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
   const int len = size > (size_t)INT_MAX ? INT_MAX : (int)size;
@@ -36,8 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ReadAll(bm);
     delete bm;
   }
-  LICE_MemBitmap given(3, 3, 4);
-  if (LICE_LoadPNGFromMemory(data, len, &given)) ReadAll(&given);
+  {
+    LICE_MemBitmap given(3, 3, 4);
+    if (LICE_LoadPNGFromMemory(data, len, &given)) ReadAll(&given);
+  }
   BottomUpBitmap flipped;
   if (LICE_LoadPNGFromMemory(data, len, &flipped)) ReadAll(&flipped);
   return 0;

@@ -1,7 +1,9 @@
-// Seed files for the PNG fuzz target, written with libpng.
+// Seed files for the PNG fuzz target, made with the tests' PNG writer.
 #include "png_seeds.h"
 
 #include "lice_png_writer.h"
+
+#include <cstdint>
 
 std::vector<std::vector<unsigned char>> MakePngSeeds()
 {
@@ -22,5 +24,10 @@ std::vector<std::vector<unsigned char>> MakePngSeeds()
   seeds.push_back(pngw::HeaderOnly(65536, 65536));
   seeds.push_back(pngw::HeaderOnly(100, 100));
   seeds.push_back(std::vector<unsigned char>(whole.begin(), whole.begin() + 7));
+  // A few bytes that claim a chunk of up to 2 GB: text, profiles, suggested
+  // palettes, Exif and calibration chunks of every size class.
+  for (const char* type : {"tEXt", "zTXt", "iTXt", "sPLT", "iCCP", "eXIf", "pCAL", "sCAL"})
+    for (uint32_t length : {0x7fffffffu, 0x40000000u, 0x10000001u, 0x00800001u})
+      seeds.push_back(pngw::OversizedChunk(type, length));
   return seeds;
 }

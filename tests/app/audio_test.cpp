@@ -83,41 +83,4 @@ TEST_F(AudioTest, SilenceThenFadeInThenQuarterGainThenMono)
   }
 }
 
-// A device that is gone leaves the running stream alone; a rate the server
-// does not run closes it and keeps the record of the last good one; text the
-// engine cannot use takes the defaults.
-TEST_F(AudioTest, RefusedChangesKeepTheStreamOrTheActiveSettings)
-{
-  ASSERT_NO_FATAL_FAILURE(Start(kPeriod));
-  const AppState active = *gActiveState;
-  ASSERT_TRUE(mPlug->WaitForBlocks(16, 5000));
-
-  SetAppStateText(gState->mAudioInDevice, "Built-in Input");
-  EXPECT_FALSE(TryToChangeAudio());
-  EXPECT_TRUE(mPlug->WaitForBlocks(mPlug->NumBlocks() + 32, 5000)) << "the old stream stopped";
-  SetAppStateText(gState->mAudioInDevice, "plenmora_test");
-
-  SetAppStateText(gState->mAudioSampleRate, "48000");
-  EXPECT_FALSE(TryToChangeAudio());
-  EXPECT_FALSE(gDAC->isStreamOpen());
-  EXPECT_TRUE(AllSettingsInStateAreEqual(&active, gActiveState));
-
-  SetAppStateText(gState->mAudioSampleRate, "0");
-  SetAppStateText(gState->mAudioIOVS, "lots");
-  std::string out = CaptureStdout([] { EXPECT_TRUE(TryToChangeAudio()); });
-  EXPECT_NE(std::string::npos, out.find("@ 44100 sr, 512 iovs, 32 sigvs")) << out;
-  EXPECT_TRUE(gDAC->isStreamRunning());
-}
-
-TEST(AudioDeviceNames, ListedByWhatFollowsTheLastSeparator)
-{
-  const std::pair<const char*, const char*> cases[] = {{"hw:HDA Intel: ALC: Analog", "Analog"},
-                                                       {"system", "system"},
-                                                       {"a:b", "a:b"},
-                                                       {"card: ", ""},
-                                                       {": x", "x"},
-                                                       {"", ""}};
-  for (const auto& c : cases) EXPECT_EQ(c.second, ShortAudioDeviceName(c.first)) << c.first;
-}
-
 } // namespace

@@ -43,7 +43,10 @@ TEST(Preferences, OkApplyAndCancelReopenTheStreamOnlyForAChangedRecord)
     script.insert(script.end(), round.steps.begin(), round.steps.end());
     script.insert(script.end(), {"wait 300", "print round"});
   }
-  script.push_back("menu 40007");
+  // About shows its box; the close button ends the application (a step
+  // after it would print).
+  script.insert(script.end(), {"menu 40005", "about", "endmessagebox", "stream", "close",
+                               "wait 3000", "print still running"});
   AppSandbox app;
   AppResult r = app.Run(script);
   ASSERT_TRUE(r.exited) << r.err;
@@ -81,6 +84,11 @@ TEST(Preferences, OkApplyAndCancelReopenTheStreamOnlyForAChangedRecord)
     EXPECT_EQ(round.starts, startsIn(at, next)) << round.what;
     at = next;
   }
+  EXPECT_EQ("", r.ScriptLine("still running"));
+  EXPECT_EQ("messagebox caption=Plenmora type=0 text=Vorlane\\nBuilt on Mar 18 2015",
+            r.ScriptLine("messagebox"))
+      << r.out;
+  EXPECT_EQ("stream open=1 running=1", r.ScriptLine("stream"));
   // What OK saved; Cancel restored Mono.
   EXPECT_NE(std::string::npos, r.out.find("@ 44100 sr, 32 iovs, 16 sigvs")) << r.out;
   EXPECT_EQ("16", app.Setting("audio", "sigvs"));

@@ -1,5 +1,5 @@
-// The settings record and "settings.ini": first run, per-key defaults, bad
-// values, and a folder that cannot be made.
+// The settings record and "settings.ini": first run, per-key defaults and bad
+// values.
 #include <vector>
 #include <sys/stat.h>
 
@@ -97,71 +97,6 @@ TEST_F(SettingsTest, LoadedValuesAreWrittenBackWithTheirDefaults)
     EXPECT_EQ(expected, ReadFile(mHome.SettingsFile()));
   }
   EXPECT_STREQ("64", gState->mAudioSigVS); // the record holds what the file says
-}
-
-// ~/.config is a file: the defaults, a message, and nothing written, then
-// or later.
-TEST_F(SettingsTest, NoUsableFolderMeansDefaultsAndNoFile)
-{
-  WriteFile(mHome.Path() + "/.config", "not a folder");
-  bool loaded = true;
-  const std::string out = CaptureStdout([&] { loaded = LoadSettings(); });
-  EXPECT_FALSE(loaded);
-  EXPECT_NE(std::string::npos, out.find("couldn't create the settings folder")) << out;
-  const AppState defaults;
-  EXPECT_TRUE(AllSettingsInStateAreEqual(gState, &defaults));
-  SetAppStateText(gState->mAudioInDevice, "changed");
-  UpdateINI();
-  EXPECT_EQ("not a folder", ReadFile(mHome.Path() + "/.config"));
-}
-
-TEST(SettingsEquality, EachTestLooksAtItsOwnFields)
-{
-  const struct
-  {
-    std::function<void(AppState&)> change;
-    bool audioEqual, midiEqual;
-  } cases[] = {
-      {[](AppState& s) { s.mMidiOutChannel = 5; }, true, false},
-      {[](AppState& s) { SetAppStateText(s.mMidiInDevice, "virtual input"); }, true, false},
-      {[](AppState& s) { SetAppStateText(s.mAudioSigVS, "64"); }, false, true},
-      {[](AppState& s) { s.mAudioMonoInput = 1; }, false, true},
-      {[](AppState& s) { s.mAudioIn2 = 3; }, false, true},
-      // Text compares as text, not as the bytes after the terminator.
-      {[](AppState& s)
-       {
-         const std::string name = s.mAudioInDevice;
-         memset(s.mAudioInDevice, 'z', sizeof(s.mAudioInDevice));
-         SetAppStateText(s.mAudioInDevice, name.c_str());
-       },
-       true, true}};
-  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i)
-  {
-    SCOPED_TRACE(i);
-    AppState a, b;
-    cases[i].change(b);
-    EXPECT_EQ(cases[i].audioEqual, AudioSettingsInStateAreEqual(&a, &b));
-    EXPECT_EQ(cases[i].midiEqual, MIDISettingsInStateAreEqual(&a, &b));
-    EXPECT_EQ(cases[i].audioEqual && cases[i].midiEqual, AllSettingsInStateAreEqual(&a, &b));
-  }
-}
-
-TEST_F(SettingsTest, ReadsEveryKeyAndWritesThemBackSorted)
-{
-  const std::string file = "[midi]\noutchan=10\ninchan=3\nindev=virtual input\n"
-                           "outdev=virtual output\n"
-                           "[audio]\nsr=48000\nsigvs=64\niovs=1024\ndriver=1\n"
-                           "indev=capture: Mic\noutdev=Speakers\nin1=3\nin2=4\n"
-                           "out1=5\nout2=6\nmonoinput=1\n";
-  WriteFile(mHome.SettingsFile(), file);
-  ASSERT_TRUE(LoadSettings());
-  // Every value written back is the one read: the file keeps its contents.
-  EXPECT_EQ(file, ReadFile(mHome.SettingsFile()));
-  EXPECT_STREQ("capture: Mic", gState->mAudioInDevice);
-  EXPECT_EQ(4, gState->mAudioIn2);
-  EXPECT_EQ(6, gState->mAudioOut2);
-  EXPECT_STREQ("64", gState->mAudioSigVS);
-  EXPECT_EQ(10, gState->mMidiOutChannel);
 }
 
 } // namespace

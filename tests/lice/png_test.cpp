@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <sys/resource.h>
 
 namespace fs = std::filesystem;
 
@@ -144,11 +145,12 @@ TEST(Png, BadInputReturnsNull)
   EXPECT_EQ(fixed.getWidth(), 3);
 }
 
-TEST(Png, ImagesTooLargeToHoldFailCleanly)
+TEST(Png, ImagesAboveTheSizeLimitsAreRefusedBeforeABitmapIsSized)
 {
-  // 46341 x 46341 x 4 bytes wraps around in 32-bit arithmetic to a small
-  // size; 65536 x 65536 wraps to 0; 100000 x 100000 is simply too large.
-  const uint32_t sides[][2] = {{46341, 46341}, {65536, 65536}, {100000, 100000}, {40000, 20000}};
+  // Sides above 65536, or more than 256 MB of pixels; 46341 x 46341 x 4
+  // bytes would wrap around in 32-bit arithmetic, 65536 x 65536 to 0.
+  const uint32_t sides[][2] = {{46341, 46341}, {65536, 65536}, {100000, 100000},
+                               {65537, 1},     {1, 65537},     {16384, 4097}};
   for (auto& s : sides)
   {
     const auto bytes = pngw::HeaderOnly(s[0], s[1]);
@@ -156,16 +158,41 @@ TEST(Png, ImagesTooLargeToHoldFailCleanly)
         << s[0] << " x " << s[1];
     LICE_MemBitmap given(2, 2, 4);
     EXPECT_EQ(LICE_LoadPNGFromMemory(bytes.data(), (int)bytes.size(), &given), nullptr);
-    EXPECT_EQ(given.getWidth(), 0);
-    EXPECT_EQ(given.getBits(), nullptr);
+    EXPECT_EQ(given.getWidth(), 2) << s[0] << " x " << s[1];
   }
-  // A small header with too little data behind it still fails as a decode
-  // error, releasing the bitmap it made (the leak checker sees the rest).
-  const auto small = pngw::HeaderOnly(300, 200);
+  // Within the limits, a header with too little data behind it fails as a
+  // decode error, releasing the bitmap it made (the leak checker sees the
+  // rest).
+  const auto small = pngw::HeaderOnly(16384, 2);
   EXPECT_EQ(LICE_LoadPNGFromMemory(small.data(), (int)small.size(), nullptr), nullptr);
   LICE_MemBitmap given(2, 2, 4);
   EXPECT_EQ(LICE_LoadPNGFromMemory(small.data(), (int)small.size(), &given), nullptr);
-  EXPECT_EQ(given.getWidth(), 300) << "a given bitmap keeps the new size";
+  EXPECT_EQ(given.getWidth(), 16384) << "a given bitmap keeps the new size";
+}
+
+// Text, profile, suggested-palette, Exif and calibration chunks are passed
+// over unread: the image decodes as without them, and a few bytes that claim
+// a chunk of up to 2 GB cost no memory.
+TEST(Png, AncillaryChunksAreSkippedUnread)
+{
+  const pngw::Image img = pngw::MakeTestImage(3, 8, true, false);
+  auto bytes = pngw::Encode(img);
+  for (const char* type : {"tEXt", "zTXt", "iTXt", "sPLT", "iCCP", "eXIf", "pCAL"})
+    bytes = pngw::WithChunk(bytes, type, std::vector<unsigned char>(100, 0xee));
+  bytes = pngw::WithChunk(bytes, "tEXt", std::vector<unsigned char>(9 << 20, 'a'));
+  std::unique_ptr<LICE_IBitmap> bm(LICE_LoadPNGFromMemory(bytes.data(), (int)bytes.size()));
+  ASSERT_NE(bm, nullptr);
+  EXPECT_EQ(ref::Pixels(bm.get()), pngw::Expected(img));
+
+  rusage before = {}, after = {};
+  getrusage(RUSAGE_SELF, &before);
+  for (const char* type : {"tEXt", "zTXt", "iTXt", "sPLT", "iCCP", "eXIf", "pCAL", "sCAL"})
+  {
+    const auto bomb = pngw::OversizedChunk(type, 0x7fffffff);
+    EXPECT_EQ(LICE_LoadPNGFromMemory(bomb.data(), (int)bomb.size()), nullptr) << type;
+  }
+  getrusage(RUSAGE_SELF, &after);
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "kB more at the peak";
 }
 
 TEST(Png, NamedResourcesComeFromTheResourceFolder)

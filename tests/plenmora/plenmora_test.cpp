@@ -2,9 +2,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <random>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -207,4 +210,71 @@ TEST(Plenmora, MetersShowPeaksInDecibelsAndFallTwentyDecibelsPerSecond)
   // Two seconds more of silence take every meter to the floor.
   for (int b = 0; b < 210; ++b) Process(*plug, silentL, silentR, block);
   for (int m = 0; m < Plenmora::kNumMeters; ++m) EXPECT_EQ(level(m), 0.0) << m;
+}
+
+// An infinite or NaN input sample is silence, on the dry path as in the
+// reverb: the output and the meters are exactly those of the same input with
+// zeros in its place. A state driven out of range by the largest finite
+// inputs is cleared instead of ringing on as NaN.
+TEST(Plenmora, NonFiniteInputIsSilenceAndTheOutputStaysFinite)
+{
+  const double inf = INFINITY, nan = NAN;
+  const struct
+  {
+    const char* what;
+    size_t at, len;
+    double value;
+    bool left, right;
+  } cases[] = {{"one NaN", 1000, 1, nan, true, false},
+               {"+Inf burst", 2000, 300, inf, true, true},
+               {"one -Inf", 5, 1, -inf, false, true},
+               {"NaN burst", 3000, 64, -nan, true, true}};
+  const double settings[][5] = {{50, 50, 100, 100, 30}, {100, 0, 100, 100, 0}, {70, 50, 0, 0, 100}};
+  for (const auto& c : cases)
+    for (const double* v : settings)
+    {
+      SCOPED_TRACE(std::string(c.what) + ", wet " + std::to_string((int)v[4]));
+      auto bad = Make(), good = Make();
+      for (int p = 0; p < 5; ++p) SetParam(*bad, p, v[p]), SetParam(*good, p, v[p]);
+      std::mt19937 rng(9);
+      std::uniform_real_distribution<double> dist(-1.0, 1.0);
+      std::vector<double> l(20000), r(20000);
+      for (size_t i = 0; i < l.size(); ++i) l[i] = dist(rng), r[i] = dist(rng);
+      std::vector<double> l0 = l, r0 = r;
+      for (size_t i = c.at; i < c.at + c.len; ++i)
+      {
+        if (c.left) l[i] = c.value, l0[i] = 0.0;
+        if (c.right) r[i] = c.value, r0[i] = 0.0;
+      }
+      for (size_t i = 0; i < l.size(); i += 512)
+      {
+        const size_t n = std::min<size_t>(512, l.size() - i);
+        std::vector<double> in[2] = {{l.begin() + i, l.begin() + i + n},
+                                     {r.begin() + i, r.begin() + i + n}};
+        std::vector<double> in0[2] = {{l0.begin() + i, l0.begin() + i + n},
+                                      {r0.begin() + i, r0.begin() + i + n}};
+        Process(*bad, in[0], in[1], 32);
+        Process(*good, in0[0], in0[1], 32);
+        for (int ch = 0; ch < 2; ++ch)
+          ASSERT_EQ(0, std::memcmp(in[ch].data(), in0[ch].data(), n * sizeof(double))) << i;
+        for (int m = 0; m < Plenmora::kNumMeters; ++m)
+          ASSERT_EQ(good->GetMeterLevel(m), bad->GetMeterLevel(m)) << i << " meter " << m;
+      }
+    }
+
+  // Random-sign noise at the largest finite value overflows the reverb.
+  auto plug = Make();
+  const double longest[5] = {100, 0, 100, 100, 100};
+  for (int p = 0; p < 5; ++p) SetParam(*plug, p, longest[p]);
+  std::mt19937 rng(3);
+  for (int b = 0; b < 200; ++b)
+  {
+    const bool huge = b < 100;
+    std::vector<double> l(512), r(512);
+    for (int i = 0; i < 512; ++i)
+      l[i] = (rng() & 1 ? 1 : -1) * (huge ? DBL_MAX : 0.5), r[i] = huge ? -l[i] : l[i];
+    Process(*plug, l, r, 32);
+    for (int i = 0; i < 512; ++i) ASSERT_TRUE(std::isfinite(l[i]) && std::isfinite(r[i])) << b;
+    for (int m = 0; m < Plenmora::kNumMeters; ++m) ASSERT_FALSE(std::isnan(plug->GetMeterLevel(m)));
+  }
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,6 +13,7 @@
 
 #include <sched.h>
 #include <sys/mount.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -227,4 +229,104 @@ TEST_F(Ini, ConcurrentWritersLoseNothing)
     for (int i = 0; i < kKeys; i++)
       EXPECT_EQ(Get(i % 2 ? "odd" : "even", key(p, i).c_str()), key(p, i));
   EXPECT_TRUE(OnlyTheFile());
+}
+
+// CR, LF and CR LF all end lines, in any mix: every key reads, and an
+// unrelated write keeps every line (written back with LF). A value read
+// before that write reads the same after it.
+TEST_F(Ini, EveryKindOfLineEndEndsALine)
+{
+  const char* f = file.c_str();
+  const char* const files[] = {
+      "; old Mac file\r[audio]\rin1=3\rindev=Card A\r[midi]\rinchan=5\r",
+      "; from Windows\r\n[audio]\r\nin1=3\r\nindev=Card A\r\n[midi]\r\ninchan=5\r\n",
+      "; mixed\n[audio]\r\nin1=3\rindev=Card A\r\r\n[midi]\ninchan=5",
+  };
+  for (const char* text : files)
+  {
+    SCOPED_TRACE(text);
+    Put(text);
+    EXPECT_EQ(Get("audio", "in1"), "3");
+    EXPECT_EQ(Get("audio", "indev"), "Card A");
+    EXPECT_EQ(GetPrivateProfileInt("midi", "inchan", 0, f), 5);
+    ASSERT_TRUE(WritePrivateProfileString("midi", "outchan", "7", f));
+    const std::string comment =
+        std::string(text).substr(0, std::string(text).find_first_of("\r\n"));
+    EXPECT_EQ(Contents(),
+              comment + "\n[audio]\nin1=3\nindev=Card A\n[midi]\ninchan=5\noutchan=7\n");
+    EXPECT_EQ(Get("audio", "indev"), "Card A");
+  }
+}
+
+// A FIFO or a folder in place of the file: reading gives the defaults at
+// once (opening a FIFO for reading would wait for a writer for ever), and
+// writing fails and leaves it as it is.
+TEST_F(Ini, NonRegularFilesAreRefusedWithoutWaiting)
+{
+  alarm(20); // a hang ends the test program
+  for (bool fifo : {true, false})
+  {
+    SCOPED_TRACE(fifo ? "FIFO" : "folder");
+    fs::remove_all(file);
+    ASSERT_EQ(0, fifo ? mkfifo(file.c_str(), 0600) : mkdir(file.c_str(), 0700));
+    EXPECT_EQ(Get("audio", "in1", "dflt"), "dflt");
+    EXPECT_EQ(GetPrivateProfileInt("audio", "in1", 4, file.c_str()), 4);
+    EXPECT_FALSE(WritePrivateProfileString("audio", "in1", "2", file.c_str()));
+    struct stat st;
+    ASSERT_EQ(lstat(file.c_str(), &st), 0);
+    EXPECT_TRUE(fifo ? S_ISFIFO(st.st_mode) : S_ISDIR(st.st_mode));
+  }
+  alarm(0);
+}
+
+// The parsed form is kept between reads, but a change is always seen, even
+// one of the same size within the same tick of the file's clock.
+TEST_F(Ini, ChangesOfTheSameSizeAreSeenAtOnce)
+{
+  for (int i = 0; i < 200; i++)
+  {
+    const std::string value = std::to_string(i % 10);
+    if (i < 100)
+    {
+      Put("[s]\nk=" + value + "\n"); // in place
+    }
+    else
+    {
+      std::ofstream(dir + "/next", std::ios::binary) << "[s]\nk=" << value << "\n";
+      fs::rename(dir + "/next", file); // replaced
+    }
+    ASSERT_EQ(Get("s", "k"), value) << i;
+    ASSERT_EQ(Get("s", "k"), value) << i;
+  }
+}
+
+// Temporary files of writers that died before their rename: the next write
+// removes those of this file that are a minute old, and nothing else.
+TEST_F(Ini, StaleTemporaryFilesGoWithTheNextWrite)
+{
+  const timespec old[2] = {{time(nullptr) - 61, 0}, {time(nullptr) - 61, 0}};
+  const struct
+  {
+    std::string name;
+    bool isOld, folder, removed;
+  } entries[] = {{"settings.ini.tmp-a1b2c3", true, false, true},
+                 {"settings.ini.tmp-d4e5f6", false, false, false},
+                 {"other.ini.tmp-a1b2c3", true, false, false},
+                 {"settings.ini.tmp-folder", true, true, false},
+                 {"settings.ini.bak", true, false, false}};
+  for (const auto& e : entries)
+  {
+    const std::string path = dir + "/" + e.name;
+    if (e.folder)
+      fs::create_directory(path);
+    else
+      std::ofstream(path) << "[s]\nk=half written\n";
+    if (e.isOld)
+    {
+      ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), old, 0));
+    }
+  }
+  ASSERT_TRUE(WritePrivateProfileString("s", "k", "v", file.c_str()));
+  for (const auto& e : entries) EXPECT_EQ(!e.removed, fs::exists(dir + "/" + e.name)) << e.name;
+  EXPECT_EQ(Get("s", "k"), "v");
 }

@@ -58,6 +58,8 @@ public:
     return Wait(timeoutSeconds);
   }
   std::string OutputSoFar() const { return ReadFile(Home() + "/stdout.txt"); }
+  // The running application's process (-1 when none).
+  pid_t Pid() const { return mPid; }
 
 private:
   TempDir mHome;

@@ -29,32 +29,10 @@ void TestPlug::ProcessDoubleReplacing(double** inputs, double** outputs, int nFr
   mNumBlocks.store(n + 1, std::memory_order_release);
 }
 
-void TestPlug::ProcessMidiMsg(IMidiMsg* msg)
-{
-  {
-    std::lock_guard<std::mutex> lock(mMidiLock);
-    mMidi.push_back(*msg);
-  }
-  IPlugStandalone::ProcessMidiMsg(msg);
-}
-
-bool TestPlug::WaitForBlocks(size_t n, int timeoutMs) const
-{
-  return WaitUntil([&] { return NumBlocks() >= n; }, timeoutMs);
-}
-
-std::vector<IMidiMsg> TestPlug::MidiReceived()
-{
-  std::lock_guard<std::mutex> lock(mMidiLock);
-  return mMidi;
-}
-
 bool StartHost(const PlugFactory& factory)
 {
   TryToChangeAudioDriverType();
   ProbeAudioIO();
-  InitialiseMidi();
-  ProbeMidiIO();
   gPluginInstance = factory(gMidiOut, &gState->mMidiOutChannel);
   ChooseMidiInput(gState->mMidiInDevice);
   ChooseMidiOutput(gState->mMidiOutDevice);
@@ -64,11 +42,10 @@ bool StartHost(const PlugFactory& factory)
 void StopHost()
 {
   StopAudioStream();
-  CloseMidiPorts();
+  CloseMidi();
   CloseAudioStream();
   delete gPluginInstance;
   gPluginInstance = nullptr;
-  DeleteMidi();
   DeleteAudioDriver();
   gAudioIDDevNames.clear();
   gAudioInputDevs.clear();

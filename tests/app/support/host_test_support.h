@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -13,7 +12,7 @@
 #include "test_util.h"
 
 // Passes audio through unchanged (inputs to outputs) and logs every block;
-// logs incoming MIDI, and passes it on to its MIDI output when it does MIDI.
+// passes incoming MIDI on to its MIDI output when it does MIDI.
 class TestPlug : public IPlugStandalone
 {
 public:
@@ -26,21 +25,16 @@ public:
   TestPlug(RtMidiOut* midiOut, uint16_t* midiOutChan, bool doesMidi);
 
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
-  void ProcessMidiMsg(IMidiMsg* msg) override;
 
   // Blocks logged so far (the log holds the first kMaxBlocks).
   size_t NumBlocks() const { return mNumBlocks.load(std::memory_order_acquire); }
   const Block& GetBlock(size_t i) const { return mBlocks[i]; }
-  bool WaitForBlocks(size_t n, int timeoutMs) const;
-  std::vector<IMidiMsg> MidiReceived();
 
   static constexpr size_t kMaxBlocks = 1 << 16;
 
 private:
   std::vector<Block> mBlocks;
   std::atomic<size_t> mNumBlocks{0};
-  std::mutex mMidiLock;
-  std::vector<IMidiMsg> mMidi;
 };
 
 // A fresh, empty home folder for the test's lifetime: HOME points at it and

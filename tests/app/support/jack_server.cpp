@@ -36,8 +36,12 @@ bool JackServer::Start(int timeoutMs)
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  std::vector<std::string> args = {"jackd", "-n",    mName, "--no-realtime", "-d", "dummy",
-                                   "-r",    "44100", "-p",  "512",           "-C", "2",
+  std::vector<std::string> args = {"jackd", "-n",
+                                   mName,   "--no-realtime",
+                                   "-d",    "dummy",
+                                   "-r",    std::to_string(mRate),
+                                   "-p",    std::to_string(mPeriod),
+                                   "-C",    "2",
                                    "-P",    "2"};
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());

@@ -1,5 +1,6 @@
-// A JACK server with the dummy backend, started and stopped by a test:
-// 44100 Hz, 512 frames, 2 capture and 2 playback channels.
+// A JACK server with the dummy backend, started and stopped by a test or a
+// benchmark: 2 capture and 2 playback channels, 44100 Hz and 512 frames
+// unless told otherwise.
 #pragma once
 
 #include <string>
@@ -8,7 +9,10 @@
 class JackServer
 {
 public:
-  explicit JackServer(std::string name) : mName(std::move(name)) {}
+  explicit JackServer(std::string name, int rate = 44100, int period = 512)
+      : mName(std::move(name)), mRate(rate), mPeriod(period)
+  {
+  }
   ~JackServer() { Stop(); }
   JackServer(const JackServer&) = delete;
   JackServer& operator=(const JackServer&) = delete;
@@ -23,5 +27,6 @@ public:
 
 private:
   std::string mName;
+  int mRate, mPeriod;
   pid_t mPid = -1;
 };

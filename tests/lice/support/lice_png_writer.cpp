@@ -205,4 +205,26 @@ std::vector<unsigned char> HeaderOnly(uint32_t w, uint32_t h)
   Chunk(out, "IEND", {});
   return out;
 }
+std::vector<unsigned char> OversizedChunk(const char* type, uint32_t declaredLength)
+{
+  std::vector<unsigned char> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+  std::vector<unsigned char> ihdr;
+  Put32(ihdr, 1);
+  Put32(ihdr, 1);
+  ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
+  Chunk(out, "IHDR", ihdr);
+  Put32(out, declaredLength);
+  out.insert(out.end(), type, type + 4);
+  out.push_back('x');
+  return out;
+}
+
+std::vector<unsigned char> WithChunk(std::vector<unsigned char> png, const char* type,
+                                     const std::vector<unsigned char>& data)
+{
+  std::vector<unsigned char> chunk;
+  Chunk(chunk, type, data);
+  png.insert(png.begin() + 33, chunk.begin(), chunk.end()); // after the signature and IHDR
+  return png;
+}
 } // namespace pngw

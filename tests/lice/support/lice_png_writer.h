@@ -45,4 +45,11 @@ std::vector<LICE_Pixel> Expected(const Image& img);
 // A minimal file whose header claims w x h (RGBA, 8 bits), with a few bytes
 // of image data: for size checks without a real image behind them.
 std::vector<unsigned char> HeaderOnly(uint32_t w, uint32_t h);
+// A 42-byte file: the header of a 1 x 1 image, then a chunk of the given
+// type that claims declaredLength bytes, of which one follows.
+std::vector<unsigned char> OversizedChunk(const char* type, uint32_t declaredLength);
+// The file with one more chunk (type, data and its CRC) right after its
+// header chunk.
+std::vector<unsigned char> WithChunk(std::vector<unsigned char> png, const char* type,
+                                     const std::vector<unsigned char>& data);
 } // namespace pngw
