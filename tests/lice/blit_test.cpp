@@ -35,7 +35,7 @@ TEST(Blit, NothingForNullEmptyOffOrZeroAlpha)
   EXPECT_EQ(ref::Pixels(&empty), ref::Pixels(&src));
 }
 
-TEST(ScaledBlit, BilinearEdgesReductionsAndMirrors)
+TEST(ScaledBlit, BilinearEdgesAndReductions)
 {
   LICE_MemBitmap two(2, 1, 4), four(4, 1, 4);
   two.getBits()[0] = LICE_RGBA(0, 0, 0, 0);
