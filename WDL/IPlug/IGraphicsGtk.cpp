@@ -7,6 +7,9 @@
 #include <sys/utsname.h>
 
 #include <algorithm>
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -96,6 +99,35 @@ void IGraphicsGtk::Resize(int w, int h)
 
 // ---- Screen copy ----
 
+namespace
+{
+// Our pixel is the bytes A, R, G, B; cairo's RGB24 word is 0xXXRRGGBB in
+// native order: one byte swap apart.
+void SwapRow(const LICE_Pixel* src, uint32_t* dst, int n)
+{
+  for (int x = 0; x < n; ++x) dst[x] = __builtin_bswap32(src[x]);
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) void SwapRowAvx2(const LICE_Pixel* src, uint32_t* dst, int n)
+{
+  const __m256i order = _mm256_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12, 3, 2,
+                                         1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12);
+  int x = 0;
+  for (; x + 8 <= n; x += 8)
+    _mm256_storeu_si256((__m256i*)(dst + x),
+                        _mm256_shuffle_epi8(_mm256_loadu_si256((const __m256i*)(src + x)), order));
+  SwapRow(src + x, dst + x, n - x);
+}
+
+bool HasAvx2()
+{
+  static const bool has = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+  return has;
+}
+#endif
+} // namespace
+
 bool IGraphicsGtk::DrawScreen(IRECT*)
 {
   if (!mGtkView) return false;
@@ -110,8 +142,6 @@ bool IGraphicsGtk::DrawScreen(IRECT*)
   const int x1 = std::min(clip.x + clip.width, w), y1 = std::min(clip.y + clip.height, h);
   if (x1 <= x0 || y1 <= y0) return true;
 
-  // Our pixel is the bytes A, R, G, B; cairo's RGB24 word is 0xXXRRGGBB in
-  // native order: one byte swap apart.
   cairo_surface_flush(screen);
   unsigned char* data = cairo_image_surface_get_data(screen);
   const int stride = cairo_image_surface_get_stride(screen);
@@ -123,7 +153,14 @@ bool IGraphicsGtk::DrawScreen(IRECT*)
   {
     const LICE_Pixel* src = bits + (size_t)(flipped ? bh - 1 - y : y) * span;
     uint32_t* dst = (uint32_t*)(data + (size_t)y * stride);
-    for (int x = x0; x < x1; ++x) dst[x] = __builtin_bswap32(src[x]);
+#if defined(__x86_64__)
+    if (HasAvx2())
+    {
+      SwapRowAvx2(src + x0, dst + x0, x1 - x0);
+      continue;
+    }
+#endif
+    SwapRow(src + x0, dst + x0, x1 - x0);
   }
   cairo_surface_mark_dirty_rectangle(screen, x0, y0, x1 - x0, y1 - y0);
 

@@ -298,9 +298,18 @@ cairo_surface_t* IGraphicsGtkView::ScreenSurface(int w, int h)
     cairo_surface_destroy(mScreen);
     mScreen = nullptr;
   }
-  if (!mScreen && w > 0 && h > 0)
+  if (!mScreen && w > 0 && h > 0 && mCairo)
   {
-    mScreen = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+    // An image the paint's target takes without another copy (on X11 one
+    // in shared memory), else a plain one.
+    mScreen =
+        cairo_surface_create_similar_image(cairo_get_target(mCairo), CAIRO_FORMAT_RGB24, w, h);
+    if (cairo_surface_status(mScreen) != CAIRO_STATUS_SUCCESS ||
+        cairo_surface_get_type(mScreen) != CAIRO_SURFACE_TYPE_IMAGE)
+    {
+      cairo_surface_destroy(mScreen);
+      mScreen = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+    }
     if (cairo_surface_status(mScreen) != CAIRO_STATUS_SUCCESS)
     {
       cairo_surface_destroy(mScreen);

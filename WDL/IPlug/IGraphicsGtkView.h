@@ -137,7 +137,8 @@ public:
   // While the editor draws from the "draw" signal: the cairo context of that
   // paint; null otherwise.
   cairo_t* CurrentCairo() const { return mCairo; }
-  // A cairo image (RGB24) of the editor's size for the screen copy.
+  // A cairo image (RGB24) of the editor's size for the screen copy, made for
+  // the target of the paint in progress.
   cairo_surface_t* ScreenSurface(int w, int h);
 
 private:

@@ -1,6 +1,6 @@
 // What the GTK back end does beside the view's events: opening and closing
-// the view, addresses opened through the desktop's handlers, message boxes,
-// images from the resource folder and the folders it names.
+// the view, addresses opened through the desktop's handlers, message boxes
+// and images from the resource folder.
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -51,7 +51,7 @@ using GtkBackend = GtkEditorTest;
 
 TEST_F(GtkBackend, ClosingAndReopeningLeavesNoTimerAndNoViewBehind)
 {
-  auto* knob = new IKnobLineControl(plug, IRECT(10, 10, 70, 70), GtkTestPlug::kGain, &COLOR_RED);
+  auto* knob = new IKnobLineControl(plug, IRECT(10, 10, 70, 70), TestPlug::kGain, &COLOR_RED);
   knob->DisablePrompt(false);
   g->AttachControl(knob);
   Open();
@@ -122,9 +122,8 @@ TEST_F(GtkBackend, MessageBoxesShowTheButtonsOfTheirTypeAndAnswerTheirCodes)
   {
     int type, shownType, press, expected;
   } cases[] = {
-      {0, MB_OK, IDOK, 1},           {1, MB_OKCANCEL, IDOK, 1},    {1, MB_OKCANCEL, IDCANCEL, 2},
-      {3, MB_YESNOCANCEL, IDYES, 6}, {3, MB_YESNOCANCEL, IDNO, 7}, {3, MB_YESNOCANCEL, IDCANCEL, 2},
-      {4, MB_YESNO, IDNO, 7},        {2, MB_OK, IDOK, 1},          {0x34, MB_OK, IDOK, 1},
+      {0, MB_OK, IDOK, 1},          {1, MB_OKCANCEL, IDCANCEL, 2}, {3, MB_YESNOCANCEL, IDYES, 6},
+      {3, MB_YESNOCANCEL, IDNO, 7}, {4, MB_YESNO, IDNO, 7},        {0x34, MB_OK, IDOK, 1},
       {4, MB_YESNO, 0, 0}, // closed without a button
   };
   for (const Case& c : cases)
@@ -146,7 +145,7 @@ TEST_F(GtkBackend, MessageBoxesShowTheButtonsOfTheirTypeAndAnswerTheirCodes)
   }
 }
 
-TEST_F(GtkBackend, ImagesComeFromTheResourceFolderByBaseNameAndFoldersFromTheDesktop)
+TEST_F(GtkBackend, ImagesComeFromTheResourceFolderByBaseName)
 {
   pngw::Image img;
   img.width = 3;
@@ -167,19 +166,7 @@ TEST_F(GtkBackend, ImagesComeFromTheResourceFolderByBaseNameAndFoldersFromTheDes
   {
     SCOPED_TRACE(c.name ? c.name : "null");
     LICE_IBitmap* bm = g->OSLoadBitmap(0, c.name);
-    EXPECT_EQ(c.loads, bm != nullptr);
     EXPECT_EQ(c.loads ? 3 : 0, bm ? bm->getWidth() : 0);
     delete bm;
   }
-
-  WDL_String s;
-  g->AppSupportPath(&s);
-  EXPECT_EQ(sDesktop.dir + "/config", s.Get());
-  g->DesktopPath(&s);
-  EXPECT_EQ(std::string(g_get_home_dir()) + "/Desktop", s.Get());
-  g->HostPath(&s);
-  const std::string exe = s.Get();
-  EXPECT_EQ("editor_gtk_backend_test", exe.substr(exe.rfind('/') + 1));
-  g->PluginPath(&s);
-  EXPECT_EQ(exe.substr(0, exe.rfind('/') + 1), s.Get());
 }

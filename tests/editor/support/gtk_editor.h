@@ -1,6 +1,5 @@
-// A test editor on the desktop: a plug-in with real parameters whose GTK
-// editor is opened in a window of the window layer on the X server, and
-// helpers that drive it through the X server as a user would (xdotool).
+// A test editor on the desktop: the test plug-in's GTK editor, opened in a window of the window
+// layer on the X server, and helpers that drive it through the X server as a user would (xdotool).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,28 +10,11 @@
 #include "IControls.h"
 #include "IGraphicsGtk.h"
 #include "IGraphicsGtkView.h"
-#include "IParam.h"
-#include "IPlugStandalone.h"
 #include "lice.h"
 #include "recording_control.h"
 #include "swell.h"
 #include "swell_test_util.h"
-
-class GtkTestPlug : public IPlugStandalone
-{
-public:
-  enum
-  {
-    kGain, // 0..100, display "50.0"
-    kNumParams
-  };
-  GtkTestPlug()
-      : IPlugStandalone(IPlugInstanceInfo(), kNumParams, "2-2", 1, "Test", "Test", "Test", 0x10000,
-                        1, 1, 0, false, false, false, 0)
-  {
-    GetParam(kGain)->InitDouble("Gain", 50.0, 0.0, 100.0, 0.1, "%");
-  }
-};
+#include "test_plug.h"
 
 // Runs xdotool with the arguments; true when it succeeded.
 inline bool Xdo(const std::string& args)
@@ -65,7 +47,7 @@ protected:
   void SetUp() override
   {
     HostKeys().clear();
-    plug = new GtkTestPlug;
+    plug = new TestPlug;
     g = new IGraphicsGtk(plug, kW, kH);
   }
   void Open()
@@ -112,7 +94,7 @@ protected:
                std::to_string(mOriginY + y));
   }
 
-  GtkTestPlug* plug = nullptr;
+  TestPlug* plug = nullptr;
   IGraphicsGtk* g = nullptr; // owned by the plug-in
   HWND host = nullptr;
   int mOriginX = 0, mOriginY = 0; // the editor's top left on the screen
