@@ -189,24 +189,26 @@ void WriteBackBufferWhenDrawn(const std::string& path)
       new Request{path});
 }
 
+gulong sFirstPaintHandler = 0;
+
+gboolean OnViewDrawn(GtkWidget* widget, cairo_t*, gpointer)
+{
+  if (EditorDrawn(gPluginInstance->GetGUI()))
+  {
+    Out("first paint " + std::to_string(g_get_monotonic_time()));
+    g_signal_handler_disconnect(widget, sFirstPaintHandler);
+  }
+  return FALSE;
+}
+
+// Reports the first paint after the view's widget has drawn its drawing area.
 void ReportFirstPaint()
 {
   IGraphics* gui = gPluginInstance ? gPluginInstance->GetGUI() : nullptr;
   IGraphicsGtkView* view = gui ? (IGraphicsGtkView*)gui->GetWindow() : nullptr;
-  if (!view) return;
-  static gulong sHandler = 0;
-  sHandler = g_signal_connect_after(view->DrawingArea(), "draw",
-                                    G_CALLBACK(+[](GtkWidget* area, cairo_t*, gpointer) -> gboolean
-                                               {
-                                                 if (EditorDrawn(gPluginInstance->GetGUI()))
-                                                 {
-                                                   Out("first paint " +
-                                                       std::to_string(g_get_monotonic_time()));
-                                                   g_signal_handler_disconnect(area, sHandler);
-                                                 }
-                                                 return FALSE;
-                                               }),
-                                    nullptr);
+  if (view)
+    sFirstPaintHandler =
+        g_signal_connect_after(view->Widget(), "draw", G_CALLBACK(OnViewDrawn), nullptr);
 }
 
 std::string ParamsLine()

@@ -70,7 +70,11 @@ double FirstPaint()
   const long t0 = MonotonicMicroseconds();
   app.Start({"wait 1000", "menu 40007"});
   const std::string mark = "script: first paint ";
-  if (!app.WaitForOutput(mark)) return -1;
+  if (!app.WaitForOutput(mark))
+  {
+    fprintf(stderr, "%s\n", app.OutputSoFar().c_str());
+    return -1;
+  }
   const std::string out = app.OutputSoFar();
   const long painted = atol(out.c_str() + out.find(mark) + mark.size());
   return app.Wait(20).exited ? (painted - t0) / 1000.0 : -1;
