@@ -136,11 +136,24 @@ bool IGraphicsGtk::DrawScreen(IRECT*)
   const int w = std::min(Width(), mDrawBitmap->getWidth());
   const int h = std::min(Height(), mDrawBitmap->getHeight());
   cairo_surface_t* screen = mGtkView->ScreenSurface(w, h);
-  GdkRectangle clip;
-  if (!screen || !gdk_cairo_get_clip_rectangle(cr, &clip)) return false;
-  const int x0 = std::max(clip.x, 0), y0 = std::max(clip.y, 0);
-  const int x1 = std::min(clip.x + clip.width, w), y1 = std::min(clip.y + clip.height, h);
-  if (x1 <= x0 || y1 <= y0) return true;
+  GdkRectangle extents;
+  if (!screen || !gdk_cairo_get_clip_rectangle(cr, &extents)) return false;
+
+  // The paint's area may be several rectangles (areas invalidated apart):
+  // only those are copied.
+  std::vector<GdkRectangle> parts;
+  cairo_rectangle_list_t* list = cairo_copy_clip_rectangle_list(cr);
+  if (list->status == CAIRO_STATUS_SUCCESS)
+    for (int i = 0; i < list->num_rectangles; ++i)
+    {
+      const cairo_rectangle_t& c = list->rectangles[i];
+      const int x = (int)std::floor(c.x), y = (int)std::floor(c.y);
+      parts.push_back(
+          {x, y, (int)std::ceil(c.x + c.width) - x, (int)std::ceil(c.y + c.height) - y});
+    }
+  else
+    parts.push_back(extents);
+  cairo_rectangle_list_destroy(list);
 
   cairo_surface_flush(screen);
   unsigned char* data = cairo_image_surface_get_data(screen);
@@ -149,25 +162,30 @@ bool IGraphicsGtk::DrawScreen(IRECT*)
   const int span = mDrawBitmap->getRowSpan();
   const bool flipped = mDrawBitmap->isFlipped();
   const int bh = mDrawBitmap->getHeight();
-  for (int y = y0; y < y1; ++y)
-  {
-    const LICE_Pixel* src = bits + (size_t)(flipped ? bh - 1 - y : y) * span;
-    uint32_t* dst = (uint32_t*)(data + (size_t)y * stride);
-#if defined(__x86_64__)
-    if (HasAvx2())
-    {
-      SwapRowAvx2(src + x0, dst + x0, x1 - x0);
-      continue;
-    }
-#endif
-    SwapRow(src + x0, dst + x0, x1 - x0);
-  }
-  cairo_surface_mark_dirty_rectangle(screen, x0, y0, x1 - x0, y1 - y0);
-
   cairo_save(cr);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  for (const GdkRectangle& part : parts)
+  {
+    const int x0 = std::max(part.x, 0), y0 = std::max(part.y, 0);
+    const int x1 = std::min(part.x + part.width, w), y1 = std::min(part.y + part.height, h);
+    if (x1 <= x0 || y1 <= y0) continue;
+    for (int y = y0; y < y1; ++y)
+    {
+      const LICE_Pixel* src = bits + (size_t)(flipped ? bh - 1 - y : y) * span;
+      uint32_t* dst = (uint32_t*)(data + (size_t)y * stride);
+#if defined(__x86_64__)
+      if (HasAvx2())
+      {
+        SwapRowAvx2(src + x0, dst + x0, x1 - x0);
+        continue;
+      }
+#endif
+      SwapRow(src + x0, dst + x0, x1 - x0);
+    }
+    cairo_surface_mark_dirty_rectangle(screen, x0, y0, x1 - x0, y1 - y0);
+    cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
+  }
   cairo_set_source_surface(cr, screen, 0, 0);
-  cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
   cairo_fill(cr);
   cairo_restore(cr);
   return true;

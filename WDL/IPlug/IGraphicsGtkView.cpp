@@ -272,10 +272,17 @@ guint IGraphicsGtkView::TimerSourceId() const { return mTimer ? g_source_get_id(
 
 void IGraphicsGtkView::OnTimer(GSource* timer)
 {
-  IRECT r;
-  if (timer != mTimer || !mGraphics || !mGraphics->IsDirty(&r)) return;
-  const GdkRectangle a = ToGdkRect(mGraphics, &r);
-  gtk_widget_queue_draw_area(mArea, a.x, a.y, a.width, a.height);
+  if (timer != mTimer || !mGraphics) return;
+  // Each dirty control's area on its own, not their bounding box: controls
+  // far apart (level meters at both sides) would repaint all that lies
+  // between them. Each control is asked once, as IsDirty does.
+  for (int i = 0; i < mGraphics->NControls(); ++i)
+  {
+    IControl* c = mGraphics->GetControl(i);
+    if (!c->IsDirty()) continue;
+    const GdkRectangle a = ToGdkRect(mGraphics, c->GetRECT());
+    gtk_widget_queue_draw_area(mArea, a.x, a.y, a.width, a.height);
+  }
 }
 
 gboolean IGraphicsGtkView::OnDraw(GtkWidget*, cairo_t* cr, gpointer p)
