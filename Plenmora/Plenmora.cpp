@@ -243,10 +243,17 @@ void Plenmora::UpdateMeters(const double* peaks, int nFrames)
   }
 
   // The editor stores the values and marks the meters for its next redraw;
-  // it takes no lock for that.
+  // it takes no lock for that. A level that shows the same frame of the
+  // meter's strip as the last one sent is not sent: it would redraw the same
+  // picture.
   if (IGraphics* gui = GetGUI())
     for (int m = 0; m < kNumMeters; ++m)
-      if (mMeterControlIdx[m] >= 0) gui->SetControlFromPlug(mMeterControlIdx[m], mMeterLevel[m]);
+    {
+      const int frame = (int)(mMeterLevel[m] * (editor_layout::kMeterFrames - 1) + 0.5);
+      if (mMeterControlIdx[m] < 0 || frame == mMeterFrameShown[m]) continue;
+      gui->SetControlFromPlug(mMeterControlIdx[m], mMeterLevel[m]);
+      mMeterFrameShown[m] = frame;
+    }
 }
 
 double Plenmora::GetMeterLevel(int meter) const

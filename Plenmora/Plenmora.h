@@ -63,6 +63,8 @@ private:
   // Editor control index of each meter (in EMeters order), set when the
   // editor attaches the meter controls; -1 while there is none.
   int mMeterControlIdx[kNumMeters] = {-1, -1, -1, -1};
+  // The frame of its strip each meter shows (audio thread only).
+  int mMeterFrameShown[kNumMeters] = {0, 0, 0, 0};
   // The about picture over the editor, shown by a click on the wordmark;
   // owned by the editor.
   IBitmapOverlayControl* mAboutOverlay = nullptr;
