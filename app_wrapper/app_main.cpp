@@ -4,7 +4,7 @@
 // MIDI threads away from the plug-in while it goes.
 #include <cstdio>
 
-#include <glib.h>
+#include <gtk/gtk.h>
 
 #include "app_main.h"
 #include "app_settings.h"
@@ -83,9 +83,11 @@ void ReportNoStream()
   fflush(stdout);
 }
 
-// The audio and MIDI part of start-up waits until the window is on screen:
-// talking to the audio servers takes longer than showing the window.
+// The audio and MIDI part of start-up waits until the window has drawn its
+// first frame, the editor with it: talking to the audio servers takes longer
+// than showing the window. Without a frame within a second it starts anyway.
 guint sStartSource = 0;
+gulong sFirstFrameHandler = 0;
 
 gboolean OnStartIdle(gpointer)
 {
@@ -93,6 +95,17 @@ gboolean OnStartIdle(gpointer)
   if (!StartAudioAndMidi()) ReportNoStream();
   fflush(stdout);
   return G_SOURCE_REMOVE;
+}
+
+gboolean OnFirstFrame(GtkWidget* window, cairo_t*, gpointer)
+{
+  g_signal_handler_disconnect(window, sFirstFrameHandler);
+  if (sStartSource)
+  {
+    g_source_remove(sStartSource);
+    sStartSource = g_idle_add(OnStartIdle, nullptr);
+  }
+  return FALSE;
 }
 
 INT_PTR OnLaunched()
@@ -108,7 +121,9 @@ INT_PTR OnLaunched()
   }
   if (!AttachGUI()) puts("couldn't attach gui");
   fflush(stdout);
-  sStartSource = g_idle_add(OnStartIdle, nullptr);
+  sStartSource = g_timeout_add(1000, OnStartIdle, nullptr);
+  if (GtkWidget* window = SWELL_GetWidget(gHWND))
+    sFirstFrameHandler = g_signal_connect_after(window, "draw", G_CALLBACK(OnFirstFrame), nullptr);
   StartTestScriptIfRequested();
   return 0;
 }
