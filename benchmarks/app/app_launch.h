@@ -1,7 +1,7 @@
-// Shared by the host's start-up benchmark and run-time probe: the real
+// Shared by the host's start-up benchmark and run-time probes: the real
 // program started from a sandbox home folder (tests/app/support), watched on
 // the X server from before its exec until its first top-level window maps,
-// and closed the way a window manager closes a window.
+// and closed the way a window manager closes a window; its CPU time.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -10,6 +10,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "app_runner.h"
@@ -92,6 +94,23 @@ private:
   Display* mDisplay = nullptr;
   Window mWindow = 0;
 };
+
+// User and system CPU time of the process, in clock ticks.
+inline long CpuTicks(pid_t pid)
+{
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(in, line);
+  std::istringstream rest(line.substr(line.rfind(')') + 2));
+  std::string field;
+  long utime = 0, stime = 0;
+  for (int i = 3; i <= 15 && rest >> field; ++i)
+  {
+    if (i == 14) utime = atol(field.c_str());
+    if (i == 15) stime = atol(field.c_str());
+  }
+  return utime + stime;
+}
 
 // Settings of a stream at rate Hz and period frames on the JACK server's
 // hardware client, with the MIDI input given.

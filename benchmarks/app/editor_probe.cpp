@@ -42,19 +42,6 @@ long ProcKb(pid_t pid, const char* file, const std::string& key)
   return 0;
 }
 
-long CpuTicks(pid_t pid)
-{
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string line;
-  std::getline(in, line);
-  std::istringstream rest(line.substr(line.rfind(')') + 2));
-  std::string field;
-  long ticks = 0;
-  for (int i = 3; i <= 15 && rest >> field; ++i)
-    if (i == 14 || i == 15) ticks += atol(field.c_str());
-  return ticks;
-}
-
 std::string Settings()
 {
   return "[audio]\ndriver=0\nindev=plenmora_test\noutdev=plenmora_test\nsr=" +

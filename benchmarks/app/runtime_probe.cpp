@@ -61,23 +61,6 @@ std::map<int, ThreadSample> Threads(pid_t pid)
   return threads;
 }
 
-// User and system CPU time of the process, in clock ticks.
-long CpuTicks(pid_t pid)
-{
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string line;
-  std::getline(in, line);
-  std::istringstream rest(line.substr(line.rfind(')') + 2));
-  std::string field;
-  long utime = 0, stime = 0;
-  for (int i = 3; i <= 15 && rest >> field; ++i)
-  {
-    if (i == 14) utime = atol(field.c_str());
-    if (i == 15) stime = atol(field.c_str());
-  }
-  return utime + stime;
-}
-
 // Resident kB of every mapping but JACK's shared segments in /dev/shm.
 long ResidentOutsideJackKb(pid_t pid)
 {
