@@ -34,14 +34,13 @@ struct Editor
   std::string id;
   int x = 0, y = 0, menuBar = 0;
 
+  // Waits for the window; false unless it is the editor's width.
   bool Find()
   {
     id = RunCommand("timeout 20 xdotool search --sync --onlyvisible --name '^Plenmora$' | head -1");
     int w = 0, h = 0;
-    std::istringstream geometry(RunCommand("xdotool getwindowgeometry --shell " + id));
-    for (std::string line; std::getline(geometry, line);)
-      sscanf(line.c_str(), "X=%d", &x), sscanf(line.c_str(), "Y=%d", &y),
-          sscanf(line.c_str(), "WIDTH=%d", &w), sscanf(line.c_str(), "HEIGHT=%d", &h);
+    sscanf(RunCommand("xdotool getwindowgeometry --shell " + id + " | tr '\\n' ' '").c_str(),
+           "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &x, &y, &w, &h);
     menuBar = h - kHeight;
     y += menuBar;
     return !id.empty() && w == kWidth && menuBar >= 0;
@@ -64,7 +63,24 @@ struct Editor
     MoveTo(ex, ey);
     Xdo("click 1");
   }
+  // Ctrl+Q; true when the program then ended well, with what it printed.
+  bool Quit(AppSandbox& app, AppResult* r) const
+  {
+    Xdo("windowfocus --sync " + id + " key ctrl+q");
+    *r = app.Wait(20);
+    return r->exited && r->status == 0;
+  }
 };
+
+// The slope of the line that fits the points best (least squares).
+double Slope(const std::vector<double>& x, const std::vector<double>& y)
+{
+  double sx = 0, sy = 0, sxx = 0, sxy = 0;
+  const double n = (double)x.size();
+  for (size_t i = 0; i < x.size(); ++i)
+    sx += x[i], sy += y[i], sxx += x[i] * x[i], sxy += x[i] * y[i];
+  return (n * sxy - sx * sy) / (n * sxx - sx * sx);
+}
 
 // Pixels whose colour differs between a and b within r.
 int Differences(LICE_IBitmap* a, LICE_IBitmap* b, const Rect& r)
@@ -111,7 +127,7 @@ double ReverbTime(JackTestClient& client, int period, int burst)
   const int window = kRate / 100;
   if (!client.StartRecording() || !client.WaitForFrames(period + kRate, 20000)) return -1.0;
   const std::vector<float>& x = client.Recording(0);
-  std::vector<double> level;
+  std::vector<double> level, time, tail;
   for (size_t i = 0; i + window <= x.size(); i += window)
   {
     double sum = 1e-20;
@@ -122,12 +138,9 @@ double ReverbTime(JackTestClient& client, int period, int burst)
   size_t onset = 1;
   for (size_t i = 1; i < (size_t)(period / window); ++i)
     if (level[i] - level[i - 1] > level[onset] - level[onset - 1]) onset = i;
-  const size_t from = onset + burst / window + 6, n = 50;
-  double st = 0, sl = 0, stt = 0, stl = 0;
-  for (size_t i = from; i < from + n; ++i)
-    st += i, sl += level[i], stt += (double)i * i, stl += i * level[i];
-  const double slope = (n * stl - st * sl) / (n * stt - st * st) * 100.0; // dB per second
-  return -60.0 / slope;
+  for (size_t i = onset + burst / window + 6; time.size() < 50; ++i)
+    time.push_back(i * 0.01), tail.push_back(level[i]);
+  return -60.0 / Slope(time, tail);
 }
 
 // A private desktop in the program's home: the default handler of web
@@ -173,9 +186,8 @@ TEST(Editor, DrawsItsBackBufferAndTakesKnobsPresetsAboutAndLink)
   ASSERT_TRUE(back && first);
   EXPECT_EQ(0, Differences(first.get(), back.get(), {0, 0, kWidth, kHeight}));
 
-  for (const char* port : {"inport 0", "inport 1"})
-    ASSERT_TRUE(client.Connect(client.PortName(port[7] == '0' ? "out_1" : "out_2"),
-                               std::string("RtApiJack:") + port));
+  ASSERT_TRUE(client.Connect(client.PortName("out_1"), "RtApiJack:inport 0"));
+  ASSERT_TRUE(client.Connect(client.PortName("out_2"), "RtApiJack:inport 1"));
   const double defaultTime = ReverbTime(client, period, burst);
 
   // 80 pixels up on a 160-pixel knob geared 4: +0.125.
@@ -244,9 +256,8 @@ TEST(Editor, DrawsItsBackBufferAndTakesKnobsPresetsAboutAndLink)
       WaitUntil([&] { return ReadFile(opened) == "https://vorlane.example/videos\n"; }, 10000))
       << ReadFile(opened);
 
-  e.Xdo("windowfocus --sync " + e.id + " key ctrl+q");
-  const AppResult r = app.Wait(20);
-  EXPECT_TRUE(r.exited && r.status == 0) << r.out << r.err;
+  AppResult r;
+  EXPECT_TRUE(e.Quit(app, &r)) << r.out << r.err;
 }
 
 // Noise into the input lights the meters; in the silence after it they fall
@@ -323,14 +334,11 @@ TEST(Editor, MetersLightWithNoiseAndFallAtTheReleaseRate)
     }
   }
   ASSERT_GE(best.size(), 8u) << "no fall seen";
-  double st = 0, sf = 0, stt = 0, stf = 0;
-  const double n = (double)best.size();
-  for (size_t i : best)
-    st += times[i], sf += frames[i][0], stt += times[i] * times[i], stf += times[i] * frames[i][0];
-  const double framesPerSecond = -(n * stf - st * sf) / (n * stt - st * st);
-  EXPECT_NEAR((kMeterFrames - 1) * 20.0 / 60.0, framesPerSecond, 2.0);
-  e.Xdo("windowfocus --sync " + e.id + " key ctrl+q");
-  EXPECT_TRUE(app.Wait(20).exited);
+  std::vector<double> t, f;
+  for (size_t i : best) t.push_back(times[i]), f.push_back(frames[i][0]);
+  EXPECT_NEAR((kMeterFrames - 1) * 20.0 / 60.0, -Slope(t, f), 2.0);
+  AppResult r;
+  EXPECT_TRUE(e.Quit(app, &r)) << r.out << r.err;
 }
 
 // Without its pictures the effect makes no editor: the program names the
@@ -361,16 +369,12 @@ TEST(Editor, WithoutItsPicturesTheWindowStaysEmptyAndAudioRuns)
 
   const Image shot = e.Shot(app.Home() + "/empty.png");
   ASSERT_TRUE(shot);
-  const LICE_Pixel plain = LICE_GetPixel(shot.get(), 0, 0);
-  int other = 0;
-  for (int y = 0; y < kHeight; ++y)
-    for (int x = 0; x < kWidth; ++x)
-      other += (LICE_GetPixel(shot.get(), x, y) ^ plain) & 0xffffff00 ? 1 : 0;
-  EXPECT_EQ(0, other) << "the window is not empty";
+  LICE_MemBitmap plain(kWidth, kHeight);
+  LICE_Clear(&plain, LICE_GetPixel(shot.get(), 0, 0));
+  EXPECT_EQ(0, Differences(shot.get(), &plain, {0, 0, kWidth, kHeight})) << "not empty";
 
-  e.Xdo("windowfocus --sync " + e.id + " key ctrl+q");
-  const AppResult r = app.Wait(20);
-  EXPECT_TRUE(r.exited && r.status == 0);
+  AppResult r;
+  EXPECT_TRUE(e.Quit(app, &r)) << r.out << r.err;
   EXPECT_NE(std::string::npos, r.err.find("\"bg.png\"")) << r.err;
   EXPECT_NE(std::string::npos, r.out.find("couldn't attach gui")) << r.out;
 }
