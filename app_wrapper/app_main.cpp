@@ -3,6 +3,7 @@
 // plug-in, shut-down takes them down in an order that keeps the audio and
 // MIDI threads away from the plug-in while it goes.
 #include <cstdio>
+#include <string>
 
 #include <gtk/gtk.h>
 
@@ -14,6 +15,7 @@
 #include "IGraphics.h"
 #include "IPlugStandalone.h"
 #include "Plenmora.h"
+#include "swell-resources.h"
 
 namespace
 {
@@ -108,6 +110,22 @@ gboolean OnFirstFrame(GtkWidget* window, cairo_t*, gpointer)
   return FALSE;
 }
 
+// Without its pictures the effect makes no editor and the window stays empty:
+// the user is told why once the window is up.
+gboolean ReportNoEditor(gpointer)
+{
+  if (gHWND)
+  {
+    const std::string text =
+        std::string("Plenmora cannot show its editor: its pictures are missing or unreadable in ") +
+        SWELL_GetResourcePath() +
+        ".\n\nThe reverb runs without the editor. Installing Plenmora again brings the "
+        "pictures back.";
+    MessageBox(gHWND, text.c_str(), "Plenmora", MB_OK);
+  }
+  return G_SOURCE_REMOVE;
+}
+
 INT_PTR OnLaunched()
 {
   MakePlugin();
@@ -121,6 +139,7 @@ INT_PTR OnLaunched()
   }
   if (!AttachGUI()) puts("couldn't attach gui");
   fflush(stdout);
+  if (gPluginInstance && !gPluginInstance->GetGUI()) g_idle_add(ReportNoEditor, nullptr);
   sStartSource = g_timeout_add(1000, OnStartIdle, nullptr);
   if (GtkWidget* window = SWELL_GetWidget(gHWND))
     sFirstFrameHandler = g_signal_connect_after(window, "draw", G_CALLBACK(OnFirstFrame), nullptr);

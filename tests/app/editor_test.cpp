@@ -34,16 +34,30 @@ struct Editor
   std::string id;
   int x = 0, y = 0, menuBar = 0;
 
-  // Waits for the window; false unless it is the editor's width.
+  // Waits for the main window (the visible window of that title that is the
+  // editor's width).
   bool Find()
   {
-    id = RunCommand("timeout 20 xdotool search --sync --onlyvisible --name '^Plenmora$' | head -1");
-    int w = 0, h = 0;
-    sscanf(RunCommand("xdotool getwindowgeometry --shell " + id + " | tr '\\n' ' '").c_str(),
-           "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &x, &y, &w, &h);
-    menuBar = h - kHeight;
-    y += menuBar;
-    return !id.empty() && w == kWidth && menuBar >= 0;
+    return WaitUntil(
+        [&]
+        {
+          std::istringstream ids(
+              RunCommand("xdotool search --onlyvisible --name '^Plenmora$' 2>/dev/null"));
+          for (std::string line; std::getline(ids, line);)
+          {
+            int w = 0, h = 0;
+            sscanf(
+                RunCommand("xdotool getwindowgeometry --shell " + line + " | tr '\\n' ' '").c_str(),
+                "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &x, &y, &w, &h);
+            if (w != kWidth || h < kHeight) continue;
+            id = line;
+            menuBar = h - kHeight;
+            y += menuBar;
+            return true;
+          }
+          return false;
+        },
+        20000);
   }
   // The editor as it is on the screen now.
   Image Shot(const std::string& path) const
@@ -342,7 +356,8 @@ TEST(Editor, MetersLightWithNoiseAndFallAtTheReleaseRate)
 }
 
 // Without its pictures the effect makes no editor: the program names the
-// missing one, shows its window empty and still runs the reverb.
+// missing one and the folder, shows its window empty and still runs the
+// reverb.
 TEST(Editor, WithoutItsPicturesTheWindowStaysEmptyAndAudioRuns)
 {
   AppSandbox app;
@@ -354,9 +369,13 @@ TEST(Editor, WithoutItsPicturesTheWindowStaysEmptyAndAudioRuns)
   client.SetSignal(1, Noise(kRate, kRate));
   ASSERT_TRUE(client.Activate());
   app.WriteSettings("[audio]\nindev=plenmora_test\noutdev=plenmora_test\n");
-  app.Start({});
+  app.Start({"wait 2000", "about", "endmessagebox"});
   Editor e;
   ASSERT_TRUE(e.Find()) << app.OutputSoFar();
+  ASSERT_TRUE(app.WaitForOutput("script: messagebox")) << app.OutputSoFar();
+  EXPECT_NE(std::string::npos,
+            app.OutputSoFar().find("pictures are missing or unreadable in " + empty.Path() + "."))
+      << app.OutputSoFar();
 
   // Past the first second of silence and the fade-in.
   ASSERT_TRUE(app.WaitForOutput("trying to start audio stream")) << app.OutputSoFar();
