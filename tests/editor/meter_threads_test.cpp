@@ -1,26 +1,20 @@
 // Level meters fed from an audio thread while the main thread draws: run
 // under the thread sanitizer in CI as well.
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <cmath>
 #include <thread>
 
-#include "recording_control.h"
-#include "test_graphics.h"
-#include "test_plug.h"
+#include "test_editor.h"
 
 namespace
 {
-TEST(EditorThreads, MeterValuesFromTheAudioThreadAreDrawnAndNeverLost)
+using EditorThreads = EditorTest;
+
+TEST_F(EditorThreads, MeterValuesFromTheAudioThreadAreDrawnAndNeverLost)
 {
-  TestPlug plug;
-  auto* gui = new TestGraphics(&plug, 100, 100);
-  gui->AttachControl(new RecordingControl(&plug, IRECT(0, 0, 100, 100), TestPlug::kGain));
-  auto* meter = new RecordingControl(&plug, IRECT(10, 10, 20, 90));
-  const int meterIdx = gui->AttachControl(meter);
-  plug.AttachGraphics(gui);
-  gui->SetControlFromPlug(meterIdx, 0.0); // the meter's first value
+  Add("background", IRECT(0, 0, 100, 100), TestPlug::kGain);
+  RecordingControl* meter = Add("meter", IRECT(10, 10, 20, 90));
+  g->SetControlFromPlug(1, 0.0); // the meter's first value
 
   // Round r: the audio thread sends a burst of rising values, each block
   // under the plug-in mutex as the effect's processing runs, and says when
@@ -40,7 +34,7 @@ TEST(EditorThreads, MeterValuesFromTheAudioThreadAreDrawnAndNeverLost)
           for (int i = (r * 7919) % 97 + 1; i > 0; --i)
           {
             IPlugBase::IMutexLock lock(&plug);
-            gui->SetControlFromPlug(meterIdx, ++k * kStep);
+            g->SetControlFromPlug(1, ++k * kStep);
           }
           lastSent.store(k * kStep);
           done.store(r);
@@ -52,8 +46,8 @@ TEST(EditorThreads, MeterValuesFromTheAudioThreadAreDrawnAndNeverLost)
   auto frame = [&]
   {
     IRECT r;
-    if (!gui->IsDirty(&r)) return false;
-    gui->Draw(&r);
+    if (!g->IsDirty(&r)) return false;
+    g->Draw(&r);
     const double v = meter->mDrawnValue;
     if (std::fabs(v / kStep - std::round(v / kStep)) > 1e-3 || v < shown) ++tornOrBackwards;
     shown = v;

@@ -15,7 +15,7 @@ std::string Items(const IPopupMenu& m)
   return s;
 }
 
-TEST(IPopupMenu, PlacementChecksAndPrefix)
+TEST(IPopupMenu, PlacementChecksAndOwnership)
 {
   IPopupMenu sub;
   {
@@ -27,7 +27,6 @@ TEST(IPopupMenu, PlacementChecksAndPrefix)
     m.AddItem("S", 2, &sub);
     IPopupMenuItem* sep = m.AddSeparator(1);
     EXPECT_EQ("D  B S A C* ", Items(m));
-    EXPECT_TRUE(sep->GetIsSeparator() && sep->GetEnabled());
     EXPECT_EQ(&sub, m.GetItem(3)->GetSubmenu());
 
     for (int i = 0; i < m.GetNItems(); ++i) m.CheckItem(i, true);
@@ -39,12 +38,6 @@ TEST(IPopupMenu, PlacementChecksAndPrefix)
     EXPECT_FALSE(m.CheckItem(6, true));
     EXPECT_EQ(nullptr, m.GetItem(-1));
     EXPECT_STREQ("", m.GetItemText(6));
-
-    m.SetPrefix(4); // out of range: kept
-    EXPECT_EQ(IPopupMenu::kPrefixTwoDigits, m.GetPrefix());
-    m.SetPrefix(IPopupMenu::kPrefixNone);
-    EXPECT_EQ(IPopupMenu::kPrefixNone, m.GetPrefix());
-    EXPECT_EQ(-1, m.GetChosenItemIdx());
   }
   // The menu deleted its items, not the submenu they pointed to.
   sub.AddItem("still here");
