@@ -1,5 +1,7 @@
 // The editor surface and the control base on the real plug-in core and real
 // parameters, through the window-less back end.
+#include <tuple>
+
 #include "test_editor.h"
 
 namespace
@@ -10,11 +12,7 @@ namespace
 class Surface : public EditorTest
 {
 protected:
-  void SetUp() override
-  {
-    EditorTest::SetUp();
-    Layout();
-  }
+  Surface() { Layout(); }
   void Layout()
   {
     c = {Add("b", IRECT(0, 0, 100, 100)), Add("a", IRECT(10, 10, 30, 30), TestPlug::kGain),
@@ -27,7 +25,7 @@ protected:
     log.clear();
     Drawn();
   }
-  // The names of the controls drawn since the last call, and those now dirty.
+  // The names of the controls drawn since the last call, and of those now dirty.
   std::string Drawn()
   {
     std::string s;
@@ -113,28 +111,23 @@ TEST_F(Surface, MouseCaptureBracketsTheGesture)
             log);
   EXPECT_DOUBLE_EQ(0.0, plug.GetParam(TestPlug::kGain)->Value());
 
-  struct Case
-  {
-    const char* what;
-    int x, y;
-    Log expected;
-  } presses[] = {
-      {"the later of two overlapping controls", 25, 25, {"o down 25,25", "o drag 1,0", "o up"}},
-      {"a hidden control is not hit", 15, 45, {"b down 15,45", "b drag 1,0", "b up"}},
-      {"empty space: no capture", 150, 150, {}},
+  // Where a press lands and what it and a drag of one pixel reach.
+  const std::tuple<int, int, Log> presses[] = {
+      {25, 25, {"o down 25,25", "o drag 1,0", "o up"}}, // the later of two overlapping controls
+      {15, 45, {"b down 15,45", "b drag 1,0", "b up"}}, // a hidden control is not hit
+      {150, 150, {}},                                   // empty space: no capture
   };
-  for (const Case& k : presses)
+  for (const auto& [x, y, expected] : presses)
   {
-    SCOPED_TRACE(k.what);
     log.clear();
-    g->OnMouseDown(k.x, k.y, &none);
-    g->OnMouseDrag(k.x + 1, k.y, &none);
-    g->OnMouseUp(k.x, k.y, &none);
-    EXPECT_EQ(k.expected, log);
+    g->OnMouseDown(x, y, &none);
+    g->OnMouseDrag(x + 1, y, &none);
+    g->OnMouseUp(x, y, &none);
+    EXPECT_EQ(expected, log);
   }
 }
 
-TEST_F(Surface, DoubleClickWheelAndGreying)
+TEST_F(Surface, DoubleClicksWheelGreyingAndKeys)
 {
   IMouseMod shift(false, false, true);
   g->OnMouseDown(25, 25, &none); // a capture that the double click ends
@@ -143,56 +136,33 @@ TEST_F(Surface, DoubleClickWheelAndGreying)
   EXPECT_TRUE(g->OnMouseDblClick(75, 75, &none)); // a click, without a gesture bracket
   g->OnMouseDrag(15, 75, &none);                  // and it holds the mouse
   g->OnMouseUp(15, 75, &none);
-  EXPECT_EQ(
-      (Log{"o down 25,25", "a dblclick", "set 0 0.5", "f down 75,75", "f drag -60,0", "f up"}),
-      log);
-
-  log.clear();
   g->OnMouseWheel(15, 15, &shift, 3);
   g->GrayOutControl(TestPlug::kGain, true); // greyed: the mouse passes through
   g->OnMouseWheel(15, 15, &none, 1);
-  EXPECT_EQ((Log{"a wheel 3", "set 0 0.503", "b wheel 1"}), log);
-}
+  EXPECT_EQ((Log{"o down 25,25", "a dblclick", "set 0 0.5", "f down 75,75", "f drag -60,0", "f up",
+                 "a wheel 3", "set 0 0.503", "b wheel 1"}),
+            log);
 
-TEST_F(Surface, KeysGoToTheControlUnderTheMouseOrTheKeyCatcher)
-{
-  EXPECT_FALSE(g->OnKeyDown(5, 5, 65)); // no catcher yet; the background is not asked
+  // Keys go to the control under the mouse, else (and never to the
+  // background) to the key catcher.
+  log.clear();
+  EXPECT_FALSE(g->OnKeyDown(5, 5, 65)); // no catcher yet
   auto* catcher = new RecordingControl(&plug, IRECT(), -1, "k", &log);
   catcher->mTakesKeys = true;
   g->AttachKeyCatcher(catcher);
-  EXPECT_FALSE(g->OnKeyDown(15, 15, 66));  // a does not take it; the catcher is not asked
-  EXPECT_TRUE(g->OnKeyDown(5, 5, 67));     // over the background
-  EXPECT_TRUE(g->OnKeyDown(150, 150, 68)); // over nothing
-  EXPECT_EQ((Log{"a key 66", "k key 67", "k key 68"}), log);
+  EXPECT_FALSE(g->OnKeyDown(75, 75, 66)); // f does not take it; the catcher is not asked
+  EXPECT_TRUE(g->OnKeyDown(5, 5, 67));
+  EXPECT_TRUE(g->OnKeyDown(150, 150, 68));
+  EXPECT_EQ((Log{"f key 66", "k key 67", "k key 68"}), log);
 }
 
-TEST_F(Surface, PlugInValuesReachBindingsAndUserValuesTheDisplays)
+TEST_F(Surface, PlugInValuesDrawTwiceAndReachBindingsAndUserValuesTheDisplays)
 {
-  c[2]->AddAuxParam(TestPlug::kMode);
-  c[2]->AddAuxParam(TestPlug::kGain);
-  g->SetParameterFromPlug(TestPlug::kGain, 2.5, false);
-  EXPECT_DOUBLE_EQ(0.25, c[1]->GetValue());
-  EXPECT_DOUBLE_EQ(0.25, c[2]->GetAuxParam(1)->mValue);
-  EXPECT_TRUE(log.empty()); // nothing travels back to the plug-in
-  c[2]->SetAllAuxParamsFromGUI();
-  EXPECT_EQ((Log{"set 1 0", "set 0 0.25"}), log);
-
-  // A user change feeds the value and name displays.
-  log.clear();
-  c[1]->SetValDisplayControl(c[2]);
-  c[1]->SetNameDisplayControl(c[3]);
-  g->SetParameterFromGUI(TestPlug::kGain, 0.75);
-  EXPECT_EQ((Log{"set 0 0.75", "o text 7.5 dB", "h text Gain"}), log);
-}
-
-TEST_F(Surface, ValueFromThePlugInIsTheDefaultAndDrawsTwice)
-{
-  RecordingControl* f = c[4]; // never given a value yet
-  g->OnMouseDblClick(75, 75, &none);
-  EXPECT_EQ(0.0, f->GetValue()); // no default to restore
+  // The first value of a control only becomes its value and default; a new
+  // one is drawn twice (the redraw request).
+  RecordingControl* f = c[4];
   g->SetControlFromPlug(4, 0.3);
-  g->SetControlFromPlug(4, 0.3);
-  EXPECT_EQ("", Dirty()); // the first value only becomes value and default
+  EXPECT_EQ("", Dirty());
   g->SetControlFromPlug(4, 0.4);
   for (const char* dirtyAfter : {"f", ""})
   {
@@ -203,61 +173,64 @@ TEST_F(Surface, ValueFromThePlugInIsTheDefaultAndDrawsTwice)
   EXPECT_DOUBLE_EQ(0.4, f->mDrawnValue);
   g->OnMouseDblClick(75, 75, &none);
   EXPECT_DOUBLE_EQ(0.3, f->GetValue());
+
+  // Plain values are normalised and reach auxiliary bindings; nothing
+  // travels back to the plug-in.
+  log.clear();
+  c[2]->AddAuxParam(TestPlug::kGain);
+  g->SetParameterFromPlug(TestPlug::kGain, 2.5, false);
+  EXPECT_DOUBLE_EQ(0.25, c[1]->GetValue());
+  EXPECT_DOUBLE_EQ(0.25, c[2]->GetAuxParam(0)->mValue);
+  EXPECT_TRUE(log.empty());
+
+  // A user change feeds the value and name displays.
+  c[1]->SetValDisplayControl(c[2]);
+  c[1]->SetNameDisplayControl(c[3]);
+  g->SetParameterFromGUI(TestPlug::kGain, 0.75);
+  EXPECT_EQ((Log{"set 0 0.75", "o text 7.5 dB", "h text Gain"}), log);
 }
 
-TEST_F(Surface, ListPromptChecksTheCurrentItemAndSetsTheChoice)
+TEST_F(Surface, PromptsGoThroughTheParameter)
 {
+  // A list shows the display texts over the control, the current one
+  // checked; dismissed, it sets nothing, the third item sets its value.
   RecordingControl* mode = Add("m", IRECT(110, 10, 150, 30), TestPlug::kMode);
   plug.RedrawParamControls();
   IMouseMod right(false, true);
   g->OnMouseDown(120, 20, &right); // prompting starts disabled
   EXPECT_TRUE(g->mMenusShown.empty());
-
+  log.clear();
   mode->DisablePrompt(false);
   for (int choice : {-1, 2})
   {
-    g->mMenusShown.clear();
     g->mNextMenuChoice = choice;
-    log.clear();
     mode->PromptUserInput();
-    ASSERT_EQ(1u, g->mMenusShown.size());
-    EXPECT_EQ(IRECT(110, 10, 150, 30), g->mMenusShown[0].area);
-    EXPECT_EQ((Log{"Hall", "Room*", "Plate"}), g->mMenusShown[0].texts);
   }
-  // Dismissed: nothing; the third item: its value.
+  ASSERT_EQ(2u, g->mMenusShown.size());
+  EXPECT_EQ(IRECT(110, 10, 150, 30), g->mMenusShown[1].area);
+  EXPECT_EQ((Log{"Hall", "Room*", "Plate"}), g->mMenusShown[1].texts);
   EXPECT_EQ((Log{"set 1 1"}), log);
-  EXPECT_EQ(2.0, plug.GetParam(TestPlug::kMode)->Value());
-}
 
-TEST_F(Surface, TextPromptResultsPassThroughTheParameter)
-{
+  // A number's prompt is a text field of 30 x 16 on the control's centre.
   c[1]->DisablePrompt(false);
-  IMouseMod right(false, true);
   g->OnMouseDown(15, 15, &right);
   ASSERT_EQ(1u, g->mTextEntries.size());
   EXPECT_EQ(Log{"5.0"}, g->mTextEntries[0].texts);
-  EXPECT_EQ(IRECT(5, 12, 35, 28), g->mTextEntries[0].area); // 30 x 16 on the centre
-
-  struct Case
-  {
-    int param;
-    const char* text;
-    double plain;
-  } cases[] = {
+  EXPECT_EQ(IRECT(5, 12, 35, 28), g->mTextEntries[0].area);
+  // What is typed passes through the parameter's range and display.
+  const std::tuple<int, const char*, double> typed[] = {
       {TestPlug::kGain, "7.5", 7.5},       {TestPlug::kGain, "99", 10.0},
       {TestPlug::kGain, "junk", 0.0},      {TestPlug::kReduction, "3", -3.0},
       {TestPlug::kReduction, "-4", 0.0},   {TestPlug::kMode, "Plate", 2.0},
       {TestPlug::kMode, "Cathedral", 0.0},
   };
-  for (const Case& k : cases)
+  for (auto [idx, text, plain] : typed)
   {
-    SCOPED_TRACE(k.text);
-    IParam* param = plug.GetParam(k.param);
-    RecordingControl control(&plug, IRECT(), k.param);
+    RecordingControl control(&plug, IRECT(), idx);
     control.SetValueFromPlug(0.5);
-    std::string text = k.text;
-    g->SetFromStringAfterPrompt(&control, param, &text[0]);
-    EXPECT_DOUBLE_EQ(k.plain, param->Value());
+    std::string s = text;
+    g->SetFromStringAfterPrompt(&control, plug.GetParam(idx), &s[0]);
+    EXPECT_DOUBLE_EQ(plain, plug.GetParam(idx)->Value()) << text;
   }
 }
 
@@ -280,4 +253,5 @@ TEST_F(Surface, ResizeDeletesTheControlsUnderThePlugInMutex)
   g->SetControlFromPlug(0, 1.0); // out of range now: ignored
   EXPECT_EQ(8u, log.size());
 }
+
 } // namespace

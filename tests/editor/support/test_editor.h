@@ -33,12 +33,13 @@ class EditorTest : public ::testing::Test
 protected:
   static constexpr int kW = 240, kH = 160;
 
-  void SetUp() override { NewEditor(); }
+  EditorTest() { NewEditor(); }
+  ~EditorTest() override { (void)system(("rm -rf " + mDir).c_str()); }
   // A new, empty editor in place of the current one, and an empty log.
   void NewEditor()
   {
     g = new TestGraphics(&plug, kW, kH);
-    g->mImageDir = Folder();
+    g->mImageDir = mDir;
     plug.AttachGraphics(g);
     log.clear();
   }
@@ -50,7 +51,7 @@ protected:
   }
 
   // Writes a w x h PNG whose pixel (x, y) is pixel(x, y).
-  template <class F> static void WritePNG(const std::string& name, int w, int h, F pixel)
+  template <class F> void WritePNG(const std::string& name, int w, int h, F pixel)
   {
     pngw::Image img;
     img.width = w;
@@ -63,7 +64,7 @@ protected:
         img.samples.insert(img.samples.end(), {(uint16_t)LICE_GETR(p), (uint16_t)LICE_GETG(p),
                                                (uint16_t)LICE_GETB(p), (uint16_t)LICE_GETA(p)});
       }
-    ASSERT_TRUE(pngw::WriteFile(Folder() + "/" + name, pngw::Encode(img)));
+    ASSERT_TRUE(pngw::WriteFile(mDir + "/" + name, pngw::Encode(img)));
   }
   // A strip of n frames of fw x fh, loaded under a resource ID unique to the
   // process (the bitmap cache outlives each test).
@@ -89,24 +90,15 @@ protected:
   }
   double Param(int idx) { return plug.GetParam(idx)->GetNormalized(); }
 
-  // The test program's picture folder, removed when it ends.
-  static const std::string& Folder()
+  // A picture folder of the test's own.
+  static std::string NewFolder()
   {
-    static struct TempFolder
-    {
-      std::string path;
-      TempFolder()
-      {
-        char tmpl[] = "/tmp/editor-pictures-XXXXXX";
-        if (!mkdtemp(tmpl)) abort();
-        path = tmpl;
-      }
-      ~TempFolder() { (void)system(("rm -rf " + path).c_str()); }
-    } folder;
-    return folder.path;
+    char tmpl[] = "/tmp/editor-pictures-XXXXXX";
+    return mkdtemp(tmpl) ? tmpl : "/nonexistent";
   }
 
   static inline int sNextID = 1000;
+  const std::string mDir = NewFolder();
   Log log;
   TestPlug plug{&log};
   TestGraphics* g = nullptr; // owned by the plug-in

@@ -1,6 +1,6 @@
 // A back end for editor tests without a window: it draws into the real back
 // buffer, loads images from a folder, and records what the surface asks of
-// the platform (screen copies, menus, text entries, addresses, file prompts)
+// the platform (screen copies, menus, text entries, addresses)
 // so tests can check it and script the user's answers.
 #pragma once
 
@@ -26,13 +26,12 @@ public:
     std::vector<std::string> texts; // menu items ("*" after a checked one), or the entry's text
   };
   std::vector<Prompt> mMenusShown, mTextEntries;
-  std::vector<std::string> mURLsOpened, mFilesPrompted;
+  std::vector<std::string> mURLsOpened;
 
   // Scripted answers: the item the "user" picks in the next menu (-1: none),
-  // whether OpenURL succeeds, the file a file prompt returns.
+  // whether OpenURL succeeds.
   int mNextMenuChoice = -1;
   bool mURLOpens = true;
-  std::string mNextFile;
 
   bool DrawScreen(IRECT* r) override
   {
@@ -54,11 +53,6 @@ public:
   {
     mTextEntries.push_back({*area, {str ? str : ""}});
   }
-  void PromptForFile(WDL_String* file, EFileAction, WDL_String* dir, char*) override
-  {
-    mFilesPrompted.push_back(dir->Get());
-    file->Set(mNextFile.c_str());
-  }
   bool OpenURL(const char* url, const char*, const char*, const char*) override
   {
     mURLsOpened.push_back(url ? url : "");
@@ -67,6 +61,7 @@ public:
   LICE_IBitmap* OSLoadBitmap(int ID, const char* name) override;
 
   // Nothing to do without a window.
+  void PromptForFile(WDL_String*, EFileAction, WDL_String*, char*) override {}
   void ForceEndUserEdit() override {}
   int ShowMessageBox(const char*, const char*, int) override { return 0; }
   void HostPath(WDL_String*) override {}
