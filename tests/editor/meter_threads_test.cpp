@@ -113,4 +113,30 @@ TEST_F(EditorThreads, MeterValuesFromTheAudioThreadAreDrawnAndNeverLost)
   EXPECT_EQ(0, tornOrBackwards);
   EXPECT_EQ(0, lostOrLate);
 }
+
+TEST_F(EditorThreads, EditorsAttachedWhileTheAudioThreadRunsAreReachedSafely)
+{
+  // The audio thread reaches the editor as the effect's processing does;
+  // the sanitizer builds see a use of an editor being replaced.
+  std::atomic<int> reached{0};
+  std::atomic<bool> stop{false};
+  std::thread audio(
+      [&]
+      {
+        while (!stop.load())
+        {
+          IPlugBase::IMutexLock lock(&plug);
+          if (IGraphics* gui = plug.GetGUI()) gui->SetControlFromPlug(0, (reached++ % 100) / 100.0);
+        }
+      });
+  for (int i = 0; i < 300; ++i)
+  {
+    auto* gui = new TestGraphics(&plug, 10, 10);
+    gui->AttachControl(new RecordingControl(&plug, IRECT(0, 0, 10, 10)));
+    plug.AttachGraphics(gui);
+  }
+  stop.store(true);
+  audio.join();
+  EXPECT_GT(reached.load(), 0);
+}
 } // namespace
