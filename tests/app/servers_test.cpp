@@ -183,9 +183,8 @@ TEST(Servers, AfterTheJackServerCameBackOkBringsAudioAndMidiBack)
   ASSERT_TRUE(LoadSettings());
   SetAppStateText(gState->mMidiInDevice, "virtual input");
   SetAppStateText(gState->mMidiOutDevice, "virtual output");
-  TestPlug* plug = nullptr;
-  ASSERT_TRUE(StartHost([&](RtMidiOut* out, uint16_t* chan)
-                        { return plug = new TestPlug(out, chan, true); }));
+  ASSERT_TRUE(
+      StartHost([](RtMidiOut* out, uint16_t* chan) { return new TestPlug(out, chan, true); }));
   HWND dlg = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, IDD_DIALOG_PREF, nullptr,
                                 PreferencesDlgProc, 0);
   ASSERT_NE(nullptr, dlg);
