@@ -10,7 +10,7 @@ cmake --build build-bench -j "$(nproc)"
 names=("$@")
 [ ${#names[@]} -gt 0 ] ||
   names=(plenmora_bench app_callback_bench app_startup_bench app_runtime_probe lice_bench
-    bench_swell_gdi editor_bench swell_ini_bench)
+    bench_swell_gdi editor_bench editor_cpu_harness swell_ini_bench)
 for name in "${names[@]}"; do
   exe=$(find build-bench/benchmarks -type f -name "$name" -perm -u+x | head -n 1)
   [ -n "$exe" ] || { echo "run-benchmarks: no benchmark named $name" >&2; exit 1; }

@@ -48,9 +48,11 @@ void CopyText(char* dst, int size, const std::string& s)
   memcpy(dst, s.data(), n);
   dst[n] = 0;
 }
-} // namespace
 
-int MessageBox(HWND hwnd, const char* text, const char* caption, int type)
+// Shows the box; closing it without a button gives closedResult, or the
+// Win32 choice for the buttons when closedResult is null.
+int RunMessageBox(HWND hwnd, const char* text, const char* caption, int type,
+                  const int* closedResult)
 {
   if (!SWELL_EnsureGtk()) return 0;
   OpenBox box;
@@ -119,7 +121,19 @@ int MessageBox(HWND hwnd, const char* text, const char* caption, int type)
 
   for (int r : box.results)
     if (r == response) return r;
-  return closeResult;
+  return closedResult ? *closedResult : closeResult;
+}
+} // namespace
+
+int MessageBox(HWND hwnd, const char* text, const char* caption, int type)
+{
+  return RunMessageBox(hwnd, text, caption, type, nullptr);
+}
+
+int SWELL_MessageBoxOrClosed(HWND hwnd, const char* text, const char* caption, int type,
+                             int closedResult)
+{
+  return RunMessageBox(hwnd, text, caption, type, &closedResult);
 }
 
 BOOL SWELL_GetMessageBoxInfo(char* text, int textSize, char* caption, int captionSize, int* type)

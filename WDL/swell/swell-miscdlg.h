@@ -15,6 +15,9 @@
 // where there is a Cancel button, otherwise IDOK, IDNO or IDABORT.
 // 0 when no display can be opened.
 int MessageBox(HWND hwnd, const char* text, const char* caption, int type);
+// The same, except that closing the box without a button gives closedResult.
+int SWELL_MessageBoxOrClosed(HWND hwnd, const char* text, const char* caption, int type,
+                             int closedResult);
 
 // For tests: the text, caption and type of the message box that is open
 // (the innermost); FALSE when none is.

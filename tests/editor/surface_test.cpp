@@ -1,51 +1,31 @@
 // The editor surface and the control base on the real plug-in core and real
 // parameters, through the window-less back end.
-#include <gtest/gtest.h>
+#include <tuple>
 
-#include <string>
-#include <vector>
-
-#include "lice.h"
-#include "recording_control.h"
-#include "test_graphics.h"
-#include "test_plug.h"
+#include "test_editor.h"
 
 namespace
 {
-using Log = std::vector<std::string>;
-
-// A 200 x 200 editor: background b (0, 0, 100, 100), a (10, 10, 30, 30) on
-// the gain, o (20, 20, 40, 40) over a, h hidden (12, 40, 18, 48), f (70, 70,
-// 80, 80); the point (150, 150) lies on no control. Control and plug-in
-// events share one log. It starts with every control drawn and clean.
-struct Editor
+// b (0, 0, 100, 100) the background, a (10, 10, 30, 30) on the gain, o (20,
+// 20, 40, 40) over a, h hidden (12, 40, 18, 48), f (70, 70, 80, 80); the
+// point (150, 150) lies on no control. Every control starts drawn and clean.
+class Surface : public EditorTest
 {
-  Log log;
-  TestPlug plug{&log};
-  TestGraphics* gui = new TestGraphics(&plug, 200, 200);
-  std::vector<RecordingControl*> c;
-
-  Editor()
+protected:
+  Surface() { Layout(); }
+  void Layout()
   {
-    Add("b", IRECT(0, 0, 100, 100));
-    Add("a", IRECT(10, 10, 30, 30), TestPlug::kGain);
-    Add("o", IRECT(20, 20, 40, 40));
-    Add("h", IRECT(12, 40, 18, 48))->Hide(true);
-    Add("f", IRECT(70, 70, 80, 80));
-    plug.AttachGraphics(gui);
-    IRECT all(0, 0, 200, 200);
-    gui->Draw(&all);
-    gui->Draw(&all); // hiding h asked for a second frame
+    c = {Add("b", IRECT(0, 0, 100, 100)), Add("a", IRECT(10, 10, 30, 30), TestPlug::kGain),
+         Add("o", IRECT(20, 20, 40, 40)), Add("h", IRECT(12, 40, 18, 48)),
+         Add("f", IRECT(70, 70, 80, 80))};
+    c[3]->Hide(true);
+    plug.RedrawParamControls();
+    g->Draw(&all);
+    g->Draw(&all); // hiding h asked for a second frame
     log.clear();
     Drawn();
   }
-  RecordingControl* Add(const char* name, IRECT r, int paramIdx = -1)
-  {
-    c.push_back(new RecordingControl(&plug, r, paramIdx, name, &log));
-    gui->AttachControl(c.back());
-    return c.back();
-  }
-  // The names of the controls drawn since the last call, and those now dirty.
+  // The names of the controls drawn since the last call, and of those now dirty.
   std::string Drawn()
   {
     std::string s;
@@ -58,18 +38,24 @@ struct Editor
     for (RecordingControl* x : c) s += x->IsDirty() ? x->mName : "";
     return s;
   }
+
+  IRECT all{0, 0, 200, 200};
+  std::vector<RecordingControl*> c;
+  IMouseMod none;
 };
 
-TEST(EditorSurface, DrawingOrderStrictAndNot)
+TEST_F(Surface, DrawingOrderStrictAndNot)
 {
-  struct Case
-  {
-    const char* what;
-    bool strict;
-    const char* dirty; // controls made dirty first (after a full clean)
-    bool hideBackground;
-    const char *drawn, *dirtyAfter;
-  } cases[] = {
+  IRECT r;
+  EXPECT_FALSE(g->IsDirty(&r));
+  c[1]->SetDirty(false);
+  c[4]->SetDirty(false);
+  ASSERT_TRUE(g->IsDirty(&r));
+  EXPECT_EQ(IRECT(10, 10, 80, 80), r);
+
+  // What is tried, strict, the controls made dirty first (after a full
+  // clean), the background hidden, the controls drawn and those dirty after.
+  const std::tuple<const char*, bool, const char*, bool, const char*, const char*> cases[] = {
       // Strict: what meets the area is drawn; everything is cleaned.
       {"strict", true, "bh", false, "bao", ""},
       // Background dirty: all but hidden controls are drawn; the background
@@ -82,241 +68,182 @@ TEST(EditorSurface, DrawingOrderStrictAndNot)
       // A hidden one is not drawn, what lies under it is; it is cleaned.
       {"hidden dirty", false, "h", false, "b", ""},
   };
-  for (const Case& k : cases)
+  for (auto [what, strict, dirty, hideBackground, drawn, dirtyAfter] : cases)
   {
-    SCOPED_TRACE(k.what);
-    Editor e;
-    IRECT all(0, 0, 200, 200);
-    e.gui->SetStrictDrawing(k.strict); // marks every control dirty
-    e.gui->Draw(&all);
-    e.gui->Draw(&all); // not strict: hidden dirty controls are cleaned only now
-    e.Drawn();
-    if (k.hideBackground) e.c[0]->Hide(true);
-    for (RecordingControl* x : e.c)
-      if (strchr(k.dirty, x->mName[0])) x->SetDirty(false);
-    IRECT r(0, 0, 50, 50);
-    e.gui->mScreenCopies.clear();
-    EXPECT_TRUE(e.gui->Draw(&r));
-    EXPECT_EQ(k.drawn, e.Drawn());
-    EXPECT_EQ(k.dirtyAfter, e.Dirty());
-    ASSERT_EQ(1u, e.gui->mScreenCopies.size());
-    EXPECT_EQ(r, e.gui->mScreenCopies[0]);
+    SCOPED_TRACE(what);
+    NewEditor();
+    Layout();
+    g->SetStrictDrawing(strict); // marks every control dirty
+    g->Draw(&all);
+    g->Draw(&all); // not strict: hidden dirty controls are cleaned only now
+    Drawn();
+    if (hideBackground) c[0]->Hide(true);
+    for (RecordingControl* x : c)
+      if (strchr(dirty, x->mName[0])) x->SetDirty(false);
+    IRECT area(0, 0, 50, 50);
+    g->mScreenCopies.clear();
+    EXPECT_TRUE(g->Draw(&area));
+    EXPECT_EQ(drawn, Drawn());
+    EXPECT_EQ(dirtyAfter, Dirty());
+    EXPECT_EQ(std::vector<IRECT>{area}, g->mScreenCopies);
   }
+
+  NewEditor(); // no controls: nothing to draw
+  EXPECT_TRUE(g->Draw(&all));
+  EXPECT_TRUE(g->mScreenCopies.empty());
 }
 
-TEST(EditorSurface, DirtyAreaBoundsAndAnEmptyEditor)
+TEST_F(Surface, MouseCaptureBracketsTheGesture)
 {
-  Editor e;
-  IRECT all(0, 0, 200, 200), r;
-  EXPECT_FALSE(e.gui->IsDirty(&r));
-  e.c[1]->SetDirty(false);
-  e.c[4]->SetDirty(false);
-  ASSERT_TRUE(e.gui->IsDirty(&r));
-  EXPECT_EQ(IRECT(10, 10, 80, 80), r);
-
-  TestPlug plug;
-  TestGraphics empty(&plug, 10, 10);
-  EXPECT_TRUE(empty.Draw(&all));
-  EXPECT_TRUE(empty.mScreenCopies.empty());
-}
-
-TEST(EditorSurface, MouseCaptureBracketsTheGesture)
-{
-  Editor e;
-  IMouseMod none;
-  e.gui->OnMouseDown(15, 15, &none);
-  e.gui->OnMouseDrag(15, 15, &none); // no movement: nothing
-  e.gui->OnMouseDrag(15, 10, &none);
-  e.gui->OnMouseDrag(95, 90, &none); // far outside: still a
-  e.gui->OnMouseUp(150, 150, &none); // released outside: a ends the gesture
-  e.gui->OnMouseDrag(20, 20, &none); // no capture: nothing
-  EXPECT_EQ((Log{"begin 0", "a down", "a drag 0,-5", "set 0 0.55", "a drag 80,80", "set 0 0",
+  g->OnMouseDown(15, 15, &none);
+  g->OnMouseDrag(15, 15, &none); // no movement: nothing
+  g->OnMouseDrag(15, 10, &none);
+  g->OnMouseDrag(95, 90, &none); // far outside: still a
+  g->OnMouseUp(150, 150, &none); // released outside: a ends the gesture
+  g->OnMouseDrag(20, 20, &none); // no capture: nothing
+  EXPECT_EQ((Log{"begin 0", "a down 15,15", "a drag 0,-5", "set 0 0.55", "a drag 80,80", "set 0 0",
                  "a up", "end 0"}),
-            e.log);
-  EXPECT_DOUBLE_EQ(0.0, e.plug.GetParam(TestPlug::kGain)->Value());
+            log);
+  EXPECT_DOUBLE_EQ(0.0, plug.GetParam(TestPlug::kGain)->Value());
 
-  struct Case
-  {
-    const char* what;
-    int x, y;
-    Log expected;
-  } presses[] = {
-      {"the later of two overlapping controls", 25, 25, {"o down", "o drag 1,0", "o up"}},
-      {"the background", 5, 5, {"b down", "b drag 1,0", "b up"}},
-      {"a hidden control is not hit", 15, 45, {"b down", "b drag 1,0", "b up"}},
-      {"empty space: no capture", 150, 150, {}},
+  // Where a press lands and what it and a drag of one pixel reach.
+  const std::tuple<int, int, Log> presses[] = {
+      {25, 25, {"o down 25,25", "o drag 1,0", "o up"}}, // the later of two overlapping controls
+      {15, 45, {"b down 15,45", "b drag 1,0", "b up"}}, // a hidden control is not hit
+      {150, 150, {}},                                   // empty space: no capture
   };
-  for (const Case& k : presses)
+  for (const auto& [x, y, expected] : presses)
   {
-    SCOPED_TRACE(k.what);
-    e.log.clear();
-    e.gui->OnMouseDown(k.x, k.y, &none);
-    e.gui->OnMouseDrag(k.x + 1, k.y, &none);
-    e.gui->OnMouseUp(k.x, k.y, &none);
-    EXPECT_EQ(k.expected, e.log);
+    log.clear();
+    g->OnMouseDown(x, y, &none);
+    g->OnMouseDrag(x + 1, y, &none);
+    g->OnMouseUp(x, y, &none);
+    EXPECT_EQ(expected, log);
   }
 }
 
-TEST(EditorSurface, DoubleClickWheelAndGreying)
+TEST_F(Surface, DoubleClicksWheelGreyingAndKeys)
 {
-  Editor e;
-  IMouseMod none, shift(false, false, true);
-  e.gui->OnMouseDown(25, 25, &none); // a capture that the double click ends
-  EXPECT_FALSE(e.gui->OnMouseDblClick(15, 15, &none));
-  e.c[4]->SetMouseDblAsSingleClick(true);
-  EXPECT_TRUE(e.gui->OnMouseDblClick(75, 75, &none)); // a click, without a gesture bracket
-  e.gui->OnMouseDrag(15, 75, &none);                  // and it holds the mouse
-  e.gui->OnMouseUp(15, 75, &none);
-  EXPECT_EQ((Log{"o down", "a dblclick", "set 0 0.5", "f down", "f drag -60,0", "f up"}), e.log);
+  IMouseMod shift(false, false, true);
+  g->OnMouseDown(25, 25, &none); // a capture that the double click ends
+  EXPECT_FALSE(g->OnMouseDblClick(15, 15, &none));
+  c[4]->SetMouseDblAsSingleClick(true);
+  EXPECT_TRUE(g->OnMouseDblClick(75, 75, &none)); // a click, without a gesture bracket
+  g->OnMouseDrag(15, 75, &none);                  // and it holds the mouse
+  g->OnMouseUp(15, 75, &none);
+  g->OnMouseWheel(15, 15, &shift, 3);
+  g->GrayOutControl(TestPlug::kGain, true); // greyed: the mouse passes through
+  g->OnMouseWheel(15, 15, &none, 1);
+  EXPECT_EQ((Log{"o down 25,25", "a dblclick", "set 0 0.5", "f down 75,75", "f drag -60,0", "f up",
+                 "a wheel 3", "set 0 0.503", "b wheel 1"}),
+            log);
 
-  e.log.clear();
-  e.gui->OnMouseWheel(15, 15, &shift, 3);
-  e.gui->GrayOutControl(TestPlug::kGain, true); // greyed: the mouse passes through
-  e.gui->OnMouseWheel(15, 15, &none, 1);
-  EXPECT_EQ((Log{"a wheel 3", "set 0 0.503", "b wheel 1"}), e.log);
-}
-
-TEST(EditorSurface, KeysGoToTheControlUnderTheMouseOrTheKeyCatcher)
-{
-  Editor e;
-  EXPECT_FALSE(e.gui->OnKeyDown(5, 5, 65)); // no catcher yet; the background is not asked
-  auto* catcher = new RecordingControl(&e.plug, IRECT(), -1, "k", &e.log);
+  // Keys go to the control under the mouse, else (and never to the
+  // background) to the key catcher.
+  log.clear();
+  EXPECT_FALSE(g->OnKeyDown(5, 5, 65)); // no catcher yet
+  auto* catcher = new RecordingControl(&plug, IRECT(), -1, "k", &log);
   catcher->mTakesKeys = true;
-  e.gui->AttachKeyCatcher(catcher);
-  EXPECT_FALSE(e.gui->OnKeyDown(15, 15, 66));  // a does not take it; the catcher is not asked
-  EXPECT_TRUE(e.gui->OnKeyDown(5, 5, 67));     // over the background
-  EXPECT_TRUE(e.gui->OnKeyDown(150, 150, 68)); // over nothing
-  EXPECT_EQ((Log{"a key 66", "k key 67", "k key 68"}), e.log);
+  g->AttachKeyCatcher(catcher);
+  EXPECT_FALSE(g->OnKeyDown(75, 75, 66)); // f does not take it; the catcher is not asked
+  EXPECT_TRUE(g->OnKeyDown(5, 5, 67));
+  EXPECT_TRUE(g->OnKeyDown(150, 150, 68));
+  EXPECT_EQ((Log{"f key 66", "k key 67", "k key 68"}), log);
 }
 
-TEST(EditorSurface, PlugInValuesReachBindingsAndUserValuesTheDisplays)
+TEST_F(Surface, PlugInValuesAreDrawnTwiceAndUserValuesFeedTheDisplays)
 {
-  Editor e;
-  RecordingControl* aux = e.c[2];
-  aux->AddAuxParam(TestPlug::kMode);
-  aux->AddAuxParam(TestPlug::kGain);
-  EXPECT_EQ(0.0, aux->GetAuxParam(1)->mValue); // new bindings start at 0
-  e.gui->SetParameterFromPlug(TestPlug::kGain, 2.5, false);
-  EXPECT_DOUBLE_EQ(0.25, e.c[1]->GetValue());
-  EXPECT_DOUBLE_EQ(0.25, aux->GetAuxParam(1)->mValue);
-  EXPECT_EQ(0.0, aux->GetAuxParam(0)->mValue);
-  EXPECT_TRUE(e.log.empty()); // nothing travels back to the plug-in
-  aux->SetAllAuxParamsFromGUI();
-  EXPECT_EQ((Log{"set 1 0", "set 0 0.25"}), e.log);
-
-  // A user change feeds the value and name displays.
-  e.log.clear();
-  e.c[1]->SetValDisplayControl(e.c[2]);
-  e.c[1]->SetNameDisplayControl(e.c[3]);
-  e.gui->SetParameterFromGUI(TestPlug::kGain, 0.75);
-  EXPECT_EQ((Log{"set 0 0.75", "o text 7.5 dB", "h text Gain"}), e.log);
-}
-
-TEST(EditorSurface, ValueFromThePlugInIsTheDefaultAndDrawsTwice)
-{
-  Editor e;
-  IMouseMod none;
-  RecordingControl* f = e.c[4]; // never given a value yet
-  e.gui->OnMouseDblClick(75, 75, &none);
-  EXPECT_EQ(0.0, f->GetValue()); // no default to restore
-  IRECT all(0, 0, 200, 200);
-  e.gui->SetControlFromPlug(4, 0.3);
-  e.gui->SetControlFromPlug(4, 0.3);
-  EXPECT_EQ("", e.Dirty()); // the first value only becomes value and default
-  e.gui->SetControlFromPlug(4, 0.4);
+  // The first value of a control only becomes its value and default; a new
+  // one is drawn twice (the redraw request).
+  RecordingControl* f = c[4];
+  g->SetControlFromPlug(4, 0.3);
+  EXPECT_EQ("", Dirty());
+  g->SetControlFromPlug(4, 0.4);
   for (const char* dirtyAfter : {"f", ""})
   {
-    EXPECT_EQ("f", e.Dirty());
-    e.gui->Draw(&all);
-    EXPECT_EQ(dirtyAfter, e.Dirty());
+    EXPECT_EQ("f", Dirty());
+    g->Draw(&all);
+    EXPECT_EQ(dirtyAfter, Dirty());
   }
   EXPECT_DOUBLE_EQ(0.4, f->mDrawnValue);
-  e.gui->OnMouseDblClick(75, 75, &none);
+  g->OnMouseDblClick(75, 75, &none);
   EXPECT_DOUBLE_EQ(0.3, f->GetValue());
+
+  // Plain values are normalised; nothing travels back to the plug-in.
+  log.clear();
+  g->SetParameterFromPlug(TestPlug::kGain, 2.5, false);
+  EXPECT_DOUBLE_EQ(0.25, c[1]->GetValue());
+  EXPECT_TRUE(log.empty());
+
+  // A user change feeds the value and name displays.
+  c[1]->SetValDisplayControl(c[2]);
+  c[1]->SetNameDisplayControl(c[3]);
+  g->SetParameterFromGUI(TestPlug::kGain, 0.75);
+  EXPECT_EQ((Log{"set 0 0.75", "o text 7.5 dB", "h text Gain"}), log);
 }
 
-TEST(EditorSurface, ListPromptChecksTheCurrentItemAndSetsTheChoice)
+TEST_F(Surface, PromptsGoThroughTheParameter)
 {
-  Editor e;
-  RecordingControl* mode = e.Add("m", IRECT(110, 10, 150, 30), TestPlug::kMode);
-  e.plug.RedrawParamControls();
+  // A list shows the display texts over the control, the current one
+  // checked; dismissed, it sets nothing, the third item sets its value.
+  RecordingControl* mode = Add("m", IRECT(110, 10, 150, 30), TestPlug::kMode);
+  plug.RedrawParamControls();
   IMouseMod right(false, true);
-  e.gui->OnMouseDown(120, 20, &right); // prompting starts disabled
-  EXPECT_TRUE(e.gui->mMenusShown.empty());
-
+  g->OnMouseDown(120, 20, &right); // prompting starts disabled
+  EXPECT_TRUE(g->mMenusShown.empty());
+  log.clear();
   mode->DisablePrompt(false);
   for (int choice : {-1, 2})
   {
-    e.gui->mMenusShown.clear();
-    e.gui->mNextMenuChoice = choice;
-    e.log.clear();
+    g->mNextMenuChoice = choice;
     mode->PromptUserInput();
-    ASSERT_EQ(1u, e.gui->mMenusShown.size());
-    EXPECT_EQ(IRECT(110, 10, 150, 30), e.gui->mMenusShown[0].area);
-    EXPECT_EQ((Log{"Hall", "Room*", "Plate"}), e.gui->mMenusShown[0].items);
   }
-  // Dismissed: nothing; the third item: its value.
-  EXPECT_EQ((Log{"set 1 1"}), e.log);
-  EXPECT_EQ(2.0, e.plug.GetParam(TestPlug::kMode)->Value());
-}
+  ASSERT_EQ(2u, g->mMenusShown.size());
+  EXPECT_EQ(IRECT(110, 10, 150, 30), g->mMenusShown[1].area);
+  EXPECT_EQ((Log{"Hall", "Room*", "Plate"}), g->mMenusShown[1].texts);
+  EXPECT_EQ((Log{"set 1 1"}), log);
 
-TEST(EditorSurface, TextPromptResultsPassThroughTheParameter)
-{
-  Editor e;
-  RecordingControl* gain = e.c[1];
-  gain->DisablePrompt(false);
-  IMouseMod right(false, true);
-  e.gui->OnMouseDown(15, 15, &right);
-  ASSERT_EQ(1u, e.gui->mTextEntries.size());
-  EXPECT_EQ("5.0", e.gui->mTextEntries[0].text);
-  EXPECT_EQ(IRECT(5, 12, 35, 28), e.gui->mTextEntries[0].area); // 30 x 16 on the centre
-
-  struct Case
-  {
-    int param;
-    const char* text;
-    double plain;
-  } cases[] = {
+  // A number's prompt is a text field of 30 x 16 on the control's centre.
+  c[1]->DisablePrompt(false);
+  g->OnMouseDown(15, 15, &right);
+  ASSERT_EQ(1u, g->mTextEntries.size());
+  EXPECT_EQ(Log{"5.0"}, g->mTextEntries[0].texts);
+  EXPECT_EQ(IRECT(5, 12, 35, 28), g->mTextEntries[0].area);
+  // What is typed passes through the parameter's range and display.
+  const std::tuple<int, const char*, double> typed[] = {
       {TestPlug::kGain, "7.5", 7.5},       {TestPlug::kGain, "99", 10.0},
       {TestPlug::kGain, "junk", 0.0},      {TestPlug::kReduction, "3", -3.0},
       {TestPlug::kReduction, "-4", 0.0},   {TestPlug::kMode, "Plate", 2.0},
       {TestPlug::kMode, "Cathedral", 0.0},
   };
-  for (const Case& k : cases)
+  for (auto [idx, text, plain] : typed)
   {
-    SCOPED_TRACE(k.text);
-    IParam* param = e.plug.GetParam(k.param);
-    RecordingControl control(&e.plug, IRECT(), k.param);
+    RecordingControl control(&plug, IRECT(), idx);
     control.SetValueFromPlug(0.5);
-    std::string text = k.text;
-    e.gui->SetFromStringAfterPrompt(&control, param, &text[0]);
-    EXPECT_DOUBLE_EQ(k.plain, param->Value());
+    std::string s = text;
+    g->SetFromStringAfterPrompt(&control, plug.GetParam(idx), &s[0]);
+    EXPECT_DOUBLE_EQ(plain, plug.GetParam(idx)->Value()) << text;
   }
 }
 
-TEST(EditorSurface, ResizeDeletesTheControlsUnderThePlugInMutex)
+TEST_F(Surface, ResizeDeletesTheControlsUnderThePlugInMutex)
 {
-  Editor e;
   struct MutexNoting : RecordingControl
   {
     using RecordingControl::RecordingControl;
-    ~MutexNoting() override
-    {
-      mLog->push_back(static_cast<TestPlug*>(mPlug)->MutexHeld() ? "locked" : "unlocked");
-    }
+    ~MutexNoting() override { mLog->push_back(((TestPlug*)mPlug)->MutexHeld() ? "locked" : "no"); }
   };
-  e.gui->AttachControl(new MutexNoting(&e.plug, IRECT(), -1, "x", &e.log));
-  IMouseMod none;
-  e.gui->OnMouseDown(15, 15, &none);
-  e.log.clear();
-  e.gui->Resize(300, 250);
+  g->AttachControl(new MutexNoting(&plug, IRECT(), -1, "x", &log));
+  g->OnMouseDown(15, 15, &none);
+  log.clear();
+  g->Resize(300, 250);
   EXPECT_EQ((Log{"locked", "x deleted", "f deleted", "h deleted", "o deleted", "a deleted",
                  "b deleted", "resize 300x250"}),
-            e.log);
-  EXPECT_EQ(0, e.gui->NControls());
-  EXPECT_EQ(300, e.gui->GetDrawBitmap()->getWidth());
-  e.gui->OnMouseDrag(40, 40, &none); // the capture ended with the controls
-  e.gui->SetControlFromPlug(0, 1.0); // out of range now: ignored
-  EXPECT_EQ(8u, e.log.size());
+            log);
+  EXPECT_EQ(300, g->GetDrawBitmap()->getWidth());
+  g->OnMouseDrag(40, 40, &none); // the capture ended with the controls
+  g->SetControlFromPlug(0, 1.0); // out of range now: ignored
+  EXPECT_EQ(8u, log.size());
 }
+
 } // namespace

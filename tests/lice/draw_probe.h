@@ -63,5 +63,5 @@ private:
 
 typedef std::set<std::pair<int, int>> PixelSet;
 
-// Red channel of a pixel.
-inline int RedOf(LICE_Pixel p) { return (int)LICE_GETR(p); }
+const LICE_Pixel kWhite = 0xffffffffu;
+const float kPi = 3.14159265f;

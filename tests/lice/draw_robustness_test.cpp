@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <limits>
 #include <random>
 
@@ -18,10 +19,9 @@ struct Rng
   // Mostly near the bitmap, sometimes far off or extreme.
   int i()
   {
+    const int far[] = {INT_MIN, -1000000000, 1000000000, INT_MAX};
     const unsigned k = g() % 10;
-    return k == 0   ? (int)(g() % 2 ? 2000000000u : 0u) - 1000000000
-           : k == 1 ? (int)g()
-                    : (int)(g() % 80) - 20;
+    return k == 0 ? far[g() % 4] : k == 1 ? (int)g() : (int)(g() % 80) - 20;
   }
   float f()
   {
@@ -120,4 +120,12 @@ TEST(DrawRobustness, NothingOutsideTheBitmap)
     }
     ASSERT_TRUE(bm.guardIntact()) << "round " << round;
   }
+  // Curve fills towards the first or last row or column of the int range.
+  GuardedBitmap bm(40, 30);
+  for (int fill : {INT_MIN, INT_MAX})
+  {
+    LICE_FillCBezier(&bm, 0, 5, 10, 30, 25, -5, 39, 20, fill, 0xffffffff, 1.0f, 0, 20.0f);
+    LICE_FillCBezierX(&bm, 5, 0, 30, 10, -5, 25, 20, 29, fill, 0xffffffff, 1.0f, 0, 20.0f);
+  }
+  EXPECT_TRUE(bm.guardIntact());
 }

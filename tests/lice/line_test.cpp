@@ -1,16 +1,9 @@
-// Integer and float lines: exact pixels, end points, clipping at every edge
-// and the whole-word copy paths.
+// Lines: exact pixels, end points, clipping at every edge and the whole-word
+// copy paths.
 #include "draw_probe.h"
 #include "lice.h"
 
 #include <gtest/gtest.h>
-
-#include <limits>
-
-namespace
-{
-const LICE_Pixel kWhite = 0xffffffffu;
-} // namespace
 
 TEST(Line, ExactPixelsEachCombinedOnceEitherDirection)
 {
@@ -104,18 +97,4 @@ TEST(Line, ClippingAtEveryEdge)
   }
   int x1 = -10, y1 = 2, x2 = 20, y2 = -28;
   EXPECT_FALSE(LICE_ClipLine(&x1, &y1, &x2, &y2, 0, 0, 10, 10));
-}
-
-TEST(FLine, WithoutAntiAliasingTruncatesToTheIntegerLine)
-{
-  const float cases[][8] = {{2.9f, 0.5f, 10.7f, 4.2f, 2, 0, 10, 4},
-                            {-0.5f, 3.0f, 5.0f, 3.0f, 0, 3, 5, 3},
-                            {1.0f, 1.0f, 1.0f, 1.0f, 1, 1, 1, 1}}; // zero length: one pixel
-  for (auto& c : cases)
-  {
-    GuardedBitmap a(20, 20), b(20, 20);
-    LICE_FLine(&a, c[0], c[1], c[2], c[3], kWhite, 1.0f, 0, false);
-    LICE_Line(&b, (int)c[4], (int)c[5], (int)c[6], (int)c[7], kWhite, 1.0f, 0, false);
-    EXPECT_TRUE(a.samePixels(b)) << c[0];
-  }
 }

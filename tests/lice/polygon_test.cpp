@@ -10,8 +10,6 @@
 
 namespace
 {
-const LICE_Pixel kWhite = 0xffffffffu;
-
 // Rows y0..y1, each from column x0 to x0 + row * dx .. x1 + row * dx1.
 PixelSet Rows(int y0, int y1, int x0, int x1, int dx1 = 0)
 {
@@ -103,7 +101,6 @@ TEST(Polygon, TriangleAndDegenerateShapesExactly)
   LICE_FillConvexPolygon(&nc, nx, ny, 4, kWhite, 1.0f, 0);
   LICE_FillTriangle(&tri, 0, 0, 10, 0, 5, 10, kWhite, 1.0f, 0);
   EXPECT_TRUE(nc.samePixels(tri));
-  EXPECT_EQ(nc.pixelsNot(0).size(), 71u);
 }
 
 TEST(Polygon, VertexOrderAndOutlinePointsDoNotMatterAndNoPixelIsFilledTwice)
@@ -111,10 +108,9 @@ TEST(Polygon, VertexOrderAndOutlinePointsDoNotMatterAndNoPixelIsFilledTwice)
   const int xs[] = {3, 20, 27, 22, 8, 1}, ys[] = {2, 0, 9, 21, 24, 12};
   GuardedBitmap once(30, 30);
   LICE_FillConvexPolygon(&once, xs, ys, 6, 0x10101010u, 1.0f, 1);
-  EXPECT_GT(once.pixelsNot(0).size(), 300u);
-  for (auto& p : once.pixelsNot(0)) ASSERT_EQ(once.at(p.first, p.second), 0x10101010u);
-  EXPECT_EQ(once.at(3, 2), 0x10101010u);
-  EXPECT_EQ(once.at(8, 24), 0x10101010u);
+  const PixelSet lit = once.pixelsNot(0);
+  EXPECT_TRUE(lit.size() > 300u && lit.count({3, 2}) && lit.count({8, 24}));
+  for (auto& p : lit) ASSERT_EQ(once.at(p.first, p.second), 0x10101010u);
   std::mt19937 rng(7);
   std::vector<int> idx = {0, 1, 2, 3, 4, 5};
   for (int round = 0; round < 20; ++round)

@@ -9,7 +9,6 @@
 
 namespace
 {
-const float kPi = 3.14159265f;
 const int kBilinear = LICE_COMBINE_FILTER_BILINEAR;
 
 // A source whose every pixel is distinct and fully opaque.

@@ -91,29 +91,21 @@ HWND MakeMainWindow(DLGPROC proc = MainProc)
 INT_PTR SWELLAppMain(int msg, INT_PTR parm1, INT_PTR)
 {
   gMessages.push_back(msg);
-  switch (msg)
+  if (msg == SWELLAPP_LOAD)
   {
-    case SWELLAPP_LOAD:
-      gLoopRanAtLoad = g_main_depth() > 0;
-      gMenuAtLoad = SWELL_GetCurrentMenu();
-      return 0;
-    case SWELLAPP_LAUNCHED:
-      gLoopRunsAtLaunch = g_main_depth() > 0;
-      if (gOnLoaded) gOnLoaded();
-      return 0;
-    case SWELLAPP_OPENFILE:
-      gFiles.push_back((const char*)parm1);
-      return 0;
-    case SWELLAPP_SYSMENUCOMMAND:
-      gCommands.push_back(parm1);
-      if (parm1 == 40007 && gMain) DestroyWindow(gMain);
-      return 0;
-    case SWELLAPP_TERMINATE:
-      if (gMain) DestroyWindow(gMain);
-      return 0;
-    default:
-      return 0;
+    gLoopRanAtLoad = g_main_depth() > 0;
+    gMenuAtLoad = SWELL_GetCurrentMenu();
   }
+  if (msg == SWELLAPP_LAUNCHED)
+  {
+    gLoopRunsAtLaunch = g_main_depth() > 0;
+    if (gOnLoaded) gOnLoaded();
+  }
+  if (msg == SWELLAPP_OPENFILE) gFiles.push_back((const char*)parm1);
+  if (msg == SWELLAPP_SYSMENUCOMMAND) gCommands.push_back(parm1);
+  if (gMain && (msg == SWELLAPP_TERMINATE || (msg == SWELLAPP_SYSMENUCOMMAND && parm1 == 40007)))
+    DestroyWindow(gMain);
+  return 0;
 }
 
 TEST(App, MessagesInOrderPostsAndMenuCommands)

@@ -88,8 +88,7 @@ TEST(Menu, GeneratedFromRowsAndMergedOnACopy)
 
   // The application callback's merge, step by step, on a copy.
   HMENU copy = SWELL_DuplicateMenu(app);
-  ASSERT_NE(nullptr, copy);
-  ASSERT_NE(app, copy);
+  ASSERT_TRUE(copy && copy != app);
   char title[] = "&File";
   MENUITEMINFO ins = {};
   ins.cbSize = sizeof(ins);
@@ -98,8 +97,8 @@ TEST(Menu, GeneratedFromRowsAndMergedOnACopy)
   ins.dwTypeData = title;
   ins.hSubMenu = SWELL_DuplicateMenu(GetSubMenu(res, 0));
   ASSERT_TRUE(InsertMenuItem(copy, 1, TRUE, &ins));
-  HMENU inserted = GetSubMenu(copy, 1);
-  EXPECT_EQ(ins.hSubMenu, inserted);
+  HMENU inserted = ins.hSubMenu;
+  EXPECT_EQ(inserted, GetSubMenu(copy, 1));
   EXPECT_TRUE(DeleteMenu(inserted, 40007, MF_BYCOMMAND));
   EXPECT_TRUE(DeleteMenu(inserted, 40006, MF_BYCOMMAND));
   EXPECT_EQ("-=0", Dump(inserted));

@@ -26,59 +26,40 @@ std::vector<int> Ids(const WDL_PtrList<Tracked>& list)
 }
 } // namespace
 
-TEST(PtrList, InsertClampsIndexAndShifts)
+TEST(PtrList, InsertClampsTheIndexAndElementsAreDeletedOnlyWhenAsked)
 {
   std::vector<int> deleted;
-  WDL_PtrList<Tracked> list;
-  Tracked a{1, &deleted}, b{2, &deleted}, c{3, &deleted}, d{4, &deleted};
-  EXPECT_EQ(list.Add(&a), &a);
-  list.Insert(-5, &b); // clamped to the front
-  list.Insert(99, &c); // clamped to the end
-  list.Insert(1, &d);
-  EXPECT_EQ(Ids(list), (std::vector<int>{2, 4, 1, 3}));
-  EXPECT_EQ(list.Find(&c), 3);
-  EXPECT_EQ(list.Get(4), nullptr);
-  EXPECT_EQ(list.Get(-1), nullptr);
-  list.Empty(false);
-  EXPECT_EQ(list.GetSize(), 0);
-  EXPECT_TRUE(deleted.empty());
-}
-
-TEST(PtrList, DeleteAndEmptyDeleteOnlyWhenAsked)
-{
-  std::vector<int> deleted;
-  WDL_PtrList<Tracked> list;
-  for (int i = 0; i < 5; ++i) list.Add(new Tracked{i, &deleted});
-  list.Delete(7, true); // out of range: nothing happens
-  EXPECT_EQ(list.GetSize(), 5);
-  Tracked* kept = list.Get(1);
-  list.Delete(1, false);
-  EXPECT_TRUE(deleted.empty());
-  list.Delete(0, true);
-  EXPECT_EQ(deleted, (std::vector<int>{0}));
-  EXPECT_EQ(Ids(list), (std::vector<int>{2, 3, 4}));
-  list.Empty(true); // last to first
-  EXPECT_EQ(deleted, (std::vector<int>{0, 4, 3, 2}));
+  Tracked* kept;
+  {
+    WDL_PtrList<Tracked> list;
+    for (int i = 0; i < 3; ++i) list.Add(new Tracked{i, &deleted});
+    Tracked* back = new Tracked{5, &deleted};
+    list.Insert(-5, new Tracked{3, &deleted}); // clamped to the front
+    list.Insert(99, back);                     // clamped to the end
+    list.Insert(1, new Tracked{4, &deleted});
+    EXPECT_EQ(Ids(list), (std::vector<int>{3, 4, 0, 1, 2, 5}));
+    EXPECT_EQ(list.Find(back), 5);
+    EXPECT_TRUE(list.Get(6) == nullptr && list.Get(-1) == nullptr);
+    list.Delete(7, true); // out of range: nothing happens
+    kept = list.Get(1);
+    list.Delete(1, false);
+    list.Delete(0, true);
+    EXPECT_EQ(deleted, (std::vector<int>{3}));
+    EXPECT_EQ(Ids(list), (std::vector<int>{0, 1, 2, 5}));
+    list.Empty(true); // last to first
+    EXPECT_EQ(deleted, (std::vector<int>{3, 5, 2, 1, 0}));
+    EXPECT_EQ(list.Add(kept), kept);
+    list.Empty(false);
+    EXPECT_EQ(list.GetSize(), 0);
+    list.Add(kept);
+  } // destroying the list leaves its elements alone
+  EXPECT_EQ(deleted.size(), 5u);
   delete kept;
 }
 
-TEST(PtrList, DestroyingTheListLeavesElementsAlone)
-{
-  std::vector<int> deleted;
-  Tracked* element = new Tracked{9, &deleted};
-  {
-    WDL_PtrList<Tracked> list;
-    list.Add(element);
-  }
-  EXPECT_TRUE(deleted.empty());
-  delete element;
-  EXPECT_EQ(deleted, (std::vector<int>{9}));
-}
-
-TEST(TypedBuf, ResizeKeepsContentsAndReportsFailureBySize)
+TEST(TypedBuf, ResizeKeepsContentsAndAddCopiesFromItsOwnElements)
 {
   WDL_TypedBuf<int> buf(16);
-  EXPECT_EQ(buf.Get(), nullptr);
   int* p = buf.Resize(100);
   ASSERT_EQ(buf.GetSize(), 100);
   for (int i = 0; i < 100; ++i) p[i] = i * 3;
@@ -91,79 +72,20 @@ TEST(TypedBuf, ResizeKeepsContentsAndReportsFailureBySize)
   EXPECT_EQ(buf.GetSize(), 10000);
   EXPECT_EQ(buf.Get()[99], 297);
 
-  // Shrinking without releasing keeps the memory and the first elements.
+  // Shrinking without releasing keeps the first elements.
   buf.Resize(5, false);
   EXPECT_EQ(buf.GetSize(), 5);
   EXPECT_EQ(buf.Get()[4], 12);
   buf.Resize(0);
   EXPECT_EQ(buf.Get(), nullptr);
 
-  ASSERT_NE(buf.Add(7), nullptr);
-  ASSERT_NE(buf.Add(8), nullptr);
-  EXPECT_EQ(buf.GetSize(), 2);
-  EXPECT_EQ(buf.Get()[1], 8);
-}
-
-TEST(HeapBuf, CopyIsDeep)
-{
-  WDL_HeapBuf a(64);
-  char* p = static_cast<char*>(a.Resize(5));
-  std::memcpy(p, "abcd", 5);
-  WDL_HeapBuf b(a);
-  static_cast<char*>(b.Get())[0] = 'X';
-  EXPECT_STREQ(static_cast<char*>(a.Get()), "abcd");
-  EXPECT_STREQ(static_cast<char*>(b.Get()), "Xbcd");
-}
-
-TEST(String, SetAndAppendHonourLengthLimits)
-{
-  WDL_String s;
-  EXPECT_STREQ(s.Get(), "");
-  EXPECT_EQ(s.GetLength(), 0);
-  WDL_String n(nullptr, 0);
-  EXPECT_STREQ(n.Get(), "");
-
-  s.Set("reverberation", 6);
-  EXPECT_STREQ(s.Get(), "reverb");
-  s.Set("abc", 10); // limit beyond the text stops at the terminator
-  EXPECT_STREQ(s.Get(), "abc");
-  s.Append("defghij", 2);
-  EXPECT_STREQ(s.Get(), "abcde");
-  s.Append("xyz");
-  EXPECT_STREQ(s.Get(), "abcdexyz");
-  EXPECT_EQ(s.GetLength(), 8);
-  s.Set("");
-  EXPECT_EQ(s.GetLength(), 0);
-
-  // Setting or appending from the string's own buffer.
-  s.Set("hello world");
-  s.Set(s.Get() + 6);
-  EXPECT_STREQ(s.Get(), "world");
-  s.Append(s.Get(), 3);
-  EXPECT_STREQ(s.Get(), "worldwor");
-
-  WDL_String copy(s);
-  s.Set("changed");
-  EXPECT_STREQ(copy.Get(), "worldwor");
-
-  s.SetFormatted(5, "%d-%s", 12345, "tail");
-  EXPECT_STREQ(s.Get(), "12345");
-  s.AppendFormatted(0, "/%03d", 7);
-  EXPECT_STREQ(s.Get(), "12345/007");
-
-  std::string big(100000, 'q');
-  s.Set(big.c_str());
-  EXPECT_EQ(s.GetLength(), 100000);
-}
-
-TEST(TypedBuf, AddCopiesFromItsOwnElementsWhileGrowing)
-{
-  // One element of granularity: every Add grows, and may move, the buffer.
-  WDL_TypedBuf<long long> buf((int)sizeof(long long));
-  ASSERT_NE(buf.Add(7), nullptr);
-  for (int i = 0; i < 200; ++i) ASSERT_NE(buf.Add(buf.Get()[i]), nullptr);
-  ASSERT_EQ(buf.GetSize(), 201);
-  for (int i = 0; i < 201; ++i) ASSERT_EQ(buf.Get()[i], 7) << i;
+  // One element of granularity: every Add grows, and may move, the buffer,
+  // also while it copies from its own elements.
+  WDL_TypedBuf<long long> one((int)sizeof(long long));
+  ASSERT_NE(one.Add(7), nullptr);
+  for (int i = 0; i < 200; ++i) ASSERT_NE(one.Add(one.Get()[i]), nullptr);
+  ASSERT_EQ(one.GetSize(), 201);
+  for (int i = 0; i < 201; ++i) ASSERT_EQ(one.Get()[i], 7) << i;
 
   // Appending the buffer to itself doubles it.
   WDL_TypedBuf<int> ints((int)sizeof(int));
@@ -173,17 +95,39 @@ TEST(TypedBuf, AddCopiesFromItsOwnElementsWhileGrowing)
   for (int i = 0; i < ints.GetSize(); ++i) ASSERT_EQ(ints.Get()[i], i % 3) << i;
 }
 
-TEST(String, FormattedFromItsOwnText)
+TEST(String, SetAndAppendHonourLengthLimitsAlsoFromTheirOwnText)
 {
-  WDL_String s;
+  WDL_String s, n(nullptr, 0);
+  EXPECT_STREQ(s.Get(), "");
+  EXPECT_STREQ(n.Get(), "");
+  s.Set("reverberation", 6);
+  EXPECT_STREQ(s.Get(), "reverb");
+  s.Set("abc", 10); // limit beyond the text stops at the terminator
+  s.Append("defghij", 2);
+  s.Append("xyz");
+  EXPECT_STREQ(s.Get(), "abcdexyz");
+  EXPECT_EQ(s.GetLength(), 8);
+  WDL_String copy(s); // deep: the buffer's copy is its own
+  s.Set(std::string(100000, 'q').c_str());
+  EXPECT_EQ(s.GetLength(), 100000);
+  EXPECT_STREQ(copy.Get(), "abcdexyz");
+  s.SetFormatted(5, "%d-%s", 12345, "tail");
+  s.AppendFormatted(0, "/%03d", 7);
+  EXPECT_STREQ(s.Get(), "12345/007");
+
+  // Set, Append and the formatted ones from the string's own buffer, growing
+  // past what it has or fitting where it is.
+  s.Set("hello world");
+  s.Set(s.Get() + 6);
+  s.Append(s.Get(), 3);
+  EXPECT_STREQ(s.Get(), "worldwor");
   s.Set(std::string(300, 'a').c_str());
-  s.SetFormatted(0, "<%s>", s.Get()); // grows past what the string has
+  s.SetFormatted(0, "<%s>", s.Get());
   EXPECT_EQ(std::string(s.Get()), "<" + std::string(300, 'a') + ">");
   s.Set("abc");
-  s.SetFormatted(0, "[%s|%s]", s.Get(), s.Get()); // fits where it is
-  EXPECT_STREQ(s.Get(), "[abc|abc]");
+  s.SetFormatted(0, "[%s|%s]", s.Get(), s.Get());
   s.AppendFormatted(4, "%s", s.Get());
   EXPECT_STREQ(s.Get(), "[abc|abc][abc");
   s.SetFormatted(0, "%s", "");
-  EXPECT_STREQ(s.Get(), "");
+  EXPECT_EQ(s.GetLength(), 0);
 }

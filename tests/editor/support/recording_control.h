@@ -1,13 +1,18 @@
-// A control for tests of the surface and the plug-in core: it draws nothing,
-// counts its drawings (keeping the value it had then) and writes the events
-// and texts it gets into a log that the test may share with its plug-in. A drag moves
-// its value like a vertical fader (one pixel up: +0.01) and pushes it.
+// The control of the editor tests: it writes the events and texts it gets into
+// a log that the test may share with its plug-in ("a down 15,15 L"), counts its
+// drawings (keeping the value it had then) and the polls of its dirty flag,
+// paints its area in a pattern that follows the value if asked to, and shows
+// its menu on a press if it has one (logging whether an item was chosen). A drag moves its value
+// like a vertical fader (one pixel up: +0.01) and pushes it.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "IControl.h"
+#include "IGraphics.h"
+#include "IPlugBase.h"
+#include "lice.h"
 
 class RecordingControl : public IControl
 {
@@ -19,15 +24,26 @@ public:
   }
   ~RecordingControl() override { Log("deleted"); }
 
-  bool Draw(IGraphics*) override
+  bool Draw(IGraphics* g) override
   {
-    ++mDraws;
     mDrawnValue = GetValue();
+    const int shift = (int)(mDrawnValue * 100);
+    for (int y = mRECT.T; mPaints && y < mRECT.B; ++y)
+      for (int x = mRECT.L; x < mRECT.R; ++x)
+        LICE_PutPixel(g->GetDrawBitmap(), x, y, LICE_RGBA(x * 7 + shift, y * 5, (x ^ y) * 3, 255),
+                      1.0f, 0);
+    ++mDraws;
     return true;
   }
+  bool IsDirty() override { return ++mPolls, IControl::IsDirty(); }
   void OnMouseDown(int x, int y, IMouseMod* mod) override
   {
-    Log("down");
+    Log("down " + std::to_string(x) + "," + std::to_string(y) + Mods(mod));
+    if (mMenu)
+    {
+      mChosen = mPlug->GetGUI()->CreateIPopupMenu(mMenu, &mRECT);
+      Log(mChosen ? "chosen" : "dismissed");
+    }
     IControl::OnMouseDown(x, y, mod);
   }
   void OnMouseUp(int, int, IMouseMod*) override { Log("up"); }
@@ -39,7 +55,7 @@ public:
   }
   void OnMouseDblClick(int x, int y, IMouseMod* mod) override
   {
-    Log("dblclick");
+    Log("dblclick" + Mods(mod));
     IControl::OnMouseDblClick(x, y, mod);
   }
   void OnMouseWheel(int x, int y, IMouseMod* mod, int d) override
@@ -49,8 +65,7 @@ public:
   }
   bool OnKeyDown(int, int, int key) override
   {
-    Log("key " + std::to_string(key));
-    return mTakesKeys;
+    return Log("key " + std::to_string(key)), mTakesKeys;
   }
   void SetTextFromPlug(const char* text) override { Log(std::string("text ") + text); }
 
@@ -58,10 +73,18 @@ public:
   {
     if (mLog) mLog->push_back(mName + " " + what);
   }
+  static std::string Mods(const IMouseMod* m)
+  {
+    std::string s;
+    for (auto [on, c] : {std::pair{m->L, 'L'}, {m->R, 'R'}, {m->S, 'S'}, {m->C, 'C'}, {m->A, 'A'}})
+      if (on) s += c;
+    return s.empty() ? s : " " + s;
+  }
 
   std::string mName;
   std::vector<std::string>* mLog;
-  bool mTakesKeys = false;
-  int mDraws = 0;
+  bool mTakesKeys = false, mPaints = false;
+  int mDraws = 0, mPolls = 0;
   double mDrawnValue = -1.0;
+  IPopupMenu *mMenu = nullptr, *mChosen = nullptr; // shown on a press, and what came back
 };

@@ -5,7 +5,6 @@
 // editor resizes.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -36,24 +35,24 @@ public:
     GetParam(kReduction)->NegateDisplay();
   }
 
-  void BeginInformHostOfParamChange(int idx) override { Log("begin", idx); }
-  void EndInformHostOfParamChange(int idx) override { Log("end", idx); }
+  void BeginInformHostOfParamChange(int idx) override { Log("begin " + std::to_string(idx)); }
+  void EndInformHostOfParamChange(int idx) override { Log("end " + std::to_string(idx)); }
   void InformHostOfParamChange(int idx, double v) override
   {
     char s[64];
     snprintf(s, sizeof s, "set %d %g", idx, v);
-    if (mLog) mLog->push_back(s);
+    Log(s);
   }
   void ResizeGraphics(int w, int h) override
   {
-    if (mLog) mLog->push_back("resize " + std::to_string(w) + "x" + std::to_string(h));
+    Log("resize " + std::to_string(w) + "x" + std::to_string(h));
   }
   bool MutexHeld() const { return mMutex.HeldByCurrentThread(); }
+  void Log(const std::string& what)
+  {
+    if (mLog) mLog->push_back(what);
+  }
 
 private:
-  void Log(const char* what, int idx)
-  {
-    if (mLog) mLog->push_back(what + (" " + std::to_string(idx)));
-  }
   std::vector<std::string>* mLog;
 };

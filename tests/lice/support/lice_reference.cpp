@@ -136,18 +136,11 @@ LICE_Pixel CombineImpl(LICE_Pixel dest, int r, int g, int b, int a, int w, int m
 // The source as picture rows, read before anything is drawn.
 struct Snapshot
 {
-  int w = 0, h = 0;
+  int w, h;
   std::vector<LICE_Pixel> px;
+  explicit Snapshot(LICE_IBitmap* bm) : w(bm->getWidth()), h(bm->getHeight()), px(Pixels(bm)) {}
   LICE_Pixel at(int x, int y) const { return px[(size_t)y * w + x]; }
 };
-Snapshot Take(LICE_IBitmap* bm)
-{
-  Snapshot s;
-  s.w = bm->getWidth();
-  s.h = bm->getHeight();
-  s.px = Pixels(bm);
-  return s;
-}
 
 void Apply(LICE_Pixel* p, Rgba s, int ia, int mode)
 {
@@ -225,7 +218,7 @@ void Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, const RECT*
           float alpha, int mode)
 {
   if (!dest || !src || alpha == 0.0f || !dest->getBits() || !src->getBits()) return;
-  const Snapshot s = Take(src);
+  const Snapshot s(src);
   RECT r = srcrect ? *srcrect : RECT{0, 0, s.w, s.h};
   const int ia = (int)(alpha * 256.0);
   for (long long sy = std::max(r.top, 0); sy < std::min(r.bottom, s.h); ++sy)
@@ -265,7 +258,7 @@ void ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int d
     return;
   }
   if (!dest->getBits() || !src->getBits()) return;
-  const Snapshot s = Take(src);
+  const Snapshot s(src);
   bool mx = false, my = false;
   if (dstw < 0) dstw = -dstw, dstx -= dstw, srcx += srcw, srcw = -srcw, mx = true;
   if (dsth < 0) dsth = -dsth, dsty -= dsth, srcy += srch, srch = -srch, my = true;

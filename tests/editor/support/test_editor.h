@@ -1,20 +1,26 @@
-// The test plug-in with its real parameters and a window-less editor whose images are
-// PNG files written by the test: for tests that draw controls into the real
-// back buffer and read its pixels. Frame k of every strip written here is
-// filled with StripColor(k), so a pixel tells which frame was drawn.
+// The editor tests' fixture: the test plug-in with a window-less editor whose
+// images are PNG files that the test writes into a folder of its own, and
+// helpers that add recording controls, draw, read pixels and click. Frame k
+// of every strip written here is filled with StripColor(k), so a pixel tells
+// which frame was drawn. The plug-in and the recording controls write into
+// one log.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "IControls.h"
 #include "IParam.h"
 #include "lice.h"
 #include "lice_png_writer.h"
+#include "recording_control.h"
 #include "test_graphics.h"
 #include "test_plug.h"
+
+using Log = std::vector<std::string>;
 
 // Distinct opaque colours for frames 0..255.
 inline LICE_Pixel StripColor(int k)
@@ -22,26 +28,27 @@ inline LICE_Pixel StripColor(int k)
   return LICE_RGBA((k * 37 + 11) & 255, (k * 91 + 53) & 255, k & 255, 255);
 }
 
-class PictureEditorTest : public ::testing::Test
+class EditorTest : public ::testing::Test
 {
 protected:
   static constexpr int kW = 240, kH = 160;
 
-  void SetUp() override
-  {
-    char tmpl[] = "/tmp/editor-pictures-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    mDir = tmpl;
-    NewEditor();
-  }
-  // A new, empty editor in place of the current one.
+  EditorTest() { NewEditor(); }
+  ~EditorTest() override { (void)system(("rm -rf " + mDir).c_str()); }
+  // A new, empty editor in place of the current one, and an empty log.
   void NewEditor()
   {
     g = new TestGraphics(&plug, kW, kH);
     g->mImageDir = mDir;
     plug.AttachGraphics(g);
+    log.clear();
   }
-  void TearDown() override { (void)system(("rm -rf " + mDir).c_str()); }
+  RecordingControl* Add(const char* name, IRECT r, int paramIdx = -1)
+  {
+    auto* c = new RecordingControl(&plug, r, paramIdx, name, &log);
+    g->AttachControl(c);
+    return c;
+  }
 
   // Writes a w x h PNG whose pixel (x, y) is pixel(x, y).
   template <class F> void WritePNG(const std::string& name, int w, int h, F pixel)
@@ -59,7 +66,6 @@ protected:
       }
     ASSERT_TRUE(pngw::WriteFile(mDir + "/" + name, pngw::Encode(img)));
   }
-
   // A strip of n frames of fw x fh, loaded under a resource ID unique to the
   // process (the bitmap cache outlives each test).
   IBitmap Strip(int n, int fw, int fh, bool horizontal = false)
@@ -84,8 +90,16 @@ protected:
   }
   double Param(int idx) { return plug.GetParam(idx)->GetNormalized(); }
 
+  // A picture folder of the test's own.
+  static std::string NewFolder()
+  {
+    char tmpl[] = "/tmp/editor-pictures-XXXXXX";
+    return mkdtemp(tmpl) ? tmpl : "/nonexistent";
+  }
+
   static inline int sNextID = 1000;
-  std::string mDir;
-  TestPlug plug;
+  const std::string mDir = NewFolder();
+  Log log;
+  TestPlug plug{&log};
   TestGraphics* g = nullptr; // owned by the plug-in
 };
