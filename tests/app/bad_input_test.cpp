@@ -7,12 +7,15 @@
 #include <cmath>
 #include <csignal>
 #include <cstring>
+#include <memory>
+#include <numeric>
 #include <random>
 #include <thread>
 
 #include <gtest/gtest.h>
 #include <jack/jack.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include "Plenmora.h"
 #include "app_audio.h"
@@ -25,30 +28,9 @@ namespace
 {
 // The file as the host writes it, with a comment and two values that are not
 // the defaults.
-const std::string kSettings = "; kept as it is\n"
-                              "[audio]\n"
-                              "driver=0\n"
-                              "in1=1\n"
-                              "in2=2\n"
-                              "indev=system\n"
-                              "iovs=512\n"
-                              "monoinput=0\n"
-                              "out1=1\n"
-                              "out2=2\n"
-                              "outdev=system\n"
-                              "sigvs=64\n"
-                              "sr=44100\n"
-                              "[midi]\n"
-                              "inchan=3\n"
-                              "indev=off\n"
-                              "outchan=0\n"
-                              "outdev=off\n";
-
-std::string WithoutMonoInput()
-{
-  std::string text = kSettings;
-  return text.erase(text.find("monoinput=0\n"), 12);
-}
+const std::string kSettings =
+    "; kept as it is\n" +
+    Replaced(kDefaultSettings, {"sigvs=32", "sigvs=64", "inchan=0", "inchan=3"});
 
 std::string WithLineEnds(std::string text, const std::string& end)
 {
@@ -61,25 +43,12 @@ std::string WithLineEnds(std::string text, const std::string& end)
 // section of `keys` long keys, sorted in as the host would write them.
 std::string LargeSettings(int sections, int keys)
 {
-  std::string text = kSettings, more;
-  char line[96];
-  for (int i = 0; i < sections; ++i)
-  {
-    snprintf(line, sizeof line, "[x%06d]\nk=%d\n", i, i);
-    more += line;
-  }
-  if (keys) more += "[zlog]\n";
+  std::string text = kSettings + (keys ? "[zlog]\n" : "");
   for (int i = 0; i < keys; ++i)
-  {
-    snprintf(line, sizeof line, "entry%06d=a long line of text kept from an earlier session\n", i);
-    more += line;
-  }
-  return text + more;
-}
-
-std::string SettingsPath(const AppSandbox& app)
-{
-  return app.Home() + "/.config/Plenmora/settings.ini";
+    text += "entry" + std::to_string(100000 + i) + "=a long line kept from an earlier session\n";
+  for (int i = 0; i < sections; ++i)
+    text += "[x" + std::to_string(100000 + i) + "]\nk=" + std::to_string(i) + "\n";
+  return text;
 }
 
 // Start-up reads what it can, saves when the file can take it, and leaves
@@ -87,58 +56,48 @@ std::string SettingsPath(const AppSandbox& app)
 // that cannot be used; then Quit ends the application as usual.
 TEST(BadInput, OddSettingsFilesThroughStartUp)
 {
-  enum Kind
-  {
-    kFifo,
-    kFolder,
-    kText
-  };
+  // Without "monoinput": start-up adds it, which rewrites the file.
+  const std::string withoutMono = Replaced(kSettings, {"monoinput=0\n", ""});
   const struct
   {
     const char* what;
-    Kind kind;
+    mode_t type;
     std::string text, after; // written before, expected after
   } cases[] = {
-      {"FIFO", kFifo, "", ""},
-      {"folder", kFolder, "", ""},
-      // Without "monoinput": start-up adds it, which rewrites the file.
-      {"CR only", kText, WithLineEnds(WithoutMonoInput(), "\r"), kSettings},
-      {"CR LF", kText, WithLineEnds(WithoutMonoInput(), "\r\n"), kSettings},
-      {"huge", kText, LargeSettings(0, 70000), LargeSettings(0, 70000)},
-      {"many sections", kText, LargeSettings(80000, 0), LargeSettings(80000, 0)},
+      {"FIFO", S_IFIFO, "", ""},
+      {"folder", S_IFDIR, "", ""},
+      {"CR only", S_IFREG, WithLineEnds(withoutMono, "\r"), kSettings},
+      {"CR LF", S_IFREG, WithLineEnds(withoutMono, "\r\n"), kSettings},
+      {"huge", S_IFREG, LargeSettings(0, 70000), LargeSettings(0, 70000)},
+      {"many sections", S_IFREG, LargeSettings(80000, 0), LargeSettings(80000, 0)},
   };
   for (const auto& c : cases)
   {
     SCOPED_TRACE(c.what);
     AppSandbox app;
-    const std::string path = SettingsPath(app);
+    const std::string path = app.SettingsFile();
+    const bool regular = c.type == S_IFREG;
     app.WriteSettings(c.text);
-    if (c.kind != kText)
+    if (!regular)
     {
       ASSERT_EQ(0, unlink(path.c_str()));
-      ASSERT_EQ(0, c.kind == kFifo ? mkfifo(path.c_str(), 0600) : mkdir(path.c_str(), 0700));
+      ASSERT_EQ(0, c.type == S_IFIFO ? mkfifo(path.c_str(), 0600) : mkdir(path.c_str(), 0700));
     }
     AppResult r = app.Run({"wait 200", "state", "stream", "menu 40007"}, 30);
     ASSERT_TRUE(r.exited) << r.out << r.err;
     EXPECT_EQ(0, r.status);
     EXPECT_EQ("stream open=1 running=1", r.ScriptLine("stream")) << r.out;
+    // The values of a file that was read; the defaults and the message for
+    // one that was not.
     const std::string state = r.ScriptLine("state");
+    EXPECT_NE(std::string::npos, state.find(regular ? " sigvs=64 " : " sigvs=32 ")) << state;
+    EXPECT_EQ(regular, state.find(" inchan=3 ") != std::string::npos) << state;
+    EXPECT_EQ(regular ? 0 : 1, std::min(1, r.Count("couldn't write all settings to " + path)));
+    EXPECT_EQ(regular, r.Count("couldn't write") == 0) << r.out;
     struct stat st;
     ASSERT_EQ(0, lstat(path.c_str(), &st));
-    if (c.kind == kText)
-    {
-      EXPECT_NE(std::string::npos, state.find(" sigvs=64 ")) << state;
-      EXPECT_NE(std::string::npos, state.find(" inchan=3 ")) << state;
-      EXPECT_EQ(0, r.Count("couldn't write")) << r.out;
-      EXPECT_TRUE(S_ISREG(st.st_mode));
-      EXPECT_TRUE(ReadFile(path) == c.after) << ReadFile(path).substr(0, 400);
-    }
-    else
-    {
-      EXPECT_NE(std::string::npos, state.find(" sigvs=32 ")) << state;
-      EXPECT_GE(r.Count("couldn't write all settings to " + path), 1) << r.out;
-      EXPECT_TRUE(c.kind == kFifo ? S_ISFIFO(st.st_mode) : S_ISDIR(st.st_mode));
-    }
+    EXPECT_EQ(c.type, st.st_mode & S_IFMT);
+    EXPECT_TRUE(!regular || ReadFile(path) == c.after) << ReadFile(path).substr(0, 400);
   }
 }
 
@@ -189,71 +148,16 @@ TEST(BadInput, NaNOnTheInputLeavesTheReverbRunning)
     for (size_t i = 0; i < kRecord; ++i) ASSERT_TRUE(std::isfinite(rec[i])) << i;
     std::vector<double> rms;
     for (size_t b = 0; b + kBlock <= kRecord; b += kBlock)
-    {
-      double sum = 0.0;
-      for (size_t i = b; i < b + kBlock; ++i) sum += (double)rec[i] * rec[i];
-      rms.push_back(std::sqrt(sum / kBlock));
-    }
+      rms.push_back(std::sqrt(
+          std::inner_product(rec.data() + b, rec.data() + b + kBlock, rec.data() + b, 0.0) /
+          kBlock));
     std::vector<double> sorted = rms;
-    std::sort(sorted.begin(), sorted.end());
-    const double median = sorted[sorted.size() / 2];
+    std::nth_element(sorted.begin(), sorted.begin() + rms.size() / 2, sorted.end());
+    const double median = sorted[rms.size() / 2];
     ASSERT_GT(median, 1e-3);
     for (size_t b = 0; b < rms.size(); ++b) EXPECT_GT(rms[b], 0.5 * median) << "block " << b;
   }
 }
-
-// Watches the JACK server for the application's audio stream client going
-// away, and notes whether the application was still running at that moment.
-class StreamCloseWatcher
-{
-public:
-  StreamCloseWatcher()
-  {
-    mClient = jack_client_open("plenmora_watch", JackNoStartServer, nullptr);
-    if (!mClient) return;
-    jack_set_client_registration_callback(
-        mClient,
-        [](const char* name, int registered, void* self)
-        {
-          auto* w = static_cast<StreamCloseWatcher*>(self);
-          if (!registered && !strcmp(name, "RtApiJack") && w->mPid > 0)
-            w->mClosedWhile = Running(w->mPid) ? kRunning : kEnded;
-        },
-        this);
-    if (jack_activate(mClient) != 0)
-    {
-      jack_client_close(mClient);
-      mClient = nullptr;
-    }
-  }
-  ~StreamCloseWatcher()
-  {
-    if (mClient) jack_client_close(mClient);
-  }
-  bool IsOpen() const { return mClient != nullptr; }
-  void Watch(pid_t pid) { mPid = pid; }
-
-  enum
-  {
-    kNotClosed,
-    kRunning,
-    kEnded
-  };
-  int ClosedWhile() const { return mClosedWhile; }
-
-private:
-  // Alive and not yet a zombie (the test, its parent, has not waited yet).
-  static bool Running(pid_t pid)
-  {
-    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
-    const size_t paren = stat.rfind(')');
-    return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] != 'Z';
-  }
-
-  jack_client_t* mClient = nullptr;
-  std::atomic<pid_t> mPid{-1};
-  std::atomic<int> mClosedWhile{kNotClosed};
-};
 
 // SIGTERM, as the desktop sends at logout, ends the application as Quit
 // does: exit status 0, the settings as they were, and the audio stream
@@ -262,23 +166,37 @@ private:
 // same way in.
 TEST(BadInput, SigtermQuitsInOrder)
 {
-  StreamCloseWatcher watcher;
-  ASSERT_TRUE(watcher.IsOpen()) << "no JACK server";
+  // A JACK client of the test notes whether the application was still
+  // running (not yet a zombie) when its stream's client went away.
+  static std::atomic<pid_t> pid{-1};
+  static std::atomic<int> closedWhileRunning{-1};
+  std::unique_ptr<jack_client_t, int (*)(jack_client_t*)> watcher(
+      jack_client_open("plenmora_watch", JackNoStartServer, nullptr), jack_client_close);
+  ASSERT_TRUE(watcher) << "no JACK server";
+  jack_set_client_registration_callback(
+      watcher.get(),
+      [](const char* name, int registered, void*)
+      {
+        siginfo_t info = {};
+        if (!registered && !strcmp(name, "RtApiJack") && pid > 0)
+          closedWhileRunning =
+              waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+      },
+      nullptr);
+  ASSERT_EQ(0, jack_activate(watcher.get()));
+
   AppSandbox app;
   app.WriteSettings(kSettings);
   app.Start({"wait 200", "stream", "print started"});
   ASSERT_TRUE(app.WaitForOutput("script: started"));
-  const std::string before = ReadFile(SettingsPath(app));
-  watcher.Watch(app.Pid());
+  pid = app.Pid();
   ASSERT_EQ(0, kill(app.Pid(), SIGTERM));
   AppResult r = app.Wait(30);
   ASSERT_TRUE(r.exited) << r.out << r.err;
   EXPECT_EQ(0, r.status);
   EXPECT_EQ("stream open=1 running=1", r.ScriptLine("stream"));
-  EXPECT_EQ(kSettings, before);
-  EXPECT_EQ(before, ReadFile(SettingsPath(app)));
-  EXPECT_TRUE(
-      WaitUntil([&] { return watcher.ClosedWhile() != StreamCloseWatcher::kNotClosed; }, 5000));
-  EXPECT_EQ(StreamCloseWatcher::kRunning, watcher.ClosedWhile());
+  EXPECT_EQ(kSettings, ReadFile(app.SettingsFile()));
+  EXPECT_TRUE(WaitUntil([&] { return closedWhileRunning != -1; }, 5000));
+  EXPECT_EQ(1, closedWhileRunning);
 }
 } // namespace

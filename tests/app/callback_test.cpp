@@ -46,23 +46,28 @@ protected:
   unsigned long mFrame = 0;
 };
 
-// Exactly 51 silent callbacks, then every block processed whole under the
-// plug-in mutex, at a quarter once faded in: in place where buffers are whole
-// blocks, else one block later. A block size no stream can use (0, from a
-// broken settings file) takes the default of 32.
+// Exactly 51 silent callbacks, then a fade over the first processed buffer
+// that ends at 1 exactly whatever the buffer size, and every block processed
+// whole under the plug-in mutex, at a quarter: in place where buffers are
+// whole blocks, else one block later. A block size no stream can use (0, from
+// a broken settings file) takes the default of 32. With Mono the left input
+// feeds both sides.
 TEST_F(CallbackTest, SilentStartThenWholeBlocksInPlaceOrOneBlockLater)
 {
   struct Case
   {
     int sigVS;
     unsigned int nFrames;
+    bool mono;
   };
-  for (const Case c : {Case{32, 512}, Case{32, 100}, Case{0, 7}, Case{48, 512}, Case{5, 3}})
+  for (const Case c : {Case{32, 512, false}, Case{32, 100, true}, Case{0, 7, false},
+                       Case{48, 512, false}, Case{5, 3, false}})
   {
     SCOPED_TRACE(testing::Message() << c.sigVS << " / " << c.nFrames);
     TearDown();
     SetUp();
     mFrame = 0;
+    gState->mAudioMonoInput = c.mono;
     PrepareAudioCallback(c.sigVS);
     const int sigVS = c.sigVS ? c.sigVS : 32;
     ASSERT_EQ(sigVS, gSigVS);
@@ -75,15 +80,14 @@ TEST_F(CallbackTest, SilentStartThenWholeBlocksInPlaceOrOneBlockLater)
     {
       const unsigned long first = mFrame;
       const std::vector<double> out = Run(c.nFrames);
-      if (n < 2) continue; // fading in
-      // The fade ends at 1 exactly, whatever the buffer size.
-      ASSERT_EQ(1.0, gFadeMult);
+      ASSERT_TRUE(n == 0 || gFadeMult == 1.0) << gFadeMult - 1.0;
       for (unsigned int i = 0; i < c.nFrames; ++i)
       {
         const long src = (long)(first + i) - delay; // frame index of the input
-        const double expected = src < (long)start ? 0.0 : 0.25 * (double)(src + 1);
-        ASSERT_DOUBLE_EQ(expected, out[i]) << i;
-        ASSERT_DOUBLE_EQ(-expected, out[c.nFrames + i]) << i;
+        const double fade = n ? 1.0 : (i + 1.0) / c.nFrames;
+        const double expected = src < (long)start ? 0.0 : 0.25 * fade * (double)(src + 1);
+        ASSERT_NEAR(expected, out[i], 1e-12 * (double)first) << i;
+        ASSERT_NEAR(c.mono ? expected : -expected, out[c.nFrames + i], 1e-12 * (double)first) << i;
       }
     }
     for (size_t b = 0; b < mPlug->NumBlocks(); ++b)

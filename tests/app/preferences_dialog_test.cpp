@@ -20,9 +20,7 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
   return WaitUntil(
       [&]
       {
-        while (g_main_context_iteration(nullptr, FALSE))
-        {
-        }
+        while (g_main_context_iteration(nullptr, FALSE)) continue;
         return done();
       },
       timeoutMs);

@@ -9,11 +9,12 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,7 +23,6 @@ namespace fs = std::filesystem;
 
 namespace
 {
-
 class Ini : public ::testing::Test
 {
 protected:
@@ -32,6 +32,7 @@ protected:
     ASSERT_NE(mkdtemp(tmpl), nullptr);
     dir = tmpl;
     file = dir + "/settings.ini";
+    f = file.c_str();
   }
   void TearDown() override
   {
@@ -46,86 +47,107 @@ protected:
   }
   std::string Get(const char* sec, const char* key, const char* def = "DEF")
   {
-    char buf[4096];
-    GetPrivateProfileString(sec, key, def, buf, sizeof buf, file.c_str());
-    return buf;
+    std::string buf(200000, '?');
+    GetPrivateProfileString(sec, key, def, &buf[0], (DWORD)buf.size(), f);
+    return buf.c_str();
   }
-  // Nothing but the file itself: no temporary files left behind.
-  bool OnlyTheFile() const
+  // Waits for a child process; its exit status, -1 when it did not exit.
+  static int ExitCode(pid_t pid)
   {
-    return std::distance(fs::directory_iterator(dir), fs::directory_iterator()) == 1;
+    int status = 0;
+    return waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  // What the folder holds (1 when just the file: no temporary files left).
+  size_t Entries() const
+  {
+    return (size_t)std::distance(fs::directory_iterator(dir), fs::directory_iterator());
   }
 
   std::string dir, file;
+  const char* f = nullptr;
 };
-
 } // namespace
 
-TEST_F(Ini, ReadingTrimsQuotesAndIgnoresCase)
+// Lines end at CR, LF or CR LF, in any mix; an unrelated write keeps every
+// line, written back with LF, and every value reads as before.
+TEST_F(Ini, ReadingTrimsQuotesAndIgnoresCaseWhateverTheLineEnds)
 {
-  Put("\xEF\xBB\xBF; comment=not a key\r\n"
-      "[Audio]\r\n"
-      "  indev  =   Built-in Input  \r\n"
-      "quoted=\"  spaced  \"\r\n"
-      "half=\"abc\r\n"
-      "eq=a=b\r\n"
-      "no equals sign here\r\n"
-      "\r\n"
-      "[midi]\n"
-      "indev=first\n"
-      "indev=second\n");
-  EXPECT_EQ(Get("audio", "INDEV"), "Built-in Input");
-  EXPECT_EQ(Get("AUDIO", "quoted"), "  spaced  ");
-  EXPECT_EQ(Get("audio", "half"), "\"abc");
-  EXPECT_EQ(Get("audio", "eq"), "a=b");
-  EXPECT_EQ(Get("audio", "no equals sign here"), "DEF");
-  EXPECT_EQ(Get("audio", "; comment"), "DEF");
-  EXPECT_EQ(Get("midi", "indev"), "first");
+  const std::string lf = "\xEF\xBB\xBF; comment=not a key\n[Audio]\n  indev  =   Built-in Input  \n"
+                         "quoted=\"  spaced  \"\nhalf=\"abc\neq=a=b\nno equals sign here\n\n"
+                         "[midi]\nindev=first\nindev=second\n";
+  const std::vector<std::vector<std::string>> endings = {
+      {"\n"}, {"\r"}, {"\r\n"}, {"\r", "\r\n", "\n"}};
+  for (const auto& ends : endings)
+  {
+    std::string text;
+    size_t n = 0;
+    for (char c : lf) text += c == '\n' ? ends[n++ % ends.size()] : std::string(1, c);
+    if (ends.size() > 1) text.pop_back(); // no end on the last line
+    SCOPED_TRACE(text);
+    Put(text);
+    // Before and after an unrelated write.
+    for (int write = 0; write < 2; write++)
+    {
+      EXPECT_EQ(Get("audio", "INDEV"), "Built-in Input");
+      EXPECT_EQ(Get("AUDIO", "quoted"), "  spaced  ");
+      EXPECT_EQ(Get("audio", "half"), "\"abc");
+      EXPECT_EQ(Get("audio", "eq"), "a=b");
+      EXPECT_EQ(Get("audio", "no equals sign here"), "DEF");
+      EXPECT_EQ(Get("audio", "; comment"), "DEF");
+      EXPECT_EQ(Get("midi", "indev"), "first");
+      ASSERT_TRUE(write || WritePrivateProfileString("midi", "outchan", "7", f));
+    }
+    // Sorted, with the other lines of a section before its keys.
+    EXPECT_EQ(Contents(), "; comment=not a key\n[Audio]\nno equals sign here\neq=a=b\nhalf=\"abc\n"
+                          "indev=   Built-in Input  \nquoted=\"  spaced  \"\n"
+                          "[midi]\nindev=first\nindev=second\noutchan=7\n");
+  }
 
   // Truncated to the buffer, with the terminator.
   char buf[4] = {'x', 'x', 'x', 'x'};
-  EXPECT_EQ(GetPrivateProfileString("midi", "indev", "", buf, sizeof buf, file.c_str()), 3u);
+  EXPECT_EQ(GetPrivateProfileString("midi", "indev", "", buf, sizeof buf, f), 3u);
   EXPECT_STREQ(buf, "fir");
 
   // A missing file gives the defaults and stays missing.
   fs::remove(file);
   EXPECT_EQ(Get("a", "b", "fallback"), "fallback");
-  EXPECT_EQ(GetPrivateProfileInt("a", "b", 33, file.c_str()), 33);
+  EXPECT_EQ(GetPrivateProfileInt("a", "b", 33, f), 33);
   EXPECT_FALSE(fs::exists(file));
 }
 
+// atoi's reading, with the default for what is no number and the int range's
+// ends for what is beyond it.
 TEST_F(Ini, IntegersByAtoiWithTheDefaultForNonNumbers)
 {
-  Put("[s]\nzero=0\nzeros=007\nneg=-12\nword=abc\nnegzero=-0\nlead=42abc\nspace=  17 \n"
-      "empty=\nbig=99999999999\n");
-  const struct
+  using Case = std::pair<std::string, int>;
+  const int kMax = INT_MAX, kMin = INT_MIN;
+  const Case cases[] = {
+      {"0", 0},      {"007", 7},    {"-12", -12}, {"abc", 9},           {"-0", 9},
+      {"42abc", 42}, {"  17 ", 17}, {"", 9},      {"9999999999", kMax}, {"-9999999999", kMin}};
+  for (const auto& c : cases)
   {
-    const char* key;
-    int value;
-  } cases[] = {{"zero", 0},  {"zeros", 7},  {"neg", -12}, {"word", 9},      {"negzero", 9},
-               {"lead", 42}, {"space", 17}, {"empty", 9}, {"big", INT_MAX}, {"missing", 9}};
-  for (auto& c : cases)
-    EXPECT_EQ(GetPrivateProfileInt("s", c.key, 9, file.c_str()), c.value) << c.key;
+    Put("[s]\nk=" + c.first + "\n");
+    EXPECT_EQ(GetPrivateProfileInt("s", "k", 9, f), c.second) << c.first;
+  }
 }
 
 TEST_F(Ini, WritesSortedAndOnlyWhenAValueChanges)
 {
-  const char* f = file.c_str();
   ASSERT_TRUE(WritePrivateProfileString("midi", "outdev", "off", f));
   ASSERT_TRUE(WritePrivateProfileString("audio", "sr", "44100", f));
   ASSERT_TRUE(WritePrivateProfileString("audio", "Driver", "0", f));
   ASSERT_TRUE(WritePrivateProfileString("AUDIO", "indev", "Built-in Input", f));
   EXPECT_EQ(Contents(), "[audio]\nDriver=0\nindev=Built-in Input\nsr=44100\n[midi]\noutdev=off\n");
 
-  // An unsorted file with CRLF and other lines: the same value (as a reader
-  // sees it) or removing what is not there leaves it untouched.
-  Put("top=1\r\n[zeta]\r\nb= 2 \r\n; note about a\r\na=1\r\n\r\n[Alpha]\r\nx=\"q\"\r\n");
-  struct stat before, after;
-  ASSERT_EQ(stat(f, &before), 0);
+  // An unsorted file with other lines: the same value (as a reader sees it)
+  // or removing what is not there leaves it untouched.
+  Put("top=1\n[zeta]\nb= 2 \n; note about a\na=1\n\n[Alpha]\nx=\"q\"\n");
+  struct stat st;
+  auto inode = [&] { return stat(f, &st) == 0 ? st.st_ino : 0; };
+  const ino_t before = inode();
   ASSERT_TRUE(WritePrivateProfileString("ZETA", "B", "2", f));
   ASSERT_TRUE(WritePrivateProfileString("zeta", "x", nullptr, f));
-  ASSERT_EQ(stat(f, &after), 0);
-  EXPECT_EQ(before.st_ino, after.st_ino);
+  EXPECT_EQ(before, inode());
   // A change rewrites it sorted, keeping the other lines; a null value
   // removes a key, a null key a section.
   ASSERT_TRUE(WritePrivateProfileString("zeta", "c", "3", f));
@@ -133,129 +155,74 @@ TEST_F(Ini, WritesSortedAndOnlyWhenAValueChanges)
   ASSERT_TRUE(WritePrivateProfileString("zeta", "A", nullptr, f));
   ASSERT_TRUE(WritePrivateProfileString("alpha", nullptr, nullptr, f));
   EXPECT_EQ(Contents(), "top=1\n[zeta]\n; note about a\nb= 2 \nc=3\n");
-  EXPECT_TRUE(OnlyTheFile());
+  EXPECT_EQ(Entries(), 1u);
 }
 
 TEST_F(Ini, ValuesReadBackAndCorruptingWritesAreRefused)
 {
-  const char* f = file.c_str();
   const std::string longValue(100000, 'x');
-  const char* values[] = {"  padded  ", "\"quoted\"", "'single'", "\"", "", longValue.c_str()};
-  for (const char* v : values)
+  for (const char* v : {"  padded  ", "\"quoted\"", "'single'", "\"", "", longValue.c_str()})
   {
     ASSERT_TRUE(WritePrivateProfileString("s", "k", v, f));
-    std::string buf(200000, '?');
-    GetPrivateProfileString("s", "k", "DEF", &buf[0], (DWORD)buf.size(), f);
-    EXPECT_EQ(std::string(buf.c_str()), v);
+    EXPECT_EQ(Get("s", "k"), v);
   }
 
-  // What would change other keys or sections when read back is refused.
+  // What would change other keys or sections when read back is refused, as
+  // is a file in a folder that does not exist.
   Put("[s]\nk=v\n");
-  EXPECT_FALSE(WritePrivateProfileString("s", "k", "two\nlines", f));
-  EXPECT_FALSE(WritePrivateProfileString("s", "k\r", "x", f));
-  EXPECT_FALSE(WritePrivateProfileString("s", "a=b", "x", f));
-  EXPECT_FALSE(WritePrivateProfileString("s]x", "k", "x", f));
-  EXPECT_FALSE(WritePrivateProfileString("", "k", "x", f));
-  EXPECT_FALSE(WritePrivateProfileString(nullptr, "k", "x", f));
+  const char* refused[][3] = {{"s", "k", "two\nlines"}, {"s", "k\r", "x"}, {"s", "a=b", "x"},
+                              {"s]x", "k", "x"},        {"", "k", "x"},    {nullptr, "k", "x"}};
+  for (auto& r : refused) EXPECT_FALSE(WritePrivateProfileString(r[0], r[1], r[2], f)) << r[1];
   EXPECT_EQ(Contents(), "[s]\nk=v\n");
-  // No folder, or a folder where the file should be.
   EXPECT_FALSE(WritePrivateProfileString("a", "b", "c", (dir + "/no/such/x.ini").c_str()));
-  const std::string folder = dir + "/folder.ini";
-  fs::create_directory(folder);
-  EXPECT_FALSE(WritePrivateProfileString("a", "b", "c", folder.c_str()));
-  EXPECT_TRUE(fs::is_directory(folder));
 }
 
-// Writing into a folder that cannot be written fails and leaves the old file
-// as it was. As root, permissions do not stop writes, so the folder becomes a
-// read-only mount in a private mount namespace of a child process.
-TEST_F(Ini, UnwritableFolderLeavesTheOldFileIntact)
+// A write that cannot be completed fails and leaves the old file as it was:
+// on a full disk (as root, a small file system filled up in a private mount
+// namespace of a child process) or, for other users, in a folder without
+// write permission.
+TEST_F(Ini, FailedWriteLeavesTheOldFileIntact)
 {
   const std::string original = "[a]\nx=1\n";
-  pid_t pid = fork();
-  ASSERT_GE(pid, 0);
+  const bool root = geteuid() == 0;
+  const pid_t pid = fork();
   if (pid == 0)
   {
-    if (geteuid() == 0)
+    if (root &&
+        (unshare(CLONE_NEWNS) || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
+         mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k")))
+      _exit(77);
+    Put(original);
+    if (!root) chmod(dir.c_str(), 0555);
+    for (std::ofstream fill(dir + "/fill"); root && fill << std::string(4096, 'x') << std::flush;)
     {
-      if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr))
-        _exit(77);
-      if (mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=1m")) _exit(77);
-      Put(original);
-      if (mount(nullptr, dir.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr)) _exit(77);
     }
-    else
-    {
-      Put(original);
-      chmod(dir.c_str(), 0555);
-    }
-    const BOOL ok = WritePrivateProfileString("a", "x", "2", file.c_str());
-    const bool intact = Contents() == original && OnlyTheFile();
-    _exit(!ok && intact ? 0 : 1);
+    const BOOL ok = WritePrivateProfileString("a", "x", std::string(20000, 'y').c_str(), f);
+    _exit(!ok && Contents() == original && Entries() == (root ? 2u : 1u) ? 0 : 1);
   }
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFEXITED(status));
-  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot make a read-only folder here";
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "write reported success or changed the old file";
+  const int code = ExitCode(pid);
+  if (code == 77) GTEST_SKIP() << "cannot mount a file system here";
+  EXPECT_EQ(code, 0) << "write reported success or changed the old file";
 }
 
 TEST_F(Ini, ConcurrentWritersLoseNothing)
 {
   const int kProcs = 3, kKeys = 40;
   auto key = [](int p, int i) { return "p" + std::to_string(p) + "_" + std::to_string(i); };
-  std::vector<pid_t> kids;
+  auto section = [](int i) { return i % 2 ? "odd" : "even"; };
+  pid_t kids[kProcs];
   for (int p = 0; p < kProcs; p++)
-  {
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0)
+    if ((kids[p] = fork()) == 0)
     {
       bool ok = true;
       for (int i = 0; i < kKeys; i++)
-        ok &= WritePrivateProfileString(i % 2 ? "odd" : "even", key(p, i).c_str(),
-                                        key(p, i).c_str(), file.c_str()) != 0;
+        ok &= WritePrivateProfileString(section(i), key(p, i).c_str(), key(p, i).c_str(), f) != 0;
       _exit(ok ? 0 : 1);
     }
-    kids.push_back(pid);
-  }
-  for (pid_t pid : kids)
-  {
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+  for (pid_t pid : kids) EXPECT_EQ(ExitCode(pid), 0);
   for (int p = 0; p < kProcs; p++)
-    for (int i = 0; i < kKeys; i++)
-      EXPECT_EQ(Get(i % 2 ? "odd" : "even", key(p, i).c_str()), key(p, i));
-  EXPECT_TRUE(OnlyTheFile());
-}
-
-// CR, LF and CR LF all end lines, in any mix: every key reads, and an
-// unrelated write keeps every line (written back with LF). A value read
-// before that write reads the same after it.
-TEST_F(Ini, EveryKindOfLineEndEndsALine)
-{
-  const char* f = file.c_str();
-  const char* const files[] = {
-      "; old Mac file\r[audio]\rin1=3\rindev=Card A\r[midi]\rinchan=5\r",
-      "; from Windows\r\n[audio]\r\nin1=3\r\nindev=Card A\r\n[midi]\r\ninchan=5\r\n",
-      "; mixed\n[audio]\r\nin1=3\rindev=Card A\r\r\n[midi]\ninchan=5",
-  };
-  for (const char* text : files)
-  {
-    SCOPED_TRACE(text);
-    Put(text);
-    EXPECT_EQ(Get("audio", "in1"), "3");
-    EXPECT_EQ(Get("audio", "indev"), "Card A");
-    EXPECT_EQ(GetPrivateProfileInt("midi", "inchan", 0, f), 5);
-    ASSERT_TRUE(WritePrivateProfileString("midi", "outchan", "7", f));
-    const std::string comment =
-        std::string(text).substr(0, std::string(text).find_first_of("\r\n"));
-    EXPECT_EQ(Contents(),
-              comment + "\n[audio]\nin1=3\nindev=Card A\n[midi]\ninchan=5\noutchan=7\n");
-    EXPECT_EQ(Get("audio", "indev"), "Card A");
-  }
+    for (int i = 0; i < kKeys; i++) EXPECT_EQ(Get(section(i), key(p, i).c_str()), key(p, i));
+  EXPECT_EQ(Entries(), 1u);
 }
 
 // A FIFO or a folder in place of the file: reading gives the defaults at
@@ -268,34 +235,25 @@ TEST_F(Ini, NonRegularFilesAreRefusedWithoutWaiting)
   {
     SCOPED_TRACE(fifo ? "FIFO" : "folder");
     fs::remove_all(file);
-    ASSERT_EQ(0, fifo ? mkfifo(file.c_str(), 0600) : mkdir(file.c_str(), 0700));
+    ASSERT_EQ(0, fifo ? mkfifo(f, 0600) : mkdir(f, 0700));
     EXPECT_EQ(Get("audio", "in1", "dflt"), "dflt");
-    EXPECT_EQ(GetPrivateProfileInt("audio", "in1", 4, file.c_str()), 4);
-    EXPECT_FALSE(WritePrivateProfileString("audio", "in1", "2", file.c_str()));
-    struct stat st;
-    ASSERT_EQ(lstat(file.c_str(), &st), 0);
-    EXPECT_TRUE(fifo ? S_ISFIFO(st.st_mode) : S_ISDIR(st.st_mode));
+    EXPECT_EQ(GetPrivateProfileInt("audio", "in1", 4, f), 4);
+    EXPECT_FALSE(WritePrivateProfileString("audio", "in1", "2", f));
+    EXPECT_TRUE(fifo ? fs::is_fifo(file) : fs::is_directory(file));
   }
   alarm(0);
 }
 
 // The parsed form is kept between reads, but a change is always seen, even
-// one of the same size within the same tick of the file's clock.
+// one of the same size within the same tick of the file's clock: written in
+// place, then replaced by a rename.
 TEST_F(Ini, ChangesOfTheSameSizeAreSeenAtOnce)
 {
   for (int i = 0; i < 200; i++)
   {
     const std::string value = std::to_string(i % 10);
-    if (i < 100)
-    {
-      Put("[s]\nk=" + value + "\n"); // in place
-    }
-    else
-    {
-      std::ofstream(dir + "/next", std::ios::binary) << "[s]\nk=" << value << "\n";
-      fs::rename(dir + "/next", file); // replaced
-    }
-    ASSERT_EQ(Get("s", "k"), value) << i;
+    std::ofstream(i < 100 ? file : dir + "/next", std::ios::binary) << "[s]\nk=" << value << "\n";
+    if (i >= 100) fs::rename(dir + "/next", file);
     ASSERT_EQ(Get("s", "k"), value) << i;
   }
 }
@@ -305,28 +263,23 @@ TEST_F(Ini, ChangesOfTheSameSizeAreSeenAtOnce)
 TEST_F(Ini, StaleTemporaryFilesGoWithTheNextWrite)
 {
   const timespec old[2] = {{time(nullptr) - 61, 0}, {time(nullptr) - 61, 0}};
-  const struct
+  // Name, whether a minute old, whether the write removes it.
+  const std::tuple<std::string, bool, bool> entries[] = {{"settings.ini.tmp-a1b2c3", true, true},
+                                                         {"settings.ini.tmp-d4e5f6", false, false},
+                                                         {"other.ini.tmp-a1b2c3", true, false},
+                                                         {"settings.ini.tmp-folder", true, false},
+                                                         {"settings.ini.bak", true, false}};
+  for (const auto& [name, isOld, removed] : entries)
   {
-    std::string name;
-    bool isOld, folder, removed;
-  } entries[] = {{"settings.ini.tmp-a1b2c3", true, false, true},
-                 {"settings.ini.tmp-d4e5f6", false, false, false},
-                 {"other.ini.tmp-a1b2c3", true, false, false},
-                 {"settings.ini.tmp-folder", true, true, false},
-                 {"settings.ini.bak", true, false, false}};
-  for (const auto& e : entries)
-  {
-    const std::string path = dir + "/" + e.name;
-    if (e.folder)
+    const std::string path = dir + "/" + name;
+    if (name.find("folder") != std::string::npos)
       fs::create_directory(path);
     else
       std::ofstream(path) << "[s]\nk=half written\n";
-    if (e.isOld)
-    {
-      ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), old, 0));
-    }
+    ASSERT_TRUE(!isOld || utimensat(AT_FDCWD, path.c_str(), old, 0) == 0);
   }
-  ASSERT_TRUE(WritePrivateProfileString("s", "k", "v", file.c_str()));
-  for (const auto& e : entries) EXPECT_EQ(!e.removed, fs::exists(dir + "/" + e.name)) << e.name;
+  ASSERT_TRUE(WritePrivateProfileString("s", "k", "v", f));
+  for (const auto& [name, isOld, removed] : entries)
+    EXPECT_EQ(!removed, fs::exists(dir + "/" + name)) << name;
   EXPECT_EQ(Get("s", "k"), "v");
 }

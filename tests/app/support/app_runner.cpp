@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <map>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,19 +25,13 @@ int AppResult::Count(const std::string& text) const
 AppResult::ComboDump AppResult::Combo(int id) const
 {
   ComboDump d;
-  const std::string prefix = "combo " + std::to_string(id) + " sel=";
-  const std::string line = ScriptLine(prefix);
-  d.found = !line.empty();
-  if (!d.found) return d;
-  d.sel = atoi(line.c_str() + prefix.size());
+  const std::string line = ScriptLine("combo " + std::to_string(id) + " sel=");
   const size_t at = line.find(" items=");
-  // "a|b|c"; nothing after "items=" is an empty list.
-  for (size_t start = at + 7; at != std::string::npos && start < line.size();)
-  {
-    const size_t bar = std::min(line.find('|', start), line.size());
-    d.items.push_back(line.substr(start, bar - start));
-    start = bar + 1;
-  }
+  if (at == std::string::npos) return d;
+  d.found = true;
+  d.sel = atoi(line.c_str() + line.find('=') + 1);
+  std::istringstream items(line.substr(at + 7)); // "a|b|c"
+  for (std::string item; std::getline(items, item, '|');) d.items.push_back(item);
   return d;
 }
 
@@ -53,7 +46,7 @@ AppSandbox::~AppSandbox()
 
 std::string AppSandbox::Setting(const std::string& section, const std::string& key) const
 {
-  std::istringstream in(ReadFile(Home() + "/.config/Plenmora/settings.ini"));
+  std::istringstream in(ReadFile(SettingsFile()));
   std::string line, current;
   while (std::getline(in, line))
   {
@@ -67,23 +60,18 @@ std::string AppSandbox::Setting(const std::string& section, const std::string& k
 
 void AppSandbox::Start(const std::vector<std::string>& script)
 {
-  std::map<std::string, std::string> env;
+  std::string text;
+  for (const std::string& step : script) text += step + "\n";
+  WriteFile(Home() + "/script.txt", text);
+  // The test's environment, but for what says where the run's files are.
+  std::vector<std::string> env = {"HOME=" + Home(), "XDG_CONFIG_HOME=" + Home() + "/.config"};
+  if (!script.empty()) env.push_back("PLENMORA_TEST_SCRIPT=" + Home() + "/script.txt");
   for (char** e = environ; *e; ++e)
-    if (const char* eq = strchr(*e, '=')) env[std::string(*e, (size_t)(eq - *e))] = eq + 1;
-  env["HOME"] = Home();
-  env["XDG_CONFIG_HOME"] = Home() + "/.config";
-  env.erase("PLENMORA_TEST_SCRIPT");
-  if (!script.empty())
-  {
-    std::string text;
-    for (const std::string& step : script) text += step + "\n";
-    WriteFile(Home() + "/script.txt", text);
-    env["PLENMORA_TEST_SCRIPT"] = Home() + "/script.txt";
-  }
-  std::vector<std::string> envStrings;
-  for (const auto& kv : env) envStrings.push_back(kv.first + "=" + kv.second);
+    if (strncmp(*e, "HOME=", 5) && strncmp(*e, "XDG_CONFIG_HOME=", 16) &&
+        strncmp(*e, "PLENMORA_TEST_SCRIPT=", 21))
+      env.push_back(*e);
   std::vector<char*> envp;
-  for (std::string& s : envStrings) envp.push_back(&s[0]);
+  for (std::string& s : env) envp.push_back(&s[0]);
   envp.push_back(nullptr);
 
   const std::string outPath = Home() + "/stdout.txt", errPath = Home() + "/stderr.txt";

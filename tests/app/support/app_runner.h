@@ -39,10 +39,8 @@ public:
   ~AppSandbox();
 
   const std::string& Home() const { return mHome.Path(); }
-  void WriteSettings(const std::string& text)
-  {
-    WriteFile(Home() + "/.config/Plenmora/settings.ini", text);
-  }
+  std::string SettingsFile() const { return Home() + "/.config/Plenmora/settings.ini"; }
+  void WriteSettings(const std::string& text) { WriteFile(SettingsFile(), text); }
   // The value of key in section of "settings.ini" ("" when missing).
   std::string Setting(const std::string& section, const std::string& key) const;
 

@@ -62,3 +62,8 @@ std::string CaptureStdout(const std::function<void()>& fn)
   fflush(stdout);
   return testing::internal::GetCapturedStdout();
 }
+
+const char* const kDefaultSettings =
+    "[audio]\ndriver=0\nin1=1\nin2=2\nindev=system\niovs=512\n"
+    "monoinput=0\nout1=1\nout2=2\noutdev=system\nsigvs=32\n"
+    "sr=44100\n[midi]\ninchan=0\nindev=off\noutchan=0\noutdev=off\n";

@@ -59,5 +59,8 @@ bool StartHost(const PlugFactory& factory);
 // The application's shut-down, but for the settings records.
 void StopHost();
 
+// "settings.ini" as the host writes it with every setting at its default.
+extern const char* const kDefaultSettings;
+
 // Standard output of fn, run now.
 std::string CaptureStdout(const std::function<void()>& fn);

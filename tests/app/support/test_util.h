@@ -43,6 +43,14 @@ inline void WriteFile(const std::string& path, const std::string& text)
   std::ofstream(path, std::ios::binary) << text;
 }
 
+// text with the first occurrence of each fromTo[2i] replaced by fromTo[2i + 1].
+inline std::string Replaced(std::string text, std::initializer_list<std::string> fromTo)
+{
+  for (auto it = fromTo.begin(); it != fromTo.end() && it + 1 != fromTo.end(); it += 2)
+    text.replace(text.find(*it), it->size(), *(it + 1));
+  return text;
+}
+
 // Runs a shell command, returns its standard output without the trailing
 // newline; *status gets its exit status (-1 when it did not exit).
 inline std::string RunCommand(const std::string& command, int* status = nullptr)
