@@ -129,11 +129,14 @@ TEST_F(EditorThreads, EditorsAttachedWhileTheAudioThreadRunsAreReachedSafely)
           if (IGraphics* gui = plug.GetGUI()) gui->SetControlFromPlug(0, (reached++ % 100) / 100.0);
         }
       });
-  for (int i = 0; i < 300; ++i)
+  // At least 300 replacements, and on until the audio thread got in between
+  // them (the mutex is not fair: on a busy machine it may wait a while).
+  for (int i = 0; i < 300 || (reached.load() < 10 && i < 3000000); ++i)
   {
     auto* gui = new TestGraphics(&plug, 10, 10);
     gui->AttachControl(new RecordingControl(&plug, IRECT(0, 0, 10, 10)));
     plug.AttachGraphics(gui);
+    if (i >= 300) std::this_thread::yield();
   }
   stop.store(true);
   audio.join();
