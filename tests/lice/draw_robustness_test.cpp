@@ -1,5 +1,5 @@
-// Every drawing call of the line, polygon, curve, circle and warped-blit
-// families with random and extreme arguments: nothing is ever written
+// Every drawing call of the line, polygon, curve, circle and blit families
+// with random and extreme arguments: nothing is ever written
 // outside the bitmap, on upright and bottom-up bitmaps alike.
 #include "draw_probe.h"
 #include "lice.h"
@@ -50,7 +50,7 @@ TEST(DrawRobustness, NothingOutsideTheBitmap)
   for (int round = 0; round < 4000; ++round)
   {
     GuardedBitmap bm(1 + r.g() % 40, 1 + r.g() % 30, r.b());
-    switch (round % 14)
+    switch (round % 15)
     {
       case 0:
         LICE_Line(&bm, r.i(), r.i(), r.i(), r.i(), r.c(), r.alpha(), r.mode(), r.b());
@@ -117,6 +117,11 @@ TEST(DrawRobustness, NothingOutsideTheBitmap)
                        r.b(), r.alpha(), r.mode());
         break;
       }
+      case 14:
+        LICE_Blit(&bm, &src, r.i(), r.i(), r.i(), r.i(), r.i(), r.i(), r.alpha(), r.mode());
+        LICE_ScaledBlit(&bm, &src, r.i(), r.i(), r.i(), r.i(), r.f(), r.f(), r.f(), r.f(),
+                        r.alpha(), r.mode());
+        break;
     }
     ASSERT_TRUE(bm.guardIntact()) << "round " << round;
   }

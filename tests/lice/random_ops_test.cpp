@@ -1,6 +1,7 @@
 // A seeded random sequence of drawing operations on bitmaps large enough
 // for every vectorised path (and its row ends), run through the library and
-// through the plain reference side by side: the fast paths must give the
+// through the plain reference side by side (unturned rotated and transform
+// blits through the reference scaled blit): the fast paths must give the
 // reference's pixels after every operation.
 #include "lice.h"
 #include "lice_reference.h"
@@ -53,11 +54,13 @@ float PickAlpha(std::mt19937& rng)
   return (float)(rng() % 300) / 256.0f - 0.1f;
 }
 
+// Plain bilinear blits (whose mirrored rows have vectorised loops of their
+// own) come up more often.
 int PickMode(std::mt19937& rng)
 {
   static const int modes[] = {0, 0,        0x10000, 0x10000, 1,       0x10001, 2,
                               3, 4,        5,       0x10002, 0x10003, 0x10004, 0x10005,
-                              6, 0xf0 + 7, 0x10100, 0x100,   0x101};
+                              6, 0xf0 + 7, 0x10100, 0x100,   0x100,   0x100,   0x101};
   return modes[rng() % (sizeof(modes) / sizeof(modes[0]))];
 }
 } // namespace
@@ -68,8 +71,9 @@ TEST(RandomOps, FastPathsMatchTheReference)
   std::vector<Surface> s;
   s.push_back(MakeSurface(0, 157, 93, rng));
   s.push_back(MakeSurface(1, 130, 71, rng));
-  s.push_back(MakeSurface(2, 101, 64, rng));
-  for (int op = 0; op < 2500; ++op)
+  // 103 and 49: sides whose reciprocal times the side is not 1 in double.
+  s.push_back(MakeSurface(2, 103, 49, rng));
+  for (int op = 0; op < 4000; ++op)
   {
     Surface& d = s[rng() % s.size()];
     Surface& src = s[rng() % s.size()];
@@ -80,7 +84,7 @@ TEST(RandomOps, FastPathsMatchTheReference)
     const int mode = PickMode(rng);
     const LICE_Pixel color = (LICE_Pixel)rng();
     const char* what = "";
-    switch (rng() % 5)
+    switch (rng() % 6)
     {
       case 0:
         what = "fill";
@@ -107,7 +111,8 @@ TEST(RandomOps, FastPathsMatchTheReference)
         // Often the same size: an unscaled blit, unless filtered off the grid.
         if (rng() % 4 == 0) sw = (float)dw, sh = (float)dh;
         const float sx = (int)(rng() % 256) / 8.0f - 4.0f, sy = (int)(rng() % 256) / 8.0f - 4.0f;
-        const int mx = rng() % 5 ? 1 : -1, my = rng() % 5 ? 1 : -1;
+        // Half of them mirrored.
+        const int mx = rng() % 2 ? 1 : -1, my = rng() % 2 ? 1 : -1;
         const int dx = mx > 0 ? x : x + dw, dy = my > 0 ? y : y + dh;
         LICE_ScaledBlit(d.lib.get(), src.lib.get(), dx, dy, mx * dw, my * dh, sx, sy, sw, sh, alpha,
                         mode);
@@ -126,6 +131,33 @@ TEST(RandomOps, FastPathsMatchTheReference)
             LICE_Pixel& p = ref::At(d.ref.get(), xx, yy);
             p = (p & mask) | orbits;
           }
+        break;
+      }
+      case 4:
+      {
+        // An unturned rotated blit, or a transform over a 2 x 2 grid of the
+        // source's corners, of a whole other surface, often as wide or as
+        // tall, the rotated one sometimes mirrored: the scaled blit (but for
+        // the averaging of bilinear reductions of 1.7 or more, and for what
+        // the scaled blit does only at equal sizes or half weight: channel
+        // copies, whole-word mixes). Mirrored ones sample the nearest pixel.
+        what = "rotated or transform blit";
+        Surface& o = s[(&d - s.data() + 1) % s.size()];
+        const int dw = rng() % 4 ? 1 + w : o.lib->getWidth();
+        const int dh = rng() % 4 ? 1 + h : o.lib->getHeight();
+        const float sw = (float)o.lib->getWidth(), sh = (float)o.lib->getHeight();
+        const int mx = rng() % 5 ? 1 : -1, my = rng() % 5 ? 1 : -1;
+        const int dx = mx > 0 ? x : x + dw, dy = my > 0 ? y : y + dh;
+        const bool nearest = (sw >= 1.7f * dw && sh >= 1.7f * dh) || mx < 0 || my < 0;
+        const int m = (mode & 0xff) >= 0xf0 ? 0 : nearest ? mode & ~0xff00 : mode;
+        const float a = (int)(alpha * 256) == 128 ? 0.75f : alpha;
+        float pts[8] = {0, 0, sw, 0, 0, sh, sw, sh};
+        if (mx < 0 || my < 0 || rng() % 2)
+          LICE_RotatedBlit(d.lib.get(), o.lib.get(), dx, dy, mx * dw, my * dh, 0, 0, sw, sh, 0,
+                           false, a, m, 0, 0);
+        else
+          LICE_TransformBlit(d.lib.get(), o.lib.get(), x, y, dw, dh, pts, 2, 2, a, m);
+        ref::ScaledBlit(d.ref.get(), o.ref.get(), dx, dy, mx * dw, my * dh, 0, 0, sw, sh, a, m);
         break;
       }
       default:

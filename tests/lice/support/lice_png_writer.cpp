@@ -16,6 +16,51 @@ int Channels(int colorType)
 {
   return colorType == 2 ? 3 : colorType == 4 ? 2 : colorType == 6 ? 4 : 1;
 }
+
+void Append(png_structp png, png_bytep data, size_t len)
+{
+  auto* out = (std::vector<unsigned char>*)png_get_io_ptr(png);
+  out->insert(out->end(), data, data + len);
+}
+void Flush(png_structp) {}
+
+// A row's samples packed most significant bit first, at the file's depth.
+std::vector<unsigned char> PackRow(const Image& img, int y)
+{
+  const int depth = img.bitDepth;
+  const size_t n = (size_t)img.width * Channels(img.colorType);
+  const uint16_t* s = &img.samples[(size_t)y * n];
+  std::vector<unsigned char> row((n * depth + 7) / 8, 0);
+  for (size_t i = 0; i < n; ++i)
+    for (int b = 0; b < depth; ++b)
+      if (s[i] >> (depth - 1 - b) & 1) row[(i * depth + b) / 8] |= 0x80 >> ((i * depth + b) % 8);
+  return row;
+}
+
+void Put32(std::vector<unsigned char>& v, uint32_t x)
+{
+  for (int i = 3; i >= 0; --i) v.push_back((unsigned char)(x >> (8 * i)));
+}
+
+void Chunk(std::vector<unsigned char>& out, const char* type, const std::vector<unsigned char>& d)
+{
+  Put32(out, (uint32_t)d.size());
+  std::vector<unsigned char> body(type, type + 4);
+  body.insert(body.end(), d.begin(), d.end());
+  out.insert(out.end(), body.begin(), body.end());
+  Put32(out, (uint32_t)crc32(0, body.data(), (uInt)body.size()));
+}
+
+// The signature and a header chunk for w x h, RGBA of 8 bits.
+std::vector<unsigned char> Header(uint32_t w, uint32_t h)
+{
+  std::vector<unsigned char> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'}, ihdr;
+  Put32(ihdr, w);
+  Put32(ihdr, h);
+  ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
+  Chunk(out, "IHDR", ihdr);
+  return out;
+}
 } // namespace
 
 Image MakeTestImage(int colorType, int bitDepth, bool withTrns, bool interlace, int w, int h)
@@ -46,60 +91,6 @@ Image MakeTestImage(int colorType, int bitDepth, bool withTrns, bool interlace, 
   return img;
 }
 
-namespace
-{
-void Append(png_structp png, png_bytep data, size_t len)
-{
-  auto* out = (std::vector<unsigned char>*)png_get_io_ptr(png);
-  out->insert(out->end(), data, data + len);
-}
-void Flush(png_structp) {}
-
-std::vector<unsigned char> PackRow(const Image& img, int y)
-{
-  const int ch = Channels(img.colorType);
-  const size_t n = (size_t)img.width * ch;
-  const uint16_t* s = &img.samples[(size_t)y * n];
-  std::vector<unsigned char> row;
-  if (img.bitDepth == 16)
-  {
-    for (size_t i = 0; i < n; ++i)
-    {
-      row.push_back((unsigned char)(s[i] >> 8));
-      row.push_back((unsigned char)(s[i] & 255));
-    }
-  }
-  else if (img.bitDepth == 8)
-  {
-    for (size_t i = 0; i < n; ++i) row.push_back((unsigned char)s[i]);
-  }
-  else
-  {
-    row.assign((n * img.bitDepth + 7) / 8, 0);
-    for (size_t i = 0; i < n; ++i)
-    {
-      const size_t bit = i * img.bitDepth;
-      row[bit / 8] |= (unsigned char)(s[i] << (8 - img.bitDepth - bit % 8));
-    }
-  }
-  return row;
-}
-
-void Put32(std::vector<unsigned char>& v, uint32_t x)
-{
-  for (int i = 3; i >= 0; --i) v.push_back((unsigned char)(x >> (8 * i)));
-}
-
-void Chunk(std::vector<unsigned char>& out, const char* type, const std::vector<unsigned char>& d)
-{
-  Put32(out, (uint32_t)d.size());
-  std::vector<unsigned char> body(type, type + 4);
-  body.insert(body.end(), d.begin(), d.end());
-  out.insert(out.end(), body.begin(), body.end());
-  Put32(out, (uint32_t)crc32(0, body.data(), (uInt)body.size()));
-}
-} // namespace
-
 std::vector<unsigned char> Encode(const Image& img)
 {
   std::vector<unsigned char> out;
@@ -120,27 +111,16 @@ std::vector<unsigned char> Encode(const Image& img)
   for (size_t i = 0; i + 2 < img.palette.size(); i += 3)
     pal.push_back({img.palette[i], img.palette[i + 1], img.palette[i + 2]});
   if (!pal.empty()) png_set_PLTE(png, info, pal.data(), (int)pal.size());
-  std::vector<png_byte> trnsAlpha;
+  std::vector<png_byte> trnsAlpha(img.trns.begin(), img.trns.end());
   png_color_16 trnsColor = {};
-  if (!img.trns.empty())
+  if (img.colorType == 3 && !img.trns.empty())
+    png_set_tRNS(png, info, trnsAlpha.data(), (int)trnsAlpha.size(), nullptr);
+  else if (!img.trns.empty())
   {
-    if (img.colorType == 3)
-    {
-      for (uint16_t a : img.trns) trnsAlpha.push_back((png_byte)a);
-      png_set_tRNS(png, info, trnsAlpha.data(), (int)trnsAlpha.size(), nullptr);
-    }
-    else
-    {
-      if (img.colorType == 0)
-        trnsColor.gray = img.trns[0];
-      else
-      {
-        trnsColor.red = img.trns[0];
-        trnsColor.green = img.trns[1];
-        trnsColor.blue = img.trns[2];
-      }
-      png_set_tRNS(png, info, nullptr, 0, &trnsColor);
-    }
+    trnsColor.gray = trnsColor.red = img.trns[0];
+    trnsColor.green = img.trns.size() > 1 ? img.trns[1] : 0;
+    trnsColor.blue = img.trns.size() > 2 ? img.trns[2] : 0;
+    png_set_tRNS(png, info, nullptr, 0, &trnsColor);
   }
   png_write_info(png, info);
   std::vector<std::vector<unsigned char>> rows;
@@ -157,7 +137,7 @@ bool WriteFile(const std::string& path, const std::vector<unsigned char>& bytes)
 {
   FILE* fp = std::fopen(path.c_str(), "wb");
   if (!fp) return false;
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), fp) == bytes.size();
+  const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), fp) == bytes.size();
   return std::fclose(fp) == 0 && ok;
 }
 
@@ -190,29 +170,19 @@ std::vector<LICE_Pixel> Expected(const Image& img)
 
 std::vector<unsigned char> HeaderOnly(uint32_t w, uint32_t h)
 {
-  std::vector<unsigned char> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-  std::vector<unsigned char> ihdr;
-  Put32(ihdr, w);
-  Put32(ihdr, h);
-  ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
-  Chunk(out, "IHDR", ihdr);
+  std::vector<unsigned char> out = Header(w, h);
   // A valid zlib stream of a few zero bytes.
-  unsigned char raw[64] = {0};
-  unsigned char z[128];
+  unsigned char raw[64] = {0}, z[128];
   uLongf zlen = sizeof(z);
   compress(z, &zlen, raw, sizeof(raw));
   Chunk(out, "IDAT", std::vector<unsigned char>(z, z + zlen));
   Chunk(out, "IEND", {});
   return out;
 }
+
 std::vector<unsigned char> OversizedChunk(const char* type, uint32_t declaredLength)
 {
-  std::vector<unsigned char> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-  std::vector<unsigned char> ihdr;
-  Put32(ihdr, 1);
-  Put32(ihdr, 1);
-  ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
-  Chunk(out, "IHDR", ihdr);
+  std::vector<unsigned char> out = Header(1, 1);
   Put32(out, declaredLength);
   out.insert(out.end(), type, type + 4);
   out.push_back('x');

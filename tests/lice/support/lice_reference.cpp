@@ -27,25 +27,11 @@ void RgbToHsv(int r, int g, int b, int* h, int* s, int* v)
   // Largest component and the sector it opens.
   int base, lo, diff, hi;
   if (r < g && b < g)
-  {
     base = 128, hi = g, lo = std::min(r, b), diff = b - r;
-  }
-  else if (r < g)
-  {
-    base = 256, hi = b, lo = std::min(r, g), diff = r - g;
-  }
-  else if (b < r)
-  {
-    hi = r, diff = g - b;
-    if (g < b)
-      base = 383, lo = g;
-    else
-      base = 0, lo = b;
-  }
+  else if (r >= g && b < r)
+    base = g < b ? 383 : 0, hi = r, lo = std::min(g, b), diff = g - b;
   else
-  {
     base = 256, hi = b, lo = std::min(r, g), diff = r - g;
-  }
   *v = hi;
   *h = base + (Inv(hi - lo) + 1) * diff / 1024;
   *s = Inv(hi) * (hi - lo) / 256;
@@ -141,11 +127,6 @@ struct Snapshot
   explicit Snapshot(LICE_IBitmap* bm) : w(bm->getWidth()), h(bm->getHeight()), px(Pixels(bm)) {}
   LICE_Pixel at(int x, int y) const { return px[(size_t)y * w + x]; }
 };
-
-void Apply(LICE_Pixel* p, Rgba s, int ia, int mode)
-{
-  *p = Combine(*p, s.r, s.g, s.b, s.a, ia, mode);
-}
 } // namespace
 
 LICE_Pixel HsvAdjust(LICE_Pixel dest, int r, int g, int b, int a, int w)
@@ -239,7 +220,10 @@ void Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, const RECT*
       else if ((mode & 0x100ff) == 0 && alpha == 0.5f)
         p = ((p >> 1) & 0x7f7f7f7f) + ((sp >> 1) & 0x7f7f7f7f);
       else
-        Apply(&p, Split(sp), ia, mode);
+      {
+        const Rgba c = Split(sp);
+        p = Combine(p, c.r, c.g, c.b, c.a, ia, mode);
+      }
     }
 }
 
@@ -330,7 +314,7 @@ void ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int d
       {
         c = px(cx, cy);
       }
-      Apply(&out, c, ia, mode);
+      out = Combine(out, c.r, c.g, c.b, c.a, ia, mode);
     }
   }
 }
