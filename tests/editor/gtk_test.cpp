@@ -53,15 +53,6 @@ struct PrivateDesktop
   ~PrivateDesktop() { (void)system(("rm -rf " + dir).c_str()); }
 } sDesktop;
 
-// Runs xdotool with the arguments; true when it succeeded.
-bool Xdo(const std::string& args)
-{
-  int status = -1;
-  const std::string cmd = "xdotool " + args;
-  return g_spawn_command_line_sync(cmd.c_str(), nullptr, nullptr, &status, nullptr) &&
-         WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 // The item labels of a GTK menu, "-" for a separator.
 Log Labels(GtkWidget* menu)
 {

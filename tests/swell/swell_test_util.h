@@ -4,6 +4,7 @@
 #include <gtk/gtk.h>
 
 #include <functional>
+#include <string>
 
 #include "swell.h"
 
@@ -63,4 +64,13 @@ inline void When(std::function<bool()> ready, std::function<void()> f)
 inline void WhenShown(HWND h, std::function<void()> f)
 {
   When([h] { return IsOnScreen(h); }, std::move(f));
+}
+
+// Runs xdotool with the arguments; true when it succeeded.
+inline bool Xdo(const std::string& args)
+{
+  int status = -1;
+  const std::string cmd = "xdotool " + args;
+  return g_spawn_command_line_sync(cmd.c_str(), nullptr, nullptr, &status, nullptr) &&
+         WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
