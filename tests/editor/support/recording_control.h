@@ -1,9 +1,9 @@
 // The control of the editor tests: it writes the events and texts it gets into
 // a log that the test may share with its plug-in ("a down 15,15 L"), counts its
 // drawings (keeping the value it had then) and the polls of its dirty flag,
-// paints its area in a pattern that follows the value if asked to, and shows
-// its menu on a press if it has one (logging whether an item was chosen). A drag moves its value
-// like a vertical fader (one pixel up: +0.01) and pushes it.
+// and shows its menu on a press if it has one (logging whether an item was
+// chosen). A drag moves its value like a vertical fader (one pixel up: +0.01)
+// and pushes it.
 #pragma once
 
 #include <string>
@@ -12,7 +12,6 @@
 #include "IControl.h"
 #include "IGraphics.h"
 #include "IPlugBase.h"
-#include "lice.h"
 
 class RecordingControl : public IControl
 {
@@ -24,14 +23,9 @@ public:
   }
   ~RecordingControl() override { Log("deleted"); }
 
-  bool Draw(IGraphics* g) override
+  bool Draw(IGraphics*) override
   {
     mDrawnValue = GetValue();
-    const int shift = (int)(mDrawnValue * 100);
-    for (int y = mRECT.T; mPaints && y < mRECT.B; ++y)
-      for (int x = mRECT.L; x < mRECT.R; ++x)
-        LICE_PutPixel(g->GetDrawBitmap(), x, y, LICE_RGBA(x * 7 + shift, y * 5, (x ^ y) * 3, 255),
-                      1.0f, 0);
     ++mDraws;
     return true;
   }
@@ -83,7 +77,7 @@ public:
 
   std::string mName;
   std::vector<std::string>* mLog;
-  bool mTakesKeys = false, mPaints = false;
+  bool mTakesKeys = false;
   int mDraws = 0, mPolls = 0;
   double mDrawnValue = -1.0;
   IPopupMenu *mMenu = nullptr, *mChosen = nullptr; // shown on a press, and what came back
