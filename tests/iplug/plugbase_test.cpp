@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "IPlugBase.h"
@@ -77,26 +74,6 @@ TEST(IPlugBase, SetParameterFromGUISetsInformsThenChangesUnderTheMutex)
   plug.calls.clear();
   plug.SetParameterFromGUI(17, 0.5); // no such parameter
   EXPECT_TRUE(plug.calls.empty());
-}
-
-TEST(IPlugBase, ParameterChangeWaitsForABlockInProgress)
-{
-  TestPlug plug;
-  std::atomic<bool> changed{false};
-  plug.Mutex().Enter(); // the audio thread inside a block
-  std::thread editor(
-      [&]
-      {
-        plug.SetParameterFromGUI(kMix, 1.0);
-        changed = true;
-      });
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_FALSE(changed.load());
-  EXPECT_DOUBLE_EQ(plug.GetParam(kMix)->Value(), 30.0);
-  plug.Mutex().Leave();
-  editor.join();
-  EXPECT_TRUE(changed.load());
-  EXPECT_DOUBLE_EQ(plug.GetParam(kMix)->Value(), 100.0);
 }
 
 TEST(IPlugBase, PresetsRestoreEveryValue)

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -27,27 +26,4 @@ TEST(Mutex, OwnerMayEnterAgainAndFreesItOnlyOnceEveryEntryHasLeft)
   EXPECT_FALSE(m.HeldByCurrentThread());
   other.join();
   EXPECT_TRUE(acquired.load());
-}
-
-TEST(Mutex, ExcludesOtherThreads)
-{
-  WDL_Mutex m;
-  long counter = 0;
-  std::atomic<int> inside{0}, maxInside{0};
-  auto work = [&]
-  {
-    for (int i = 0; i < 20000; ++i)
-    {
-      WDL_MutexLock lock(&m);
-      maxInside = std::max(maxInside.load(), ++inside);
-      ++counter;
-      --inside;
-    }
-  };
-  std::thread a(work), b(work);
-  work();
-  a.join();
-  b.join();
-  EXPECT_EQ(counter, 60000);
-  EXPECT_EQ(maxInside.load(), 1);
 }
