@@ -17,8 +17,6 @@
 //   stream             print whether the audio stream is open and running
 //   print TEXT         print TEXT
 //   close              close the main window as its close button does
-//   window             print the main window's title, visibility, client
-//                      size and whether it has a menu bar
 //   about              print the open message box's caption, type and text
 //   endmessagebox      press OK in the open message box
 //   backbuffer PATH    once the editor has drawn all of its controls, write
@@ -333,21 +331,6 @@ void RunStep(const std::string& step)
   {
     // Ctrl+W takes the close button's way: WM_CLOSE to the window.
     if (gHWND) SWELL_SimulateKeyPress(gHWND, 'W', FCONTROL);
-  }
-  else if (verb == "window")
-  {
-    char title[256] = "";
-    RECT client = {0, 0, 0, 0};
-    if (gHWND)
-    {
-      GetWindowText(gHWND, title, sizeof(title));
-      GetClientRect(gHWND, &client);
-    }
-    std::ostringstream line;
-    line << "window title=" << title << " visible=" << (gHWND && IsWindowVisible(gHWND) ? 1 : 0)
-         << " client=" << client.right << "x" << client.bottom
-         << " menu=" << (gHWND && GetMenu(gHWND) ? 1 : 0);
-    Out(line.str());
   }
   else if (verb == "about")
   {

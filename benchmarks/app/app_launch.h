@@ -15,7 +15,7 @@
 #include <string>
 
 #include "app_runner.h"
-#include "jack_server.h"
+#include "jack_support.h"
 
 class AppLaunch
 {
@@ -113,12 +113,13 @@ inline long CpuTicks(pid_t pid)
 }
 
 // Settings of a stream at rate Hz and period frames on the JACK server's
-// hardware client, with the MIDI input given.
-inline std::string JackSettings(int rate, int period, const char* midiIn = "off")
+// client device (its hardware client unless told), with the MIDI input given.
+inline std::string JackSettings(int rate, int period, const char* device = "system",
+                                const char* midiIn = "off")
 {
-  return "[audio]\ndriver=0\nindev=system\noutdev=system\nsr=" + std::to_string(rate) +
-         "\niovs=" + std::to_string(period) + "\nsigvs=32\n[midi]\nindev=" + midiIn +
-         "\noutdev=off\n";
+  return std::string("[audio]\ndriver=0\nindev=") + device + "\noutdev=" + device +
+         "\nsr=" + std::to_string(rate) + "\niovs=" + std::to_string(period) +
+         "\nsigvs=32\n[midi]\nindev=" + midiIn + "\noutdev=off\n";
 }
 
 // Starts the benchmark's own JACK server and makes it the default for the

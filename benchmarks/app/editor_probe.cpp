@@ -19,7 +19,6 @@
 #include <vector>
 
 #include "app_launch.h"
-#include "jack_test_client.h"
 
 namespace
 {
@@ -42,18 +41,11 @@ long ProcKb(pid_t pid, const char* file, const std::string& key)
   return 0;
 }
 
-std::string Settings()
-{
-  return "[audio]\ndriver=0\nindev=plenmora_test\noutdev=plenmora_test\nsr=" +
-         std::to_string(kRate) + "\niovs=" + std::to_string(kPeriod) +
-         "\nsigvs=32\n[midi]\nindev=off\noutdev=off\n";
-}
-
 // Exec to the first paint of the editor, in milliseconds; negative on failure.
 double FirstPaint()
 {
   AppSandbox app;
-  app.WriteSettings(Settings());
+  app.WriteSettings(JackSettings(kRate, kPeriod, "plenmora_test"));
   const long t0 = MonotonicMicroseconds();
   app.Start({"wait 1000", "menu 40007"});
   const std::string mark = "script: first paint ";
@@ -75,14 +67,12 @@ int main()
   JackServer server("plenmora_editor" + std::to_string(getpid()), kRate, kPeriod);
   if (!StartJackServer(server)) return 1;
   // Half a second of noise, half a second of silence: the meters rise and fall.
-  JackTestClient client(true);
   std::vector<float> noise(kRate, 0.0f);
   std::mt19937 rng(1);
   std::uniform_real_distribution<float> d(-0.5f, 0.5f);
   for (int i = 0; i < kRate / 2; ++i) noise[i] = d(rng);
-  client.SetSignal(0, noise);
-  client.SetSignal(1, noise);
-  if (!client.IsOpen() || !client.Activate()) return 1;
+  JackTestClient client(0, noise);
+  if (!client.IsOpen()) return 1;
 
   std::vector<double> paints;
   for (int i = 0; i < kStarts; ++i)
@@ -100,7 +90,7 @@ int main()
          paints.front(), paints.back());
 
   AppSandbox app;
-  app.WriteSettings(Settings());
+  app.WriteSettings(JackSettings(kRate, kPeriod, "plenmora_test"));
   if (launch.StartAndWaitForMap(app) < 0 || !app.WaitForOutput("trying to start audio stream"))
   {
     fprintf(stderr, "the program did not come up\n%s\n", app.OutputSoFar().c_str());

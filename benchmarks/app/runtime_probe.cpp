@@ -94,7 +94,7 @@ double MeanDspLoad(jack_client_t* client, int seconds)
 bool Probe(const char* what, const char* midiIn, AppLaunch& launch, jack_client_t* client)
 {
   AppSandbox app;
-  app.WriteSettings(JackSettings(kRate, kPeriod, midiIn));
+  app.WriteSettings(JackSettings(kRate, kPeriod, "system", midiIn));
   if (launch.StartAndWaitForMap(app) < 0 || !app.WaitForOutput("trying to start audio stream"))
   {
     fprintf(stderr, "%s: the program did not come up\n%s\n", what, app.OutputSoFar().c_str());

@@ -1,65 +1,51 @@
-// The audio engine and MIDI routing against a real JACK server, with a
-// plug-in that passes audio and MIDI through: what really comes out of a
-// stream, and what MIDI reaches the plug-in and leaves it.
-#include <memory>
+// The audio engine and MIDI routing in this process against a real JACK
+// server, the stream's devices a test client of ours (RtAudio connects its
+// outputs to the stream's inputs and the stream's outputs to its inputs):
+// what really comes out of a stream, what MIDI reaches the plug-in and leaves
+// it, and a NaN through the reverb.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <numeric>
+#include <random>
+#include <thread>
 
 #include <gtest/gtest.h>
 
+#include "Plenmora.h"
 #include "app_audio.h"
-#include "app_midi.h"
 #include "app_settings.h"
 #include "host_test_support.h"
-#include "jack_test_client.h"
+#include "jack_support.h"
 
 namespace
 {
-constexpr unsigned int kPeriod = 512; // the test server's buffer size
-using Bytes = std::vector<uint8_t>;
+constexpr unsigned int kRate = 44100, kPeriod = 512; // the test server's
+using Bytes = JackTestClient::Bytes;
 
-// The stream's devices are a test client of ours: RtAudio connects its
-// outputs to the stream's inputs and the stream's outputs to its inputs. The
-// host's virtual MIDI ports are wired to the client's.
-class JackHostTest : public testing::Test
+// With a plug-in that passes audio and MIDI through, wired to the host's
+// virtual MIDI ports. Exact silence while the devices settle, then (past the
+// fade, which the callback test follows) a quarter of each input on its own
+// side: the stream's buffers laid out as the callback reads and writes them.
+// Then what reaches the plug-in, and so comes back out: one, two and three
+// bytes with the missing data bytes zero; other lengths are reported and
+// dropped, as are system exclusive, clock and active sensing; with input
+// channel 3 only messages whose low four bits are 2, system messages
+// included; with output channel 10 channel messages leave on channel 10.
+TEST(JackHost, SilenceThenAQuarterOfEachSideThenMidiThroughTheChannels)
 {
-protected:
-  void SetUp() override
-  {
-    ASSERT_TRUE(LoadSettings());
-    mClient = std::make_unique<JackTestClient>(true, 200 * kPeriod);
-    ASSERT_TRUE(mClient->IsOpen()) << "no JACK server";
-    mClient->SetSignal(0, std::vector<float>(kPeriod, 0.5f));
-    mClient->SetSignal(1, std::vector<float>(kPeriod, -0.25f));
-    ASSERT_TRUE(mClient->Activate());
-    ASSERT_TRUE(mClient->StartRecording());
-    SetAppStateText(gState->mAudioInDevice, "plenmora_test");
-    SetAppStateText(gState->mAudioOutDevice, "plenmora_test");
-    SetAppStateText(gState->mMidiInDevice, "virtual input");
-    SetAppStateText(gState->mMidiOutDevice, "virtual output");
-    ASSERT_TRUE(
-        StartHost([](RtMidiOut* out, uint16_t* chan) { return new TestPlug(out, chan, true); }));
-    ASSERT_TRUE(mClient->Connect(mClient->PortName("midi_out"), "RtMidi Input Client:To Plenmora"));
-    ASSERT_TRUE(
-        mClient->Connect("RtMidi Output Client:From Plenmora", mClient->PortName("midi_in")));
-  }
-  void TearDown() override
-  {
-    StopHost();
-    mClient.reset();
-    DeleteSettings();
-  }
+  TempHome home;
+  JackTestClient client(200 * kPeriod, std::vector<float>(kPeriod, 0.5f),
+                        std::vector<float>(kPeriod, -0.25f));
+  ASSERT_TRUE(client.IsOpen()) << "no JACK server";
+  ASSERT_TRUE(client.StartRecording());
+  ASSERT_TRUE(StartHost("plenmora_test", true));
+  ASSERT_TRUE(client.Connect("midi_out", "RtMidi Input Client:To Plenmora"));
+  ASSERT_TRUE(client.Connect("RtMidi Output Client:From Plenmora", "midi_in"));
 
-  TempHome mHome;
-  std::unique_ptr<JackTestClient> mClient;
-};
-
-// Exact silence while the devices settle, then (past the fade, which the
-// callback test follows) a quarter of each input on its own side: the
-// stream's buffers laid out as the callback reads and writes them.
-TEST_F(JackHostTest, SilenceThenAQuarterOfEachSide)
-{
-  ASSERT_TRUE(mClient->WaitForFrames(200 * kPeriod, 10000));
-  const std::vector<float>& left = mClient->Recording(0);
-  const std::vector<float>& right = mClient->Recording(1);
+  ASSERT_TRUE(client.WaitForFrames(200 * kPeriod, 10000));
+  const std::vector<float>& left = client.Recording(0);
+  const std::vector<float>& right = client.Recording(1);
   size_t first = 0;
   while (first < left.size() && left[first] == 0.0f && right[first] == 0.0f) ++first;
   ASSERT_LT(first + 2 * kPeriod, left.size()) << "nothing came out";
@@ -71,15 +57,7 @@ TEST_F(JackHostTest, SilenceThenAQuarterOfEachSide)
     ASSERT_EQ(0.125f, left[i]) << i;
     ASSERT_EQ(-0.0625f, right[i]) << i;
   }
-}
 
-// What reaches the plug-in, and so comes back out: one, two and three bytes
-// with the missing data bytes zero; other lengths are reported and dropped,
-// as are system exclusive, clock and active sensing; with input channel 3
-// only messages whose low four bits are 2, system messages included; with
-// output channel 10 channel messages leave on channel 10.
-TEST_F(JackHostTest, MidiInputLengthsAndChannelFilterThenTheOutputChannel)
-{
   StopAudioStream(); // it would print when the busy machine makes it late
   const struct
   {
@@ -112,22 +90,60 @@ TEST_F(JackHostTest, MidiInputLengthsAndChannelFilterThenTheOutputChannel)
                        << (int)c.sent[0] << " in " << c.inChannel << " out " << c.outChannel);
           gState->mMidiInChannel = c.inChannel;
           gState->mMidiOutChannel = c.outChannel;
-          // A control change that passes the filter ends what the case sent.
+          // A control change of value 0x7f that passes the filter ends what
+          // the case sent.
           const uint8_t marker = (uint8_t)(c.inChannel ? 0xB0 | (c.inChannel - 1) : 0xB5);
-          ASSERT_TRUE(mClient->SendMidi(c.sent));
-          ASSERT_TRUE(mClient->SendMidi({marker, 0x7f, 0x01}));
-          std::vector<Bytes> got;
-          ASSERT_TRUE(WaitUntil(
-              [&]
-              {
-                for (Bytes& m : mClient->TakeMidi()) got.push_back(m);
-                return !got.empty() && (got.back()[0] & 0xF0) == 0xB0 && got.back()[1] == 0x7f;
-              },
-              5000));
+          ASSERT_TRUE(client.SendMidi(c.sent) && client.SendMidi({marker, 0x7f, 0x01}));
+          std::vector<Bytes> got = client.TakeMidi(c.out.size() + 1, 5000);
+          ASSERT_TRUE(!got.empty() && got.back()[1] == 0x7f) << "no marker";
           got.pop_back();
           EXPECT_EQ(c.out, got);
         }
       });
   EXPECT_EQ("NOT EXPECTING 4 midi callback msg len\n", printed);
+  StopHost();
+}
+
+// One NaN sample in a loop of noise, through the host and the reverb (wet
+// only): the output stays finite, and the reverb goes on at its level right
+// after the NaN instead of falling silent to build up again.
+TEST(JackHost, NaNOnTheInputLeavesTheReverbRunning)
+{
+  constexpr size_t kLoop = 3 * kRate, kRecord = kLoop + kRate;
+  TempHome home;
+  std::vector<float> noise(kLoop);
+  std::mt19937 gen(5);
+  std::uniform_real_distribution<float> dist(-0.5f, 0.5f);
+  for (float& s : noise) s = dist(gen);
+  noise[kLoop / 2] = NAN;
+  JackTestClient client(kRecord, noise);
+  ASSERT_TRUE(client.IsOpen()) << "no JACK server";
+  ASSERT_TRUE(StartHost("plenmora_test", false,
+                        [](RtMidiOut* out, uint16_t* chan)
+                        {
+                          IPlugStandalone* plug = MakePlug(out, chan);
+                          plug->RestorePreset(30); // "Wet Only"
+                          return plug;
+                        }));
+  // Past the silent start, the fade and the reverb's build-up, a whole loop
+  // and a second more: some NaN is followed by a second of output.
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  ASSERT_TRUE(client.StartRecording() && client.WaitForFrames(kRecord, 20000));
+  StopHost();
+  for (int ch = 0; ch < 2; ++ch)
+  {
+    SCOPED_TRACE(ch);
+    const std::vector<float>& rec = client.Recording(ch);
+    for (size_t i = 0; i < kRecord; ++i) ASSERT_TRUE(std::isfinite(rec[i])) << i;
+    std::vector<double> rms;
+    for (size_t b = 0; b + kPeriod <= kRecord; b += kPeriod)
+      rms.push_back(
+          std::sqrt(std::inner_product(&rec[b], &rec[b] + kPeriod, &rec[b], 0.0) / kPeriod));
+    std::vector<double> sorted = rms;
+    std::nth_element(sorted.begin(), sorted.begin() + rms.size() / 2, sorted.end());
+    const double median = sorted[rms.size() / 2];
+    ASSERT_GT(median, 1e-3);
+    for (size_t b = 0; b < rms.size(); ++b) EXPECT_GT(rms[b], 0.5 * median) << "block " << b;
+  }
 }
 } // namespace

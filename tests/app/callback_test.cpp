@@ -10,49 +10,13 @@
 
 namespace
 {
-class CallbackTest : public testing::Test
-{
-protected:
-  void SetUp() override
-  {
-    gState = new AppState();
-    mPlug = new TestPlug(nullptr, &gState->mMidiOutChannel, false);
-    gPluginInstance = mPlug;
-  }
-  void TearDown() override
-  {
-    delete mPlug;
-    gPluginInstance = nullptr;
-    delete gState;
-    gState = nullptr;
-  }
-
-  // One callback over nFrames of stereo input whose frame f (counted over
-  // all callbacks) is f + 1 on the left and -(f + 1) on the right.
-  std::vector<double> Run(unsigned int nFrames)
-  {
-    std::vector<double> in(2 * nFrames), out(2 * nFrames, 99.0);
-    for (unsigned int i = 0; i < nFrames; ++i)
-    {
-      in[i] = (double)(mFrame + i + 1);
-      in[nFrames + i] = -(double)(mFrame + i + 1);
-    }
-    mFrame += nFrames;
-    EXPECT_EQ(0, AudioCallback(out.data(), in.data(), nFrames, 0.0, 0, nullptr));
-    return out;
-  }
-
-  TestPlug* mPlug;
-  unsigned long mFrame = 0;
-};
-
 // Exactly 51 silent callbacks, then a fade over the first processed buffer
 // that ends at 1 exactly whatever the buffer size, and every block processed
 // whole under the plug-in mutex, at a quarter: in place where buffers are
 // whole blocks, else one block later. A block size no stream can use (0, from
 // a broken settings file) takes the default of 32. With Mono the left input
 // feeds both sides.
-TEST_F(CallbackTest, SilentStartThenWholeBlocksInPlaceOrOneBlockLater)
+TEST(Callback, SilentStartThenWholeBlocksInPlaceOrOneBlockLater)
 {
   struct Case
   {
@@ -64,22 +28,35 @@ TEST_F(CallbackTest, SilentStartThenWholeBlocksInPlaceOrOneBlockLater)
                        Case{48, 512, false}, Case{5, 3, false}})
   {
     SCOPED_TRACE(testing::Message() << c.sigVS << " / " << c.nFrames);
-    TearDown();
-    SetUp();
-    mFrame = 0;
-    gState->mAudioMonoInput = c.mono;
+    AppState state;
+    state.mAudioMonoInput = c.mono;
+    TestPlug plug(nullptr, &state.mMidiOutChannel, false);
+    gState = &state;
+    gPluginInstance = &plug;
     PrepareAudioCallback(c.sigVS);
+    // One callback whose input frame f (counted over all callbacks) is f + 1
+    // on the left and -(f + 1) on the right.
+    unsigned long frame = 0;
+    auto run = [&]
+    {
+      std::vector<double> in(2 * c.nFrames), out(2 * c.nFrames, 99.0);
+      for (unsigned int i = 0; i < c.nFrames; ++i)
+        in[i] = frame + i + 1.0, in[c.nFrames + i] = -in[i];
+      frame += c.nFrames;
+      EXPECT_EQ(0, AudioCallback(out.data(), in.data(), c.nFrames, 0.0, 0, nullptr));
+      return out;
+    };
     const int sigVS = c.sigVS ? c.sigVS : 32;
     ASSERT_EQ(sigVS, gSigVS);
     for (int n = 0; n < 51; ++n)
-      for (double v : Run(c.nFrames)) ASSERT_EQ(0.0, v);
-    ASSERT_EQ(0u, mPlug->NumBlocks());
-    const unsigned long start = mFrame;
+      for (double v : run()) ASSERT_EQ(0.0, v);
+    ASSERT_EQ(0u, plug.NumBlocks());
+    const unsigned long start = frame;
     const long delay = c.nFrames % sigVS == 0 ? 0 : sigVS;
     for (int n = 0; n < 40; ++n)
     {
-      const unsigned long first = mFrame;
-      const std::vector<double> out = Run(c.nFrames);
+      const unsigned long first = frame;
+      const std::vector<double> out = run();
       ASSERT_TRUE(n == 0 || gFadeMult == 1.0) << gFadeMult - 1.0;
       for (unsigned int i = 0; i < c.nFrames; ++i)
       {
@@ -90,12 +67,14 @@ TEST_F(CallbackTest, SilentStartThenWholeBlocksInPlaceOrOneBlockLater)
         ASSERT_NEAR(c.mono ? expected : -expected, out[c.nFrames + i], 1e-12 * (double)first) << i;
       }
     }
-    for (size_t b = 0; b < mPlug->NumBlocks(); ++b)
+    for (size_t b = 0; b < plug.NumBlocks(); ++b)
     {
-      ASSERT_EQ(sigVS, mPlug->GetBlock(b).nFrames);
-      ASSERT_TRUE(mPlug->GetBlock(b).mutexHeld);
+      ASSERT_EQ(sigVS, plug.GetBlock(b).nFrames);
+      ASSERT_TRUE(plug.GetBlock(b).mutexHeld);
     }
-    EXPECT_EQ((mFrame - start) / sigVS, mPlug->NumBlocks());
+    EXPECT_EQ((frame - start) / sigVS, plug.NumBlocks());
+    gPluginInstance = nullptr;
+    gState = nullptr;
   }
 }
 } // namespace

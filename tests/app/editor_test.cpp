@@ -1,12 +1,15 @@
-// The effect's editor in the real program on the X server, with audio through
-// the JACK server: what the window shows, checked against the back buffer and
-// the pictures, and what a user does there with the mouse and keyboard
-// (xdotool), heard in what comes out of the reverb.
+// The real program's main window on the X server, with audio through the
+// JACK server: what the effect's editor shows, checked against the back
+// buffer and the pictures, and what a user does there and in the menus with
+// the mouse and keyboard (xdotool), heard in what comes out of the reverb.
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cmath>
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <random>
@@ -16,7 +19,7 @@
 
 #include "app_runner.h"
 #include "editor_layout.h"
-#include "jack_test_client.h"
+#include "jack_support.h"
 #include "lice.h"
 
 namespace
@@ -27,6 +30,16 @@ constexpr int kRate = 44100;
 const std::string kPictures = std::filesystem::path(PLENMORA_EXE).parent_path() / "resources";
 
 Image Load(const std::string& path) { return Image(LICE_LoadPNG(path.c_str())); }
+
+// The ids of the visible windows of that title.
+std::vector<std::string> Windows(const std::string& title)
+{
+  std::istringstream ids(
+      RunCommand("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null"));
+  std::vector<std::string> found;
+  for (std::string id; std::getline(ids, id);) found.push_back(id);
+  return found;
+}
 
 // The program's main window and the editor's top left corner on the screen.
 struct Editor
@@ -41,16 +54,14 @@ struct Editor
     return WaitUntil(
         [&]
         {
-          std::istringstream ids(
-              RunCommand("xdotool search --onlyvisible --name '^Plenmora$' 2>/dev/null"));
-          for (std::string line; std::getline(ids, line);)
+          for (const std::string& window : Windows("Plenmora"))
           {
             int w = 0, h = 0;
-            sscanf(
-                RunCommand("xdotool getwindowgeometry --shell " + line + " | tr '\\n' ' '").c_str(),
-                "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &x, &y, &w, &h);
+            sscanf(RunCommand("xdotool getwindowgeometry --shell " + window + " | tr '\\n' ' '")
+                       .c_str(),
+                   "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &x, &y, &w, &h);
             if (w != kWidth || h < kHeight) continue;
-            id = line;
+            id = window;
             menuBar = h - kHeight;
             y += menuBar;
             return true;
@@ -77,12 +88,15 @@ struct Editor
     MoveTo(ex, ey);
     Xdo("click 1");
   }
-  // Ctrl+Q; true when the program then ended well, with what it printed.
-  bool Quit(AppSandbox& app, AppResult* r) const
+  // Keys typed into window (the main window when "").
+  void Keys(const std::string& keys, const std::string& window = "") const
   {
-    Xdo("windowfocus --sync " + id + " key ctrl+q");
-    *r = app.Wait(20);
-    return r->exited && r->status == 0;
+    Xdo("windowfocus --sync " + (window.empty() ? id : window) + " key " + keys);
+  }
+  AppResult Quit(AppSandbox& app) const
+  {
+    Keys("ctrl+q");
+    return app.Wait(20);
   }
 };
 
@@ -175,19 +189,17 @@ std::string InstallUrlHandler(const std::string& home)
 // The first frame is the back buffer; dragging the Room Size knob up and
 // choosing "13: Cathedral" in the preset menu set the parameters the knobs
 // show and lengthen the reverb; the wordmark shows and hides the about
-// picture; the link reaches the desktop's handler of web addresses.
-TEST(Editor, DrawsItsBackBufferAndTakesKnobsPresetsAboutAndLink)
+// picture; the link reaches the desktop's handler of web addresses. The menu
+// bar and its keys: Help > About, Ctrl+, for the preferences, Ctrl+Q.
+TEST(Editor, DrawsItsBackBufferAndTakesKnobsPresetsAboutLinkAndMenuKeys)
 {
   AppSandbox app;
   const std::string home = app.Home(), opened = InstallUrlHandler(home);
   EnvScope data("XDG_DATA_HOME", (home + "/.local/share").c_str()),
       dirs("XDG_DATA_DIRS", "/usr/share");
   const int period = 2 * kRate, burst = 4096;
-  JackTestClient client(true, period + kRate);
+  JackTestClient client(period + kRate, Noise(burst, period));
   ASSERT_TRUE(client.IsOpen()) << "no JACK server";
-  client.SetSignal(0, Noise(burst, period));
-  client.SetSignal(1, Noise(burst, period));
-  ASSERT_TRUE(client.Activate());
   // The input stays silent until the test connects the bursts.
   app.WriteSettings("[audio]\nindev=system\noutdev=plenmora_test\n");
   app.Start({"backbuffer " + home + "/back.ppm", "watch"});
@@ -200,8 +212,8 @@ TEST(Editor, DrawsItsBackBufferAndTakesKnobsPresetsAboutAndLink)
   ASSERT_TRUE(back && first);
   EXPECT_EQ(0, Differences(first.get(), back.get(), {0, 0, kWidth, kHeight}));
 
-  ASSERT_TRUE(client.Connect(client.PortName("out_1"), "RtApiJack:inport 0"));
-  ASSERT_TRUE(client.Connect(client.PortName("out_2"), "RtApiJack:inport 1"));
+  ASSERT_TRUE(client.Connect("out_1", "RtApiJack:inport 0"));
+  ASSERT_TRUE(client.Connect("out_2", "RtApiJack:inport 1"));
   const double defaultTime = ReverbTime(client, period, burst);
 
   // 80 pixels up on a 160-pixel knob geared 4: +0.125.
@@ -217,22 +229,14 @@ TEST(Editor, DrawsItsBackBufferAndTakesKnobsPresetsAboutAndLink)
 
   e.Click(kPresetMenu.MidX(), kPresetMenu.MidY());
   ASSERT_TRUE(app.WaitForOutput("script: popup ")) << app.OutputSoFar();
-  std::vector<std::string> items;
-  std::string line = app.OutputSoFar();
-  line = line.substr(line.find("script: popup ") + 14);
-  std::istringstream popup(line.substr(0, line.find('\n')));
-  for (std::string item; std::getline(popup, item, '|');) items.push_back(item);
-  ASSERT_EQ(31u, items.size());
-  for (int i = 0; i < 31; ++i)
-  {
-    char number[8];
-    snprintf(number, sizeof(number), "%02d: ", i + 1);
-    EXPECT_EQ(0u, items[i].find(number)) << items[i];
-    EXPECT_EQ(i == 0, items[i].find(" *") != std::string::npos) << items[i];
-  }
-  EXPECT_EQ("01: Default *", items[0]);
-  EXPECT_EQ("13: Cathedral", items[12]);
-  EXPECT_EQ("31: Wet Only", items[30]);
+  // 31 items, the first one checked; the keys reach the 13th.
+  std::string popup = app.OutputSoFar();
+  popup = popup.substr(popup.find("script: popup ") + 14);
+  popup = "|" + popup.substr(0, popup.find('\n')) + "|";
+  EXPECT_EQ(32, Count(popup, "|")) << popup;
+  EXPECT_EQ(1, Count(popup, " *|")) << popup;
+  for (const char* item : {"|01: Default *|", "|13: Cathedral|", "|31: Wet Only|"})
+    EXPECT_NE(std::string::npos, popup.find(item)) << item;
   e.Xdo("key Home");
   for (int i = 0; i < 12; ++i) e.Xdo("key Down");
   e.Xdo("key Return");
@@ -270,8 +274,30 @@ TEST(Editor, DrawsItsBackBufferAndTakesKnobsPresetsAboutAndLink)
       WaitUntil([&] { return ReadFile(opened) == "https://vorlane.example/videos\n"; }, 10000))
       << ReadFile(opened);
 
-  AppResult r;
-  EXPECT_TRUE(e.Quit(app, &r)) << r.out << r.err;
+  // The window is the editor's size with the menu bar above it. The open menu
+  // and then the message box are further visible windows of the title.
+  EXPECT_TRUE(e.menuBar > 0 && e.menuBar < 60) << e.menuBar;
+  auto other = [&](const std::string& besides)
+  {
+    for (const std::string& id : Windows("Plenmora"))
+      if (id != e.id && id != besides) return id;
+    return std::string();
+  };
+  std::string menu, box;
+  e.Keys("alt+h");
+  ASSERT_TRUE(WaitUntil([&] { return (menu = other("")) != ""; }, 10000)) << "no menu";
+  e.Xdo("key Return");
+  ASSERT_TRUE(WaitUntil([&] { return (box = other(menu)) != ""; }, 10000)) << "no about box";
+  e.Keys("Return", box);
+  EXPECT_TRUE(WaitUntil([&] { return other("") == ""; }, 10000));
+  e.Keys("ctrl+comma");
+  std::vector<std::string> dialog;
+  EXPECT_TRUE(WaitUntil([&] { return !(dialog = Windows("Preferences")).empty(); }, 10000));
+  if (!dialog.empty()) e.Keys("Escape", dialog[0]);
+  EXPECT_TRUE(WaitUntil([&] { return Windows("Preferences").empty(); }, 10000));
+  const AppResult r = e.Quit(app);
+  EXPECT_TRUE(r.exited && r.status == 0) << r.out << r.err;
+  EXPECT_EQ(1, Count(r.out, "trying to start audio stream")) << r.out;
 }
 
 // Noise into the input lights the meters; in the silence after it they fall
@@ -279,12 +305,8 @@ TEST(Editor, DrawsItsBackBufferAndTakesKnobsPresetsAboutAndLink)
 TEST(Editor, MetersLightWithNoiseAndFallAtTheReleaseRate)
 {
   AppSandbox app;
-  JackTestClient client(true);
+  JackTestClient client(0, Noise(kRate / 4, 4 * kRate));
   ASSERT_TRUE(client.IsOpen()) << "no JACK server";
-  const int period = 4 * kRate;
-  client.SetSignal(0, Noise(kRate / 4, period));
-  client.SetSignal(1, Noise(kRate / 4, period));
-  ASSERT_TRUE(client.Activate());
   app.WriteSettings("[audio]\nindev=plenmora_test\noutdev=plenmora_test\n");
   app.Start({});
   Editor e;
@@ -351,23 +373,41 @@ TEST(Editor, MetersLightWithNoiseAndFallAtTheReleaseRate)
   std::vector<double> t, f;
   for (size_t i : best) t.push_back(times[i]), f.push_back(frames[i][0]);
   EXPECT_NEAR((kMeterFrames - 1) * 20.0 / 60.0, -Slope(t, f), 2.0);
-  AppResult r;
-  EXPECT_TRUE(e.Quit(app, &r)) << r.out << r.err;
+  const AppResult r = e.Quit(app);
+  EXPECT_TRUE(r.exited && r.status == 0) << r.out << r.err;
 }
 
 // Without its pictures the effect makes no editor: the program names the
 // missing one and the folder, shows its window empty and still runs the
-// reverb.
-TEST(Editor, WithoutItsPicturesTheWindowStaysEmptyAndAudioRuns)
+// reverb. SIGTERM, as the desktop sends at logout, ends it as Quit does: exit
+// status 0, the settings as they were, and the audio stream closed by the
+// program itself, not torn away when the process dies (which costs the other
+// JACK clients xruns).
+TEST(Editor, WithoutItsPicturesTheWindowStaysEmptyAudioRunsAndSigtermQuitsInOrder)
 {
+  // A JACK client of the test notes whether the program was still running
+  // (not yet a zombie) when its stream's client went away.
+  static std::atomic<pid_t> pid{-1};
+  static std::atomic<int> closedWhileRunning{-1};
+  std::unique_ptr<jack_client_t, int (*)(jack_client_t*)> watcher(
+      jack_client_open("plenmora_watch", JackNoStartServer, nullptr), jack_client_close);
+  ASSERT_TRUE(watcher) << "no JACK server";
+  jack_set_client_registration_callback(
+      watcher.get(),
+      [](const char* name, int registered, void*)
+      {
+        siginfo_t info = {};
+        if (!registered && !strcmp(name, "RtApiJack") && pid > 0)
+          closedWhileRunning =
+              waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+      },
+      nullptr);
+  ASSERT_EQ(0, jack_activate(watcher.get()));
   AppSandbox app;
   TempDir empty;
   EnvScope resources("PLENMORA_RESOURCES", empty.Path().c_str());
-  JackTestClient client(true, kRate / 2);
-  ASSERT_TRUE(client.IsOpen()) << "no JACK server";
-  client.SetSignal(0, Noise(kRate, kRate));
-  client.SetSignal(1, Noise(kRate, kRate));
-  ASSERT_TRUE(client.Activate());
+  JackTestClient client(kRate / 2, Noise(kRate, kRate));
+  ASSERT_TRUE(client.IsOpen());
   app.WriteSettings("[audio]\nindev=plenmora_test\noutdev=plenmora_test\n");
   app.Start({"wait 2000", "about", "endmessagebox"});
   Editor e;
@@ -392,8 +432,14 @@ TEST(Editor, WithoutItsPicturesTheWindowStaysEmptyAndAudioRuns)
   LICE_Clear(&plain, LICE_GetPixel(shot.get(), 0, 0));
   EXPECT_EQ(0, Differences(shot.get(), &plain, {0, 0, kWidth, kHeight})) << "not empty";
 
-  AppResult r;
-  EXPECT_TRUE(e.Quit(app, &r)) << r.out << r.err;
+  const std::string settings = ReadFile(app.SettingsFile());
+  pid = app.Pid();
+  ASSERT_EQ(0, kill(app.Pid(), SIGTERM));
+  const AppResult r = app.Wait(30);
+  EXPECT_TRUE(r.exited && r.status == 0) << r.out << r.err;
+  EXPECT_EQ(settings, ReadFile(app.SettingsFile()));
+  EXPECT_TRUE(WaitUntil([&] { return closedWhileRunning != -1; }, 5000));
+  EXPECT_EQ(1, closedWhileRunning);
   EXPECT_NE(std::string::npos, r.err.find("\"bg.png\"")) << r.err;
   EXPECT_NE(std::string::npos, r.out.find("couldn't attach gui")) << r.out;
 }

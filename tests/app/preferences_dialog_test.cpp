@@ -1,8 +1,10 @@
-// The real preferences dialog on the X server: every control drawn apart
-// from its neighbours with its whole text, and a click on a combo box's arrow
-// reaching that combo box.
+// The real preferences dialog in this process, on the X server and a JACK
+// server of the test's own: every control drawn apart from its neighbours
+// with its whole text, a click on a combo box's arrow reaching that combo
+// box, and OK bringing audio and MIDI back after the server went away.
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "app_main.h"
 #include "app_settings.h"
 #include "host_test_support.h"
+#include "jack_support.h"
 
 namespace
 {
@@ -84,77 +87,63 @@ std::string Describe(GtkWidget* w)
          std::to_string(a.y) + " " + std::to_string(a.width) + "x" + std::to_string(a.height);
 }
 
-// The dialog as the application makes it, filled from the JACK server, on
-// screen.
-class PreferencesDialog : public ::testing::Test
+// The dialog as the application makes it, filled from the server, on screen,
+// with a plug-in that passes MIDI through on the virtual MIDI ports. No two
+// controls share a pixel (group frames hold the others), and every text is
+// drawn whole inside its control. A click on the Output Device arrow opens
+// its list; Mono, beside it in the resource, stays off. The server goes
+// away under the running stream and comes back; OK, without a change, brings
+// back the stream (none runs) and both virtual MIDI ports, and a note sent in
+// comes out.
+TEST(PreferencesDialog, ControlsApartArrowClickAndOkAfterTheServerCameBack)
 {
-protected:
-  void SetUp() override
-  {
-    ASSERT_TRUE(LoadSettings());
-    mDlg = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, IDD_DIALOG_PREF, nullptr,
-                              PreferencesDlgProc, 0);
-    ASSERT_NE(nullptr, mDlg);
-    ShowWindow(mDlg, SW_SHOW);
-    mControls = Controls(mDlg);
-    ASSERT_EQ(35u, mControls.size());
-    ASSERT_TRUE(PumpUntil(
-        [&]
-        {
-          for (GtkWidget* c : mControls)
-            if (!gtk_widget_get_mapped(c)) return false;
-          return true;
-        },
-        10000));
-  }
-  void TearDown() override
-  {
-    if (mDlg) DestroyWindow(mDlg);
-    DeleteAudioDriver();
-    DeleteSettings();
-  }
+  JackServer server("plenmora_dialog" + std::to_string(getpid()));
+  ASSERT_TRUE(server.Start());
+  EnvScope name("JACK_DEFAULT_SERVER", server.Name().c_str());
+  TempHome home;
+  ASSERT_TRUE(StartHost("system", true));
+  HWND dlg = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, IDD_DIALOG_PREF, nullptr,
+                                PreferencesDlgProc, 0);
+  ASSERT_NE(nullptr, dlg);
+  ShowWindow(dlg, SW_SHOW);
+  const std::vector<GtkWidget*> controls = Controls(dlg);
+  ASSERT_EQ(35u, controls.size());
+  ASSERT_TRUE(PumpUntil(
+      [&]
+      {
+        for (GtkWidget* c : controls)
+          if (!gtk_widget_get_mapped(c)) return false;
+        return true;
+      },
+      10000));
 
-  TempHome mHome;
-  HWND mDlg = nullptr;
-  std::vector<GtkWidget*> mControls;
-};
-
-// No two controls share a pixel (group frames hold the others), and every
-// text is drawn whole inside its control.
-TEST_F(PreferencesDialog, ControlsApartWithTheirWholeText)
-{
-  for (size_t i = 0; i < mControls.size(); ++i)
+  for (size_t i = 0; i < controls.size(); ++i)
   {
-    const GdkRectangle a = Drawn(mControls[i]);
-    for (size_t j = i + 1; j < mControls.size(); ++j)
+    const GdkRectangle a = Drawn(controls[i]);
+    for (size_t j = i + 1; j < controls.size(); ++j)
     {
-      const GdkRectangle b = Drawn(mControls[j]);
-      if (GTK_IS_FRAME(mControls[i]) || GTK_IS_FRAME(mControls[j])) continue;
+      const GdkRectangle b = Drawn(controls[j]);
+      if (GTK_IS_FRAME(controls[i]) || GTK_IS_FRAME(controls[j])) continue;
       EXPECT_FALSE(gdk_rectangle_intersect(&a, &b, nullptr))
-          << Describe(mControls[i]) << " overlaps " << Describe(mControls[j]);
+          << Describe(controls[i]) << " overlaps " << Describe(controls[j]);
     }
     std::vector<GtkWidget*> labels;
-    Labels(mControls[i], labels);
+    Labels(controls[i], labels);
     for (GtkWidget* label : labels)
     {
       int textW = 0;
       pango_layout_get_pixel_size(gtk_label_get_layout(GTK_LABEL(label)), &textW, nullptr);
-      EXPECT_LE(textW, Area(label).width) << Describe(mControls[i]);
-      if (label != mControls[i] && !GTK_IS_FRAME(mControls[i]))
+      EXPECT_LE(textW, Area(label).width) << Describe(controls[i]);
+      if (label != controls[i] && !GTK_IS_FRAME(controls[i]))
       {
         const GdkRectangle l = Area(label);
-        EXPECT_GE(l.x, a.x) << Describe(mControls[i]);
-        EXPECT_LE(l.x + l.width, a.x + a.width) << Describe(mControls[i]);
+        EXPECT_GE(l.x, a.x) << Describe(controls[i]);
+        EXPECT_LE(l.x + l.width, a.x + a.width) << Describe(controls[i]);
       }
     }
   }
-}
 
-// A click on the Output Device arrow opens its list; Mono, beside it in the
-// resource, stays off.
-TEST_F(PreferencesDialog, ClickOnTheOutputDeviceArrowOpensItsList)
-{
-  GtkWidget* w = SWELL_GetWidget(GetDlgItem(mDlg, IDC_PREF_OUT_DEVICE));
+  GtkWidget* w = SWELL_GetWidget(GetDlgItem(dlg, IDC_PREF_OUT_DEVICE));
   gint x = 0, y = 0;
   gdk_window_get_origin(gtk_widget_get_window(w), &x, &y);
   const GdkRectangle a = Area(w);
@@ -170,8 +159,22 @@ TEST_F(PreferencesDialog, ClickOnTheOutputDeviceArrowOpensItsList)
       },
       5000))
       << "the list did not open";
-  EXPECT_EQ(BST_UNCHECKED, SendMessage(GetDlgItem(mDlg, IDC_PREF_MONO), BM_GETCHECK, 0, 0));
+  EXPECT_EQ(BST_UNCHECKED, SendMessage(GetDlgItem(dlg, IDC_PREF_MONO), BM_GETCHECK, 0, 0));
   gtk_combo_box_popdown(GTK_COMBO_BOX(w));
   PumpUntil([] { return true; }, 0);
+
+  ASSERT_TRUE(server.Stop());
+  EXPECT_TRUE(WaitUntil([] { return !gDAC->isStreamOpen(); }, 5000));
+  ASSERT_TRUE(server.Start());
+  SWELL_SimulateUserClick(GetDlgItem(dlg, IDOK));
+  EXPECT_TRUE(gDAC->isStreamRunning());
+  JackTestClient client;
+  ASSERT_TRUE(client.IsOpen());
+  ASSERT_TRUE(client.Connect("midi_out", "RtMidi Input Client:To Plenmora"));
+  ASSERT_TRUE(client.Connect("RtMidi Output Client:From Plenmora", "midi_in"));
+  ASSERT_TRUE(client.SendMidi({0x90, 0x40, 0x7f}));
+  EXPECT_EQ((std::vector<JackTestClient::Bytes>{{0x90, 0x40, 0x7f}}), client.TakeMidi(1, 5000));
+  DestroyWindow(dlg);
+  StopHost();
 }
 } // namespace

@@ -1,7 +1,7 @@
-// Runs the real Plenmora executable for a test: in a fresh home folder, with
-// its settings file and an optional script for the application's test hook
-// (PLENMORA_TEST_SCRIPT), capturing standard output and error. The X and JACK
-// servers come from the environment that the test runner set up.
+// Runs the real Plenmora executable for a test or a benchmark: in a fresh
+// home folder, with its settings file and an optional script for the
+// application's test hook (PLENMORA_TEST_SCRIPT), capturing standard output
+// and error. The X and JACK servers come from the environment.
 #pragma once
 
 #include <sys/types.h>
@@ -20,32 +20,24 @@ struct AppResult
   // The first line that the test hook printed starting with prefix, without
   // its "script: " ("" when none).
   std::string ScriptLine(const std::string& prefix) const;
-  int Count(const std::string& text) const; // occurrences in standard output
-
-  // What the script's first "dump" printed for combo box id.
-  struct ComboDump
-  {
-    bool found = false;
-    int sel = -2;
-    std::vector<std::string> items;
-  };
-  ComboDump Combo(int id) const;
 };
 
 class AppSandbox
 {
 public:
   AppSandbox() = default;
-  ~AppSandbox();
+  ~AppSandbox() { EndProcess(mPid, SIGKILL, 5000); }
 
   const std::string& Home() const { return mHome.Path(); }
   std::string SettingsFile() const { return Home() + "/.config/Plenmora/settings.ini"; }
   void WriteSettings(const std::string& text) { WriteFile(SettingsFile(), text); }
-  // The value of key in section of "settings.ini" ("" when missing).
-  std::string Setting(const std::string& section, const std::string& key) const;
+  // Whether "settings.ini" holds each of these lines ("key=value").
+  bool SettingsHold(std::initializer_list<std::string> lines) const;
 
-  // Starts the application with the script's steps (none when empty).
-  void Start(const std::vector<std::string>& script);
+  // Starts program (a shell command; the application when not given) in the
+  // home folder with the script's steps (none when empty).
+  void Start(const std::vector<std::string>& script,
+             const std::string& program = "'" PLENMORA_EXE "'");
   // Waits until the running application has printed text.
   bool WaitForOutput(const std::string& text, int timeoutMs = 20000) const;
   // Waits for the started application to end (killed after timeoutSeconds).

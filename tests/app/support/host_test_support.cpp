@@ -29,11 +29,17 @@ void TestPlug::ProcessDoubleReplacing(double** inputs, double** outputs, int nFr
   mNumBlocks.store(n + 1, std::memory_order_release);
 }
 
-bool StartHost(const PlugFactory& factory)
+bool StartHost(const char* audioDevice, bool virtualMidi, const PlugFactory& factory)
 {
+  if (!LoadSettings()) return false;
+  SetAppStateText(gState->mAudioInDevice, audioDevice);
+  SetAppStateText(gState->mAudioOutDevice, audioDevice);
+  SetAppStateText(gState->mMidiInDevice, virtualMidi ? "virtual input" : "off");
+  SetAppStateText(gState->mMidiOutDevice, virtualMidi ? "virtual output" : "off");
   TryToChangeAudioDriverType();
   ProbeAudioIO();
-  gPluginInstance = factory(gMidiOut, &gState->mMidiOutChannel);
+  gPluginInstance = factory ? factory(gMidiOut, &gState->mMidiOutChannel)
+                            : new TestPlug(gMidiOut, &gState->mMidiOutChannel, true);
   ChooseMidiInput(gState->mMidiInDevice);
   ChooseMidiOutput(gState->mMidiOutDevice);
   return TryToChangeAudio();
@@ -52,6 +58,7 @@ void StopHost()
   gAudioOutputDevs.clear();
   gMIDIInputDevNames.clear();
   gMIDIOutputDevNames.clear();
+  DeleteSettings();
 }
 
 std::string CaptureStdout(const std::function<void()>& fn)
@@ -62,8 +69,3 @@ std::string CaptureStdout(const std::function<void()>& fn)
   fflush(stdout);
   return testing::internal::GetCapturedStdout();
 }
-
-const char* const kDefaultSettings =
-    "[audio]\ndriver=0\nin1=1\nin2=2\nindev=system\niovs=512\n"
-    "monoinput=0\nout1=1\nout2=2\noutdev=system\nsigvs=32\n"
-    "sr=44100\n[midi]\ninchan=0\nindev=off\noutchan=0\noutdev=off\n";

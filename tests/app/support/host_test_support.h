@@ -1,4 +1,4 @@
-// Support for the stand-alone host tests: a plug-in of the tests' own that
+// Support for the in-process host tests: a plug-in of the tests' own that
 // logs what the host gives it, a fresh settings folder per test, and the
 // host's start-up and shut-down with any plug-in.
 #pragma once
@@ -52,15 +52,14 @@ private:
 };
 
 using PlugFactory = std::function<IPlugStandalone*(RtMidiOut*, uint16_t*)>;
-// The application's start-up on the loaded settings, with the plug-in made
-// by factory: driver, device lists, MIDI objects and lists, plug-in, MIDI
-// ports, audio stream. Returns whether the stream opened.
-bool StartHost(const PlugFactory& factory);
-// The application's shut-down, but for the settings records.
+// The application's start-up in this process: settings loaded from the home
+// folder, then audioDevice for input and output and, with virtualMidi, the
+// virtual MIDI ports; driver, device lists, MIDI objects and lists, the
+// plug-in made by factory (a TestPlug doing MIDI when none), MIDI ports,
+// audio stream. Returns whether the stream opened.
+bool StartHost(const char* audioDevice, bool virtualMidi, const PlugFactory& factory = nullptr);
+// The application's shut-down, the settings records deleted.
 void StopHost();
-
-// "settings.ini" as the host writes it with every setting at its default.
-extern const char* const kDefaultSettings;
 
 // Standard output of fn, run now.
 std::string CaptureStdout(const std::function<void()>& fn);

@@ -1,7 +1,10 @@
-// Small helpers shared by the host tests: waiting on a condition, whole files,
-// shell commands, environment variables and temporary folders.
+// Small helpers shared by the host tests and benchmarks: waiting on a
+// condition, whole files, shell commands and processes, environment variables
+// and temporary folders.
 #pragma once
 
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -51,6 +54,14 @@ inline std::string Replaced(std::string text, std::initializer_list<std::string>
   return text;
 }
 
+// Occurrences of what in text.
+inline int Count(const std::string& text, const std::string& what)
+{
+  int n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
 // Runs a shell command, returns its standard output without the trailing
 // newline; *status gets its exit status (-1 when it did not exit).
 inline std::string RunCommand(const std::string& command, int* status = nullptr)
@@ -64,6 +75,29 @@ inline std::string RunCommand(const std::string& command, int* status = nullptr)
   if (status) *status = st != -1 && WIFEXITED(st) ? WEXITSTATUS(st) : -1;
   while (!out.empty() && out.back() == '\n') out.pop_back();
   return out;
+}
+
+// Starts a shell command with this process's environment; the process id,
+// which stays the command's own when it starts with exec (-1 on failure).
+inline pid_t Spawn(const std::string& command)
+{
+  const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
+  pid_t pid = -1;
+  return posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) ? -1
+                                                                                           : pid;
+}
+
+// Sends signal (none when 0) to a spawned process and waits up to timeoutMs
+// for it to end, then kills it. Its wait status; -1 when it had to be killed.
+inline int EndProcess(pid_t pid, int signal, int timeoutMs)
+{
+  int status = -1;
+  if (pid <= 0) return -1;
+  if (signal) kill(pid, signal);
+  if (WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, timeoutMs)) return status;
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+  return -1;
 }
 
 // Sets (or, with nullptr, unsets) an environment variable for this scope.

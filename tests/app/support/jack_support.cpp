@@ -1,0 +1,169 @@
+#include "jack_support.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <jack/midiport.h>
+
+#include "test_util.h"
+
+namespace
+{
+struct MidiRecord
+{
+  uint8_t size;
+  uint8_t bytes[15];
+};
+
+bool Push(jack_ringbuffer_t* rb, const uint8_t* bytes, size_t size)
+{
+  MidiRecord r = {(uint8_t)size, {}};
+  if (size == 0 || size > sizeof(r.bytes) || jack_ringbuffer_write_space(rb) < sizeof(r))
+    return false;
+  memcpy(r.bytes, bytes, size);
+  return jack_ringbuffer_write(rb, (const char*)&r, sizeof(r)) == sizeof(r);
+}
+
+bool Pop(jack_ringbuffer_t* rb, MidiRecord& r)
+{
+  return jack_ringbuffer_read_space(rb) >= sizeof(r) &&
+         jack_ringbuffer_read(rb, (char*)&r, sizeof(r)) == sizeof(r);
+}
+
+bool CanConnect(const std::string& server)
+{
+  jack_client_t* c =
+      jack_client_open("plenmora_probe", (jack_options_t)(JackNoStartServer | JackServerName),
+                       nullptr, server.c_str());
+  if (c) jack_client_close(c);
+  return c != nullptr;
+}
+} // namespace
+
+bool JackServer::Start(int timeoutMs)
+{
+  if (mPid > 0) return true;
+  mPid = Spawn("exec jackd -n " + mName + " --no-realtime -d dummy -r " + std::to_string(mRate) +
+               " -p " + std::to_string(mPeriod) + " -C 2 -P 2 >>/tmp/" + mName + ".log 2>&1");
+  bool ended = false;
+  if (WaitUntil([&]
+                { return CanConnect(mName) || (ended = waitpid(mPid, nullptr, WNOHANG) == mPid); },
+                timeoutMs) &&
+      !ended)
+    return true;
+  if (ended) mPid = -1;
+  Stop();
+  return false;
+}
+
+bool JackServer::Stop()
+{
+  if (mPid <= 0) return false;
+  EndProcess(mPid, SIGTERM, 5000);
+  mPid = -1;
+  return true;
+}
+
+JackTestClient::JackTestClient(size_t recordFrames, std::vector<float> left,
+                               std::vector<float> right)
+    : mSignals{left, right.empty() ? left : right}
+{
+  mClient = jack_client_open("plenmora_test", JackNoStartServer, nullptr);
+  if (!mClient) return;
+  auto reg = [&](const std::string& name, const char* type, unsigned long flags)
+  { return jack_port_register(mClient, name.c_str(), type, flags, 0); };
+  for (int c = 0; c < 2; ++c)
+  {
+    mOuts[c] = reg("out_" + std::to_string(c + 1), JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput);
+    mIns[c] = reg("in_" + std::to_string(c + 1), JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput);
+    mRecording[c].assign(recordFrames, 0.0f);
+  }
+  mMidiOut = reg("midi_out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput);
+  mMidiIn = reg("midi_in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
+  mMidiToSend = jack_ringbuffer_create(1 << 16);
+  mMidiReceived = jack_ringbuffer_create(1 << 16);
+  jack_set_process_callback(
+      mClient,
+      [](jack_nframes_t n, void* arg)
+      { return static_cast<JackTestClient*>(arg)->ProcessCycle(n); },
+      this);
+  mActive = jack_activate(mClient) == 0;
+}
+
+JackTestClient::~JackTestClient()
+{
+  if (!mClient) return;
+  if (mActive) jack_deactivate(mClient);
+  jack_client_close(mClient);
+  jack_ringbuffer_free(mMidiToSend);
+  jack_ringbuffer_free(mMidiReceived);
+}
+
+bool JackTestClient::Connect(const std::string& from, const std::string& to)
+{
+  auto full = [&](const std::string& port)
+  {
+    return port.find(':') == std::string::npos ? jack_get_client_name(mClient) + (":" + port)
+                                               : port;
+  };
+  return jack_connect(mClient, full(from).c_str(), full(to).c_str()) == 0;
+}
+
+bool JackTestClient::StartRecording()
+{
+  // The process thread starts over at its next cycle and acknowledges.
+  mRestartRecording = true;
+  return WaitUntil([&] { return !mRestartRecording; }, 5000);
+}
+
+bool JackTestClient::WaitForFrames(size_t frames, int timeoutMs)
+{
+  return WaitUntil([&] { return mRecorded >= frames; }, timeoutMs);
+}
+
+bool JackTestClient::SendMidi(const Bytes& bytes)
+{
+  return Push(mMidiToSend, bytes.data(), bytes.size());
+}
+
+std::vector<JackTestClient::Bytes> JackTestClient::TakeMidi(size_t count, int timeoutMs)
+{
+  std::vector<Bytes> got;
+  MidiRecord r;
+  WaitUntil(
+      [&]
+      {
+        while (Pop(mMidiReceived, r)) got.emplace_back(r.bytes, r.bytes + r.size);
+        return got.size() >= count;
+      },
+      timeoutMs);
+  return got;
+}
+
+int JackTestClient::ProcessCycle(jack_nframes_t nFrames)
+{
+  if (mRestartRecording)
+  {
+    mRecorded = 0;
+    mRestartRecording = false;
+  }
+  for (int c = 0; c < 2; ++c)
+  {
+    float* out = (float*)jack_port_get_buffer(mOuts[c], nFrames);
+    const std::vector<float>& sig = mSignals[c];
+    for (jack_nframes_t i = 0; i < nFrames; ++i)
+      out[i] = sig.empty() ? 0.0f : sig[(mSignalPos + i) % sig.size()];
+    const size_t at = mRecorded, n = std::min<size_t>(nFrames, mRecording[c].size() - at);
+    if (n) memcpy(&mRecording[c][at], jack_port_get_buffer(mIns[c], nFrames), n * sizeof(float));
+    if (c == 1) mRecorded = at + n;
+  }
+  if (!mSignals[0].empty()) mSignalPos = (mSignalPos + nFrames) % mSignals[0].size();
+  void* buf = jack_port_get_buffer(mMidiOut, nFrames);
+  jack_midi_clear_buffer(buf);
+  for (MidiRecord r; Pop(mMidiToSend, r);) jack_midi_event_write(buf, 0, r.bytes, r.size);
+  buf = jack_port_get_buffer(mMidiIn, nFrames);
+  jack_midi_event_t ev;
+  for (uint32_t e = 0; e < jack_midi_get_event_count(buf); ++e)
+    if (jack_midi_event_get(&ev, buf, e) == 0) Push(mMidiReceived, ev.buffer, ev.size);
+  return 0;
+}

@@ -1,0 +1,87 @@
+// JACK for the host tests and benchmarks: a server of their own with the
+// dummy backend, and a client that plays signals into the program, records
+// what comes back and sends and receives MIDI.
+#pragma once
+
+#include <sys/types.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <jack/jack.h>
+#include <jack/ringbuffer.h>
+
+// 2 capture and 2 playback channels, 44100 Hz and 512 frames unless told
+// otherwise; stopped at the latest when it goes out of scope.
+class JackServer
+{
+public:
+  explicit JackServer(std::string name, int rate = 44100, int period = 512)
+      : mName(std::move(name)), mRate(rate), mPeriod(period)
+  {
+  }
+  ~JackServer() { Stop(); }
+  JackServer(const JackServer&) = delete;
+  JackServer& operator=(const JackServer&) = delete;
+
+  // Starts jackd and waits until a client can connect; false when it did not
+  // come up within timeoutMs.
+  bool Start(int timeoutMs = 10000);
+  // SIGTERM, then waits for jackd to end. Returns whether it was running.
+  bool Stop();
+  const std::string& Name() const { return mName; }
+
+private:
+  std::string mName;
+  int mRate, mPeriod;
+  pid_t mPid = -1;
+};
+
+// "plenmora_test" on the server named by JACK_DEFAULT_SERVER, active from the
+// start when it could open: audio ports "out_1", "out_2", "in_1", "in_2" and
+// MIDI ports "midi_out", "midi_in". The outputs play left and right (right
+// empty: left too) in a loop.
+class JackTestClient
+{
+public:
+  using Bytes = std::vector<uint8_t>;
+
+  explicit JackTestClient(size_t recordFrames = 0, std::vector<float> left = {},
+                          std::vector<float> right = {});
+  ~JackTestClient();
+  JackTestClient(const JackTestClient&) = delete;
+  JackTestClient& operator=(const JackTestClient&) = delete;
+
+  bool IsOpen() const { return mActive; }
+  // Port names without a client name are the client's own.
+  bool Connect(const std::string& from, const std::string& to);
+
+  // Audio recording, up to recordFrames per input: starts over with the next
+  // cycle (false when the client runs no cycles); then waits (up to
+  // timeoutMs) until frames frames are recorded.
+  bool StartRecording();
+  bool WaitForFrames(size_t frames, int timeoutMs);
+  const std::vector<float>& Recording(int channel) const { return mRecording[channel]; }
+
+  // MIDI: bytes go out of "midi_out" in the next cycle.
+  bool SendMidi(const Bytes& bytes);
+  // What reached "midi_in" since the last call, once at least count messages
+  // are there or timeoutMs passed.
+  std::vector<Bytes> TakeMidi(size_t count, int timeoutMs);
+
+private:
+  int ProcessCycle(jack_nframes_t nFrames);
+
+  jack_client_t* mClient = nullptr;
+  bool mActive = false;
+  jack_port_t *mOuts[2] = {}, *mIns[2] = {}, *mMidiOut = nullptr, *mMidiIn = nullptr;
+  std::vector<float> mSignals[2], mRecording[2];
+  size_t mSignalPos = 0; // process thread only
+  std::atomic<bool> mRestartRecording{false};
+  std::atomic<size_t> mRecorded{0};
+  // Fixed-size records of MIDI messages: to send, and received.
+  jack_ringbuffer_t* mMidiToSend = nullptr;
+  jack_ringbuffer_t* mMidiReceived = nullptr;
+};
