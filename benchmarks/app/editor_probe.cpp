@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -67,11 +66,7 @@ int main()
   JackServer server("plenmora_editor" + std::to_string(getpid()), kRate, kPeriod);
   if (!StartJackServer(server)) return 1;
   // Half a second of noise, half a second of silence: the meters rise and fall.
-  std::vector<float> noise(kRate, 0.0f);
-  std::mt19937 rng(1);
-  std::uniform_real_distribution<float> d(-0.5f, 0.5f);
-  for (int i = 0; i < kRate / 2; ++i) noise[i] = d(rng);
-  JackTestClient client(0, noise);
+  JackTestClient client(0, Noise(kRate / 2, kRate));
   if (!client.IsOpen()) return 1;
 
   std::vector<double> paints;

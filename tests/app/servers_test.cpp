@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -17,21 +16,10 @@
 
 namespace
 {
-// A client of the test that plays noise into the program's stream and
-// records what it plays back: RtAudio's ports when the stream's devices are
-// the server's own, or its own ports when the program chose the client as
-// its devices.
-std::unique_ptr<JackTestClient> Listener(size_t frames)
-{
-  std::vector<float> noise(4096);
-  for (size_t i = 0; i < noise.size(); ++i)
-    noise[i] = 0.5f * std::sin(0.37f * (float)(i * i % 977));
-  auto client = std::make_unique<JackTestClient>(frames, noise);
-  return client->IsOpen() ? std::move(client) : nullptr;
-}
-
-// Whether, past the silent start and the fade, sound comes back on both
-// sides within frames.
+// Whether, past the silent start and the fade, the noise that client plays
+// into the program's stream comes back on both sides within frames: through
+// RtAudio's ports when the stream's devices are the server's own, or the
+// client's own when the program chose the client as its devices.
 bool PlaysBack(JackTestClient& client, size_t frames)
 {
   std::this_thread::sleep_for(std::chrono::milliseconds(1000));
@@ -55,11 +43,11 @@ TEST(Servers, StartedBeforeTheJackServerTheProgramPlaysOnceOkIsPressed)
   EXPECT_NE(std::string::npos, app.OutputSoFar().find("No audio stream is running"));
 
   ASSERT_TRUE(server.Start());
-  std::unique_ptr<JackTestClient> client = Listener(44100);
-  ASSERT_TRUE(client);
+  JackTestClient client(44100, Noise(4096, 4096));
+  ASSERT_TRUE(client.IsOpen());
   WriteFile(go, "");
   ASSERT_TRUE(app.WaitForOutput("script: stream open=1 running=1")) << app.OutputSoFar();
-  EXPECT_TRUE(PlaysBack(*client, 44100)); // the reverb of the noise
+  EXPECT_TRUE(PlaysBack(client, 44100)); // the reverb of the noise
   WriteFile(done, "");
   const AppResult r = app.Wait();
   EXPECT_TRUE(r.exited && r.status == 0) << r.out << r.err;
@@ -76,8 +64,8 @@ TEST(Servers, FirstStartOnA48kHzServerPlaysAtItsRateAndOkSaysWhenSettingsCannotB
   JackServer server("plenmora_48k" + std::to_string(getpid()), 48000, 256);
   ASSERT_TRUE(server.Start());
   EnvScope name("JACK_DEFAULT_SERVER", server.Name().c_str());
-  std::unique_ptr<JackTestClient> client = Listener(48000);
-  ASSERT_TRUE(client);
+  JackTestClient client(48000, Noise(4096, 4096));
+  ASSERT_TRUE(client.IsOpen());
   AppSandbox app;
   const std::string go = app.Home() + "/go";
   app.Start({"stream", "waitfile " + go, "menu 40006", "selectindex 40021 3", "click 1", "about",
@@ -86,10 +74,10 @@ TEST(Servers, FirstStartOnA48kHzServerPlaysAtItsRateAndOkSaysWhenSettingsCannotB
   for (int c = 0; c < 2; ++c)
   {
     const std::string n = std::to_string(c), side = std::to_string(c + 1);
-    ASSERT_TRUE(client->Connect("out_" + side, "RtApiJack:inport " + n) &&
-                client->Connect("RtApiJack:outport " + n, "in_" + side));
+    ASSERT_TRUE(client.Connect("out_" + side, "RtApiJack:inport " + n) &&
+                client.Connect("RtApiJack:outport " + n, "in_" + side));
   }
-  EXPECT_TRUE(PlaysBack(*client, 48000)) << app.OutputSoFar();
+  EXPECT_TRUE(PlaysBack(client, 48000)) << app.OutputSoFar();
   EXPECT_TRUE(app.SettingsHold({"sr=48000", "driver=0"})) << ReadFile(app.SettingsFile());
 
   ASSERT_EQ(0, unlink(app.SettingsFile().c_str()));

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <regex>
+
 #include <gtest/gtest.h>
 
 #include "app_settings.h"
@@ -36,13 +38,6 @@ TEST(Settings, FirstRunCreatesOwnerOnlyFoldersAndWritesTheDefaults)
     EXPECT_EQ(kDefaultSettings, ReadFile(home.SettingsFile()));
   }
   DeleteSettings();
-}
-
-std::string WithLineEnds(std::string text, const std::string& end)
-{
-  for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + end.size()))
-    text.replace(at, 1, end);
-  return text;
 }
 
 // The default file with a comment and two other values, and `sections` more
@@ -89,8 +84,8 @@ TEST(Settings, LoadedFilesAreWrittenBackWithTheirDefaultsAndOddOnesLeftAlone)
                                    "indev=off", "indev=" + x99})},
       {S_IFREG, "[audio]\niovs=64\nsigvs=1024\nsr=96000x\n",
        Replaced(noMidi, {"iovs=512", "iovs=64", "sigvs=32", "sigvs=64"})},
-      {S_IFREG, WithLineEnds(withoutMono, "\r"), Kept()},
-      {S_IFREG, WithLineEnds(withoutMono, "\r\n"), Kept()},
+      {S_IFREG, std::regex_replace(withoutMono, std::regex("\n"), "\r"), Kept()},
+      {S_IFREG, std::regex_replace(withoutMono, std::regex("\n"), "\r\n"), Kept()},
       {S_IFREG, Kept(0, 70000), Kept(0, 70000)},
       {S_IFREG, Kept(80000), Kept(80000)},
       {S_IFIFO, "", ""},

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 
 #include <jack/midiport.h>
 
@@ -40,18 +41,25 @@ bool CanConnect(const std::string& server)
 }
 } // namespace
 
+std::vector<float> Noise(size_t frames, size_t total)
+{
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<float> d(-0.5f, 0.5f);
+  std::vector<float> s(total, 0.0f);
+  for (size_t i = 0; i < frames; ++i) s[i] = d(rng);
+  return s;
+}
+
 bool JackServer::Start(int timeoutMs)
 {
-  if (mPid > 0) return true;
-  mPid = Spawn("exec jackd -n " + mName + " --no-realtime -d dummy -r " + std::to_string(mRate) +
-               " -p " + std::to_string(mPeriod) + " -C 2 -P 2 >>/tmp/" + mName + ".log 2>&1");
-  bool ended = false;
-  if (WaitUntil([&]
-                { return CanConnect(mName) || (ended = waitpid(mPid, nullptr, WNOHANG) == mPid); },
+  if (mPid <= 0)
+    mPid = Spawn("exec jackd -n " + mName + " --no-realtime -d dummy -r " + std::to_string(mRate) +
+                 " -p " + std::to_string(mPeriod) + " -C 2 -P 2 >>/tmp/" + mName + ".log 2>&1");
+  // Until a client can connect, or jackd ended.
+  if (WaitUntil([&] { return CanConnect(mName) || waitpid(mPid, nullptr, WNOHANG) != 0; },
                 timeoutMs) &&
-      !ended)
+      CanConnect(mName))
     return true;
-  if (ended) mPid = -1;
   Stop();
   return false;
 }
