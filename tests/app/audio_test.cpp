@@ -12,6 +12,7 @@
 
 #include "Plenmora.h"
 #include "app_audio.h"
+#include "app_main.h"
 #include "app_settings.h"
 #include "host_test_support.h"
 #include "jack_support.h"
@@ -37,7 +38,8 @@ TEST(JackHost, SilenceThenAQuarterOfEachSideThenMidiThroughTheChannels)
                         std::vector<float>(kPeriod, -0.25f));
   ASSERT_TRUE(client.IsOpen()) << "no JACK server";
   ASSERT_TRUE(client.StartRecording());
-  ASSERT_TRUE(StartHost("plenmora_test", true));
+  ASSERT_TRUE(StartHost("[audio]\nindev=plenmora_test\noutdev=plenmora_test\n[midi]\n"
+                        "indev=virtual input\noutdev=virtual output\n"));
   ASSERT_TRUE(client.Connect("midi_out", "RtMidi Input Client:To Plenmora"));
   ASSERT_TRUE(client.Connect("RtMidi Output Client:From Plenmora", "midi_in"));
 
@@ -99,7 +101,7 @@ TEST(JackHost, SilenceThenAQuarterOfEachSideThenMidiThroughTheChannels)
         }
       });
   EXPECT_EQ("NOT EXPECTING 4 midi callback msg len\n", printed);
-  StopHost();
+  Cleanup();
 }
 
 // One NaN sample in a loop of noise, through the host and the reverb (wet
@@ -113,7 +115,7 @@ TEST(JackHost, NaNOnTheInputLeavesTheReverbRunning)
   noise[kLoop / 2] = NAN;
   JackTestClient client(kRecord, noise);
   ASSERT_TRUE(client.IsOpen()) << "no JACK server";
-  ASSERT_TRUE(StartHost("plenmora_test", false,
+  ASSERT_TRUE(StartHost("[audio]\nindev=plenmora_test\noutdev=plenmora_test\n",
                         [](RtMidiOut* out, uint16_t* chan)
                         {
                           IPlugStandalone* plug = MakePlug(out, chan);
@@ -124,7 +126,7 @@ TEST(JackHost, NaNOnTheInputLeavesTheReverbRunning)
   // and a second more: some NaN is followed by a second of output.
   std::this_thread::sleep_for(std::chrono::seconds(2));
   ASSERT_TRUE(client.StartRecording() && client.WaitForFrames(kRecord, 20000));
-  StopHost();
+  Cleanup();
   for (int ch = 0; ch < 2; ++ch)
   {
     SCOPED_TRACE(ch);

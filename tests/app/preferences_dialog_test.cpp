@@ -101,7 +101,7 @@ TEST(PreferencesDialog, ControlsApartArrowClickAndOkAfterTheServerCameBack)
   ASSERT_TRUE(server.Start());
   EnvScope name("JACK_DEFAULT_SERVER", server.Name().c_str());
   TempHome home;
-  ASSERT_TRUE(StartHost("system", true));
+  ASSERT_TRUE(StartHost("[midi]\nindev=virtual input\noutdev=virtual output\n"));
   HWND dlg = SWELL_CreateDialog(SWELL_curmodule_dialogresource_head, IDD_DIALOG_PREF, nullptr,
                                 PreferencesDlgProc, 0);
   ASSERT_NE(nullptr, dlg);
@@ -175,6 +175,6 @@ TEST(PreferencesDialog, ControlsApartArrowClickAndOkAfterTheServerCameBack)
   ASSERT_TRUE(client.SendMidi({0x90, 0x40, 0x7f}));
   EXPECT_EQ((std::vector<JackTestClient::Bytes>{{0x90, 0x40, 0x7f}}), client.TakeMidi(1, 5000));
   DestroyWindow(dlg);
-  StopHost();
+  Cleanup();
 }
 } // namespace

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app_audio.h"
+#include "app_main.h"
 #include "app_midi.h"
 #include "app_settings.h"
 
@@ -29,36 +29,13 @@ void TestPlug::ProcessDoubleReplacing(double** inputs, double** outputs, int nFr
   mNumBlocks.store(n + 1, std::memory_order_release);
 }
 
-bool StartHost(const char* audioDevice, bool virtualMidi, const PlugFactory& factory)
+bool StartHost(const std::string& settings, const PlugFactory& factory)
 {
+  WriteFile(std::string(getenv("HOME")) + "/.config/Plenmora/settings.ini", settings);
   if (!LoadSettings()) return false;
-  SetAppStateText(gState->mAudioInDevice, audioDevice);
-  SetAppStateText(gState->mAudioOutDevice, audioDevice);
-  SetAppStateText(gState->mMidiInDevice, virtualMidi ? "virtual input" : "off");
-  SetAppStateText(gState->mMidiOutDevice, virtualMidi ? "virtual output" : "off");
-  TryToChangeAudioDriverType();
-  ProbeAudioIO();
   gPluginInstance = factory ? factory(gMidiOut, &gState->mMidiOutChannel)
                             : new TestPlug(gMidiOut, &gState->mMidiOutChannel, true);
-  ChooseMidiInput(gState->mMidiInDevice);
-  ChooseMidiOutput(gState->mMidiOutDevice);
-  return TryToChangeAudio();
-}
-
-void StopHost()
-{
-  StopAudioStream();
-  CloseMidi();
-  CloseAudioStream();
-  delete gPluginInstance;
-  gPluginInstance = nullptr;
-  DeleteAudioDriver();
-  gAudioIDDevNames.clear();
-  gAudioInputDevs.clear();
-  gAudioOutputDevs.clear();
-  gMIDIInputDevNames.clear();
-  gMIDIOutputDevNames.clear();
-  DeleteSettings();
+  return StartAudioAndMidi();
 }
 
 std::string CaptureStdout(const std::function<void()>& fn)

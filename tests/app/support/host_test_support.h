@@ -1,6 +1,6 @@
 // Support for the in-process host tests: a plug-in of the tests' own that
 // logs what the host gives it, a fresh settings folder per test, and the
-// host's start-up and shut-down with any plug-in.
+// host's start-up with any plug-in.
 #pragma once
 
 #include <atomic>
@@ -52,14 +52,12 @@ private:
 };
 
 using PlugFactory = std::function<IPlugStandalone*(RtMidiOut*, uint16_t*)>;
-// The application's start-up in this process: settings loaded from the home
-// folder, then audioDevice for input and output and, with virtualMidi, the
-// virtual MIDI ports; driver, device lists, MIDI objects and lists, the
-// plug-in made by factory (a TestPlug doing MIDI when none), MIDI ports,
-// audio stream. Returns whether the stream opened.
-bool StartHost(const char* audioDevice, bool virtualMidi, const PlugFactory& factory = nullptr);
-// The application's shut-down, the settings records deleted.
-void StopHost();
+// The application's start-up in this process from settings written to the
+// home folder's "settings.ini", with the plug-in made by factory (a TestPlug
+// doing MIDI when none): settings, plug-in, audio driver and devices, MIDI,
+// audio stream. Returns whether the stream opened. Cleanup() (app_main.h) is
+// the shut-down.
+bool StartHost(const std::string& settings, const PlugFactory& factory = nullptr);
 
 // Standard output of fn, run now.
 std::string CaptureStdout(const std::function<void()>& fn);
