@@ -85,9 +85,9 @@ public:
       XFlush(mDisplay);
     }
     const AppResult r = app.Wait(20);
-    if (!r.exited)
+    if (!r.ok)
       fprintf(stderr, "the program did not end by itself:\n%s%s\n", r.out.c_str(), r.err.c_str());
-    return r.exited;
+    return r.ok;
   }
 
 private:

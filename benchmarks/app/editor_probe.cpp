@@ -55,7 +55,7 @@ double FirstPaint()
   }
   const std::string out = app.OutputSoFar();
   const long painted = atol(out.c_str() + out.find(mark) + mark.size());
-  return app.Wait(20).exited ? (painted - t0) / 1000.0 : -1;
+  return app.Wait(20).ok ? (painted - t0) / 1000.0 : -1;
 }
 } // namespace
 

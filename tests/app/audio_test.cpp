@@ -37,13 +37,12 @@ TEST(JackHost, SilenceThenAQuarterOfEachSideThenMidiThroughTheChannels)
   JackTestClient client(200 * kPeriod, std::vector<float>(kPeriod, 0.5f),
                         std::vector<float>(kPeriod, -0.25f));
   ASSERT_TRUE(client.IsOpen()) << "no JACK server";
-  ASSERT_TRUE(client.StartRecording());
   ASSERT_TRUE(StartHost("[audio]\nindev=plenmora_test\noutdev=plenmora_test\n[midi]\n"
                         "indev=virtual input\noutdev=virtual output\n"));
   ASSERT_TRUE(client.Connect("midi_out", "RtMidi Input Client:To Plenmora"));
   ASSERT_TRUE(client.Connect("RtMidi Output Client:From Plenmora", "midi_in"));
 
-  ASSERT_TRUE(client.WaitForFrames(200 * kPeriod, 10000));
+  ASSERT_TRUE(client.Record(200 * kPeriod, 10000, false));
   const std::vector<float>& left = client.Recording(0);
   const std::vector<float>& right = client.Recording(1);
   size_t first = 0;
@@ -125,7 +124,7 @@ TEST(JackHost, NaNOnTheInputLeavesTheReverbRunning)
   // Past the silent start, the fade and the reverb's build-up, a whole loop
   // and a second more: some NaN is followed by a second of output.
   std::this_thread::sleep_for(std::chrono::seconds(2));
-  ASSERT_TRUE(client.StartRecording() && client.WaitForFrames(kRecord, 20000));
+  ASSERT_TRUE(client.Record(kRecord, 20000));
   Cleanup();
   for (int ch = 0; ch < 2; ++ch)
   {

@@ -130,21 +130,13 @@ int DifferencesOnceDrawn(const Editor& e, LICE_IBitmap* expected, const Rect& r,
   return n;
 }
 
-// Frame `frame` of a vertical strip drawn over `under` at r, as the editor
-// draws its knobs and meters (source alpha).
-void DrawFrame(LICE_IBitmap* under, LICE_IBitmap* strip, const Rect& r, int frame)
-{
-  LICE_Blit(under, strip, r.L, r.T, 0, frame * r.H(), r.W(), r.H(), 1.0f,
-            LICE_BLIT_MODE_COPY | LICE_BLIT_USE_ALPHA);
-}
-
 // The reverb time (seconds for 60 dB) after the first burst of the loop in
 // what the program played: the slope of the level, in 10 ms steps, from
 // 50 to 550 ms after the burst.
 double ReverbTime(JackTestClient& client, int period, int burst)
 {
   const int window = kRate / 100;
-  if (!client.StartRecording() || !client.WaitForFrames(period + kRate, 20000)) return -1.0;
+  if (!client.Record(period + kRate, 20000)) return -1.0;
   const std::vector<float>& x = client.Recording(0);
   std::vector<double> level, time, tail;
   for (size_t i = 0; i + window <= x.size(); i += window)
@@ -162,19 +154,6 @@ double ReverbTime(JackTestClient& client, int period, int burst)
   return -60.0 / Slope(time, tail);
 }
 
-// A private desktop in the program's home: the default handler of web
-// addresses is a script that writes the address it was given into a file.
-std::string InstallUrlHandler(const std::string& home)
-{
-  WriteFile(home + "/opener.sh", "#!/bin/sh\nprintf '%s\\n' \"$1\" >>" + home + "/opened\n");
-  chmod((home + "/opener.sh").c_str(), 0700);
-  WriteFile(home + "/.local/share/applications/test-opener.desktop",
-            "[Desktop Entry]\nType=Application\nName=Opener\nExec=" + home +
-                "/opener.sh %u\nMimeType=x-scheme-handler/https;\n");
-  WriteFile(home + "/.config/mimeapps.list",
-            "[Default Applications]\nx-scheme-handler/https=test-opener.desktop\n");
-  return home + "/opened";
-}
 } // namespace
 
 // The first frame is the back buffer; bursts of noise into the input light
@@ -186,8 +165,17 @@ std::string InstallUrlHandler(const std::string& home)
 // preferences, Ctrl+Q.
 TEST(Editor, DrawsItsBackBufferMetersKnobsPresetsAboutLinkAndMenuKeys)
 {
+  // A private desktop in the program's home: the default handler of web
+  // addresses is a script that writes the address it was given into a file.
   AppSandbox app;
-  const std::string home = app.Home(), opened = InstallUrlHandler(home);
+  const std::string home = app.Home(), opened = home + "/opened";
+  WriteFile(home + "/opener.sh", "#!/bin/sh\nprintf '%s\\n' \"$1\" >>" + opened + "\n");
+  chmod((home + "/opener.sh").c_str(), 0700);
+  WriteFile(home + "/.local/share/applications/test-opener.desktop",
+            "[Desktop Entry]\nType=Application\nName=Opener\nExec=" + home +
+                "/opener.sh %u\nMimeType=x-scheme-handler/https;\n");
+  WriteFile(home + "/.config/mimeapps.list",
+            "[Default Applications]\nx-scheme-handler/https=test-opener.desktop\n");
   EnvScope data("XDG_DATA_HOME", (home + "/.local/share").c_str()),
       dirs("XDG_DATA_DIRS", "/usr/share");
   const int period = 4 * kRate, burst = kRate / 4;
@@ -280,14 +268,18 @@ TEST(Editor, DrawsItsBackBufferMetersKnobsPresetsAboutLinkAndMenuKeys)
   ASSERT_TRUE(app.WaitForOutput("script: params preset=12 96.0 30.0 100.0 85.0 40.0"))
       << app.OutputSoFar();
 
-  // Every knob shows its frame of the preset's value over the background.
+  // Every knob shows its frame of the preset's value over the background (its
+  // strip drawn with source alpha).
   Image expected = Load(kPictures + "/" + kBackgroundImage);
   const Image knob = Load(kPictures + "/" + kKnobImage),
               large = Load(kPictures + "/" + kLargeKnobImage);
   const int frames[] = {96, 30, 100, 85, 40};
   for (int i = 0; i < 5; ++i)
-    DrawFrame(expected.get(), kKnobs[i].large ? large.get() : knob.get(), kKnobs[i].rect,
-              frames[i]);
+  {
+    const Rect& r = kKnobs[i].rect;
+    LICE_Blit(expected.get(), kKnobs[i].large ? large.get() : knob.get(), r.L, r.T, 0,
+              frames[i] * r.H(), r.W(), r.H(), 1.0f, LICE_BLIT_MODE_COPY | LICE_BLIT_USE_ALPHA);
+  }
   for (const Knob& k : kKnobs)
     EXPECT_EQ(0, DifferencesOnceDrawn(e, expected.get(), k.rect, home + "/preset.png")) << k.label;
   const Image chosen = e.Shot(home + "/preset.png");
@@ -333,7 +325,7 @@ TEST(Editor, DrawsItsBackBufferMetersKnobsPresetsAboutLinkAndMenuKeys)
   if (!dialog.empty()) e.Keys("Escape", dialog[0]);
   EXPECT_TRUE(WaitUntil([&] { return Windows("Preferences").empty(); }, 10000));
   const AppResult r = e.Quit(app);
-  EXPECT_TRUE(r.exited && r.status == 0) << r.out << r.err;
+  EXPECT_TRUE(r.ok) << r.out << r.err;
   EXPECT_EQ(1, Count(r.out, "trying to start audio stream")) << r.out;
 }
 
@@ -380,7 +372,7 @@ TEST(Editor, WithoutItsPicturesTheWindowStaysEmptyAudioRunsAndSigtermQuitsInOrde
   // Past the first second of silence and the fade-in.
   ASSERT_TRUE(app.WaitForOutput("trying to start audio stream")) << app.OutputSoFar();
   std::this_thread::sleep_for(std::chrono::seconds(2));
-  ASSERT_TRUE(client.StartRecording() && client.WaitForFrames(kRate / 2, 10000));
+  ASSERT_TRUE(client.Record(kRate / 2, 10000));
   double sum = 0;
   for (float v : client.Recording(0)) sum += (double)v * v;
   // Noise of RMS 0.29 through the dry path and the output gain of 0.25.
@@ -396,7 +388,7 @@ TEST(Editor, WithoutItsPicturesTheWindowStaysEmptyAudioRunsAndSigtermQuitsInOrde
   pid = app.Pid();
   ASSERT_EQ(0, kill(app.Pid(), SIGTERM));
   const AppResult r = app.Wait(30);
-  EXPECT_TRUE(r.exited && r.status == 0) << r.out << r.err;
+  EXPECT_TRUE(r.ok) << r.out << r.err;
   EXPECT_EQ(settings, ReadFile(app.SettingsFile()));
   EXPECT_TRUE(WaitUntil([&] { return closedWhileRunning != -1; }, 5000));
   EXPECT_EQ(1, closedWhileRunning);

@@ -23,7 +23,7 @@ namespace
 bool PlaysBack(JackTestClient& client, size_t frames)
 {
   std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-  if (!client.StartRecording() || !client.WaitForFrames(frames, 10000)) return false;
+  if (!client.Record(frames, 10000)) return false;
   auto loud = [](float v) { return std::fabs(v) > 0.01f; };
   return std::any_of(client.Recording(0).begin(), client.Recording(0).end(), loud) &&
          std::any_of(client.Recording(1).begin(), client.Recording(1).end(), loud);
@@ -50,7 +50,7 @@ TEST(Servers, StartedBeforeTheJackServerTheProgramPlaysOnceOkIsPressed)
   EXPECT_TRUE(PlaysBack(client, 44100)); // the reverb of the noise
   WriteFile(done, "");
   const AppResult r = app.Wait();
-  EXPECT_TRUE(r.exited && r.status == 0) << r.out << r.err;
+  EXPECT_TRUE(r.ok) << r.out << r.err;
   // Opened before the server ran: no devices, and MIDI says it is off.
   for (const std::string line : {"combo 40009 sel=-1 items=", "combo 40010 sel=-1 items=",
                                  "combo 40018 sel=0 items=off", "combo 40019 sel=0 items=off"})
@@ -84,7 +84,7 @@ TEST(Servers, FirstStartOnA48kHzServerPlaysAtItsRateAndOkSaysWhenSettingsCannotB
   ASSERT_EQ(0, mkdir(app.SettingsFile().c_str(), 0700));
   WriteFile(go, "");
   const AppResult r = app.Wait();
-  EXPECT_TRUE(r.exited && r.status == 0) << r.err;
+  EXPECT_TRUE(r.ok) << r.err;
   EXPECT_NE(std::string::npos, r.out.find("@ 48000 sr")) << r.out;
   EXPECT_EQ("messagebox caption=Plenmora type=0 text=Plenmora could not save its settings to " +
                 app.SettingsFile() + ".",
@@ -113,7 +113,7 @@ TEST(Servers, FirstStartWithOnlyAPulseAudioServerTakesItAndItsDefaultDevices)
   const AppResult r = app.Run({"stream", "state", "menu 40007"});
   EndProcess(pa, SIGTERM, 5000);
   ASSERT_TRUE(up) << ReadFile(dir.Path() + "/pa.log");
-  EXPECT_TRUE(r.exited && r.status == 0) << r.err;
+  EXPECT_TRUE(r.ok) << r.err;
   EXPECT_EQ("stream open=1 running=1", r.ScriptLine("stream")) << r.out;
   EXPECT_NE(std::string::npos,
             r.ScriptLine("state").find("driver=1 indev=Monitor of Null Output outdev=Null Output"))

@@ -34,8 +34,7 @@ AppResult AppSandbox::Wait(double timeoutSeconds)
 {
   AppResult r;
   const int status = EndProcess(mPid, 0, (int)(timeoutSeconds * 1000));
-  r.exited = mPid > 0 && status != -1 && WIFEXITED(status);
-  r.status = r.exited ? WEXITSTATUS(status) : -1;
+  r.ok = mPid > 0 && status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
   mPid = -1;
   r.out = OutputSoFar();
   r.err = ReadFile(Home() + "/stderr.txt");

@@ -13,8 +13,7 @@
 
 struct AppResult
 {
-  bool exited = false; // false when it had to be killed, or died of a signal
-  int status = -1;     // exit status when exited
+  bool ok = false; // ended by itself with exit status 0
   std::string out, err;
 
   // The first line that the test hook printed starting with prefix, without
@@ -25,7 +24,6 @@ struct AppResult
 class AppSandbox
 {
 public:
-  AppSandbox() = default;
   ~AppSandbox() { EndProcess(mPid, SIGKILL, 5000); }
 
   const std::string& Home() const { return mHome.Path(); }

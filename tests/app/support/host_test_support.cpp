@@ -16,17 +16,8 @@ TestPlug::TestPlug(RtMidiOut* midiOut, uint16_t* midiOutChan, bool doesMidi)
             return info;
           }(),
           0, "2-2", 0, "TestPlug", "TestPlug", "Tests", 0x10000, 0x54737431, 0x54657374, 0,
-          doesMidi, false, false, 0),
-      mBlocks(kMaxBlocks)
+          doesMidi, false, false, 0)
 {
-}
-
-void TestPlug::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
-{
-  const size_t n = mNumBlocks.load(std::memory_order_relaxed);
-  if (n < kMaxBlocks) mBlocks[n] = Block{nFrames, mMutex.HeldByCurrentThread()};
-  IPlugStandalone::ProcessDoubleReplacing(inputs, outputs, nFrames);
-  mNumBlocks.store(n + 1, std::memory_order_release);
 }
 
 bool StartHost(const std::string& settings, const PlugFactory& factory)

@@ -117,16 +117,11 @@ bool JackTestClient::Connect(const std::string& from, const std::string& to)
   return jack_connect(mClient, full(from).c_str(), full(to).c_str()) == 0;
 }
 
-bool JackTestClient::StartRecording()
+bool JackTestClient::Record(size_t frames, int timeoutMs, bool startOver)
 {
   // The process thread starts over at its next cycle and acknowledges.
-  mRestartRecording = true;
-  return WaitUntil([&] { return !mRestartRecording; }, 5000);
-}
-
-bool JackTestClient::WaitForFrames(size_t frames, int timeoutMs)
-{
-  return WaitUntil([&] { return mRecorded >= frames; }, timeoutMs);
+  mRestartRecording = startOver;
+  return WaitUntil([&] { return !mRestartRecording && mRecorded >= frames; }, timeoutMs);
 }
 
 bool JackTestClient::SendMidi(const Bytes& bytes)

@@ -61,11 +61,10 @@ public:
   // Port names without a client name are the client's own.
   bool Connect(const std::string& from, const std::string& to);
 
-  // Audio recording, up to recordFrames per input: starts over with the next
-  // cycle (false when the client runs no cycles); then waits (up to
+  // Audio recording, up to recordFrames per input from the first cycle on:
+  // starts over with the next cycle unless told not to, and waits (up to
   // timeoutMs) until frames frames are recorded.
-  bool StartRecording();
-  bool WaitForFrames(size_t frames, int timeoutMs);
+  bool Record(size_t frames, int timeoutMs, bool startOver = true);
   const std::vector<float>& Recording(int channel) const { return mRecording[channel]; }
 
   // MIDI: bytes go out of "midi_out" in the next cycle.

@@ -14,7 +14,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -34,9 +35,7 @@ inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
 inline std::string ReadFile(const std::string& path)
 {
   std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // Writes text to path, making the folders on the way.
@@ -106,18 +105,16 @@ class EnvScope
 public:
   EnvScope(const char* name, const char* value) : mName(name)
   {
-    const char* old = getenv(name);
-    mHad = old != nullptr;
-    if (old) mOld = old;
+    if (const char* old = getenv(name)) mOld = old;
     value ? setenv(name, value, 1) : unsetenv(name);
   }
-  ~EnvScope() { mHad ? setenv(mName.c_str(), mOld.c_str(), 1) : unsetenv(mName.c_str()); }
+  ~EnvScope() { mOld ? setenv(mName.c_str(), mOld->c_str(), 1) : unsetenv(mName.c_str()); }
   EnvScope(const EnvScope&) = delete;
   EnvScope& operator=(const EnvScope&) = delete;
 
 private:
-  std::string mName, mOld;
-  bool mHad;
+  std::string mName;
+  std::optional<std::string> mOld;
 };
 
 // A fresh folder under /tmp, removed with all it holds at the end.
