@@ -15,7 +15,6 @@
 #include <random>
 #include <sstream>
 #include <sys/stat.h>
-#include <thread>
 
 #include "app_runner.h"
 #include "editor_layout.h"
@@ -358,7 +357,7 @@ TEST(Editor, WithoutItsPicturesTheWindowStaysEmptyAudioRunsAndSigtermQuitsInOrde
   AppSandbox app;
   TempDir empty;
   EnvScope resources("PLENMORA_RESOURCES", empty.Path().c_str());
-  JackTestClient client(kRate / 2, Noise(kRate, kRate));
+  JackTestClient client(kRate / 10, Noise(kRate, kRate));
   ASSERT_TRUE(client.IsOpen());
   app.WriteSettings("[audio]\nindev=plenmora_test\noutdev=plenmora_test\n");
   app.Start({"wait 2000", "about", "endmessagebox"});
@@ -369,14 +368,7 @@ TEST(Editor, WithoutItsPicturesTheWindowStaysEmptyAudioRunsAndSigtermQuitsInOrde
             app.OutputSoFar().find("pictures are missing or unreadable in " + empty.Path() + "."))
       << app.OutputSoFar();
 
-  // Past the first second of silence and the fade-in.
-  ASSERT_TRUE(app.WaitForOutput("trying to start audio stream")) << app.OutputSoFar();
-  std::this_thread::sleep_for(std::chrono::seconds(2));
-  ASSERT_TRUE(client.Record(kRate / 2, 10000));
-  double sum = 0;
-  for (float v : client.Recording(0)) sum += (double)v * v;
-  // Noise of RMS 0.29 through the dry path and the output gain of 0.25.
-  EXPECT_GT(std::sqrt(sum / (kRate / 2)), 0.05);
+  EXPECT_TRUE(client.HearsSound(10000));
 
   const Image shot = e.Shot(app.Home() + "/empty.png");
   ASSERT_TRUE(shot);

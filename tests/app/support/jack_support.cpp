@@ -124,6 +124,17 @@ bool JackTestClient::Record(size_t frames, int timeoutMs, bool startOver)
   return WaitUntil([&] { return !mRestartRecording && mRecorded >= frames; }, timeoutMs);
 }
 
+bool JackTestClient::HearsSound(int timeoutMs)
+{
+  auto loud = [&](int c)
+  {
+    return std::any_of(mRecording[c].begin(), mRecording[c].end(),
+                       [](float v) { return v > 0.01f; });
+  };
+  return WaitUntil([&] { return Record(mRecording[0].size(), 5000) && loud(0) && loud(1); },
+                   timeoutMs);
+}
+
 bool JackTestClient::SendMidi(const Bytes& bytes)
 {
   return Push(mMidiToSend, bytes.data(), bytes.size());

@@ -66,6 +66,11 @@ public:
   // timeoutMs) until frames frames are recorded.
   bool Record(size_t frames, int timeoutMs, bool startOver = true);
   const std::vector<float>& Recording(int channel) const { return mRecording[channel]; }
+  // Whether, within timeoutMs, a whole recording holds sound (a sample above
+  // 0.01) on both inputs: what comes back from the program's stream, past its
+  // silent start, through RtAudio's ports when the stream's devices are the
+  // server's own, or the client's own when the program chose the client.
+  bool HearsSound(int timeoutMs);
 
   // MIDI: bytes go out of "midi_out" in the next cycle.
   bool SendMidi(const Bytes& bytes);
