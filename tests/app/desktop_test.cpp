@@ -18,10 +18,11 @@ TEST(Desktop, InstallPutsProgramAndDesktopEntryWhereTheDesktopFindsThem)
   const std::string prefix = app.Home() + "/prefix";
   // The build folder holds the executable in app_wrapper/.
   const std::string build = std::filesystem::path(PLENMORA_EXE).parent_path().parent_path();
-  int status = -1;
-  const std::string log =
-      RunCommand("cmake --install '" + build + "' --prefix '" + prefix + "' 2>&1", &status);
-  ASSERT_EQ(0, status) << log;
+  const std::string log = app.Home() + "/install.log";
+  ASSERT_EQ(0, EndProcess(Spawn("cmake --install '" + build + "' --prefix '" + prefix + "' >" +
+                                log + " 2>&1"),
+                          0, 120000))
+      << ReadFile(log);
   const std::string entry = ReadFile(prefix + "/share/applications/Plenmora.desktop");
 
   // The entry's Exec line, the installed program found through PATH.

@@ -92,11 +92,6 @@ struct Editor
   {
     Xdo("windowfocus --sync " + (window.empty() ? id : window) + " key " + keys);
   }
-  AppResult Quit(AppSandbox& app) const
-  {
-    Keys("ctrl+q");
-    return app.Wait(20);
-  }
 };
 
 // The slope of the line that fits the points best (least squares).
@@ -320,10 +315,11 @@ TEST(Editor, DrawsItsBackBufferMetersKnobsPresetsAboutLinkAndMenuKeys)
   EXPECT_TRUE(WaitUntil([&] { return other("") == ""; }, 10000));
   e.Keys("ctrl+comma");
   std::vector<std::string> dialog;
-  EXPECT_TRUE(WaitUntil([&] { return !(dialog = Windows("Preferences")).empty(); }, 10000));
-  if (!dialog.empty()) e.Keys("Escape", dialog[0]);
+  ASSERT_TRUE(WaitUntil([&] { return !(dialog = Windows("Preferences")).empty(); }, 10000));
+  e.Keys("Escape", dialog[0]);
   EXPECT_TRUE(WaitUntil([&] { return Windows("Preferences").empty(); }, 10000));
-  const AppResult r = e.Quit(app);
+  e.Keys("ctrl+q");
+  const AppResult r = app.Wait(20);
   EXPECT_TRUE(r.ok) << r.out << r.err;
   EXPECT_EQ(1, Count(r.out, "trying to start audio stream")) << r.out;
 }

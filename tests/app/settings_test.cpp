@@ -29,7 +29,7 @@ TEST(Settings, FirstRunCreatesOwnerOnlyFoldersAndWritesTheDefaults)
     const bool loaded = LoadSettings();
     umask(oldMask);
     ASSERT_TRUE(loaded);
-    for (const std::string& folder : {home.Path() + "/.config", home.SettingsFolder()})
+    for (const std::string& folder : {home.Path() + "/.config", home.Path() + "/.config/Plenmora"})
     {
       struct stat st;
       ASSERT_EQ(0, stat(folder.c_str(), &st)) << folder;
@@ -101,9 +101,7 @@ TEST(Settings, LoadedFilesAreWrittenBackWithTheirDefaultsAndOddOnesLeftAlone)
       ASSERT_EQ(0, unlink(path.c_str()));
       ASSERT_EQ(0, c.type == S_IFIFO ? mkfifo(path.c_str(), 0600) : mkdir(path.c_str(), 0700));
     }
-    bool loaded = false;
-    const std::string printed = CaptureStdout([&] { loaded = LoadSettings(); });
-    EXPECT_TRUE(loaded);
+    const std::string printed = CaptureStdout([] { EXPECT_TRUE(LoadSettings()); });
     struct stat st;
     ASSERT_EQ(0, lstat(path.c_str(), &st));
     EXPECT_EQ(c.type, st.st_mode & S_IFMT);

@@ -7,16 +7,9 @@
 #include "app_settings.h"
 
 TestPlug::TestPlug(RtMidiOut* midiOut, uint16_t* midiOutChan, bool doesMidi)
-    : IPlugStandalone(
-          [&]
-          {
-            IPlugInstanceInfo info;
-            info.mMidiOut = midiOut;
-            info.mMidiOutChanPtr = midiOutChan;
-            return info;
-          }(),
-          0, "2-2", 0, "TestPlug", "TestPlug", "Tests", 0x10000, 0x54737431, 0x54657374, 0,
-          doesMidi, false, false, 0)
+    : IPlugStandalone(IPlugInstanceInfo{{}, midiOut, midiOutChan}, 0, "2-2", 0, "TestPlug",
+                      "TestPlug", "Tests", 0x10000, 0x54737431, 0x54657374, 0, doesMidi, false,
+                      false, 0)
 {
 }
 

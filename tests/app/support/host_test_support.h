@@ -37,8 +37,7 @@ class TempHome
 {
 public:
   const std::string& Path() const { return mDir.Path(); }
-  std::string SettingsFolder() const { return Path() + "/.config/Plenmora"; }
-  std::string SettingsFile() const { return SettingsFolder() + "/settings.ini"; }
+  std::string SettingsFile() const { return Path() + "/.config/Plenmora/settings.ini"; }
 
 private:
   TempDir mDir;

@@ -64,14 +64,6 @@ bool JackServer::Start(int timeoutMs)
   return false;
 }
 
-bool JackServer::Stop()
-{
-  if (mPid <= 0) return false;
-  EndProcess(mPid, SIGTERM, 5000);
-  mPid = -1;
-  return true;
-}
-
 JackTestClient::JackTestClient(size_t recordFrames, std::vector<float> left,
                                std::vector<float> right)
     : mSignals{left, right.empty() ? left : right}
@@ -101,19 +93,15 @@ JackTestClient::JackTestClient(size_t recordFrames, std::vector<float> left,
 JackTestClient::~JackTestClient()
 {
   if (!mClient) return;
-  if (mActive) jack_deactivate(mClient);
-  jack_client_close(mClient);
+  jack_client_close(mClient); // deactivates first
   jack_ringbuffer_free(mMidiToSend);
   jack_ringbuffer_free(mMidiReceived);
 }
 
 bool JackTestClient::Connect(const std::string& from, const std::string& to)
 {
-  auto full = [&](const std::string& port)
-  {
-    return port.find(':') == std::string::npos ? jack_get_client_name(mClient) + (":" + port)
-                                               : port;
-  };
+  const std::string own = jack_get_client_name(mClient) + std::string(":");
+  auto full = [&](const std::string& p) { return p.find(':') == std::string::npos ? own + p : p; };
   return jack_connect(mClient, full(from).c_str(), full(to).c_str()) == 0;
 }
 
@@ -143,14 +131,12 @@ bool JackTestClient::SendMidi(const Bytes& bytes)
 std::vector<JackTestClient::Bytes> JackTestClient::TakeMidi(size_t count, int timeoutMs)
 {
   std::vector<Bytes> got;
-  MidiRecord r;
-  WaitUntil(
-      [&]
-      {
-        while (Pop(mMidiReceived, r)) got.emplace_back(r.bytes, r.bytes + r.size);
-        return got.size() >= count;
-      },
-      timeoutMs);
+  auto take = [&]
+  {
+    for (MidiRecord r; Pop(mMidiReceived, r);) got.emplace_back(r.bytes, r.bytes + r.size);
+    return got.size() >= count;
+  };
+  WaitUntil(take, timeoutMs);
   return got;
 }
 

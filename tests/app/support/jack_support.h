@@ -13,6 +13,8 @@
 #include <jack/jack.h>
 #include <jack/ringbuffer.h>
 
+#include "test_util.h"
+
 // 2 capture and 2 playback channels, 44100 Hz and 512 frames unless told
 // otherwise; stopped at the latest when it goes out of scope.
 class JackServer
@@ -29,8 +31,12 @@ public:
   // Starts jackd and waits until a client can connect; false when it did not
   // come up within timeoutMs.
   bool Start(int timeoutMs = 10000);
-  // SIGTERM, then waits for jackd to end. Returns whether it was running.
-  bool Stop();
+  // SIGTERM, then waits for jackd to end.
+  void Stop()
+  {
+    EndProcess(mPid, SIGTERM, 5000);
+    mPid = -1;
+  }
   const std::string& Name() const { return mName; }
 
 private:

@@ -62,16 +62,15 @@ inline int Count(const std::string& text, const std::string& what)
 }
 
 // Runs a shell command, returns its standard output without the trailing
-// newline; *status gets its exit status (-1 when it did not exit).
-inline std::string RunCommand(const std::string& command, int* status = nullptr)
+// newline.
+inline std::string RunCommand(const std::string& command)
 {
   std::string out;
   FILE* p = popen(command.c_str(), "r");
   char buf[4096];
   size_t n;
   while (p && (n = fread(buf, 1, sizeof(buf), p)) > 0) out.append(buf, n);
-  const int st = p ? pclose(p) : -1;
-  if (status) *status = st != -1 && WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  if (p) pclose(p);
   while (!out.empty() && out.back() == '\n') out.pop_back();
   return out;
 }
