@@ -50,8 +50,8 @@ std::vector<float> Noise(size_t frames, size_t total);
 
 // "plenmora_test" on the server named by JACK_DEFAULT_SERVER, active from the
 // start when it could open: audio ports "out_1", "out_2", "in_1", "in_2" and
-// MIDI ports "midi_out", "midi_in". The outputs play left and right (right
-// empty: left too) in a loop.
+// MIDI ports "midi_out", "midi_in". The outputs play left and right (of one
+// length; right empty: left too) in a loop.
 class JackTestClient
 {
 public:
