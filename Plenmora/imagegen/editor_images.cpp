@@ -15,6 +15,7 @@
 #include "png_writer.h"
 #include "swell-gdi.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -39,7 +40,9 @@ const LICE_Pixel kFrame = LICE_RGB(56, 62, 71);
 const LICE_Pixel kAccent = LICE_RGB(84, 196, 214);
 const LICE_Pixel kText = LICE_RGB(224, 228, 234);
 const LICE_Pixel kLabel = LICE_RGB(146, 155, 168);
-const LICE_Pixel kDim = LICE_RGB(98, 106, 118);
+// The small print: the least that reads at 4.5:1 on the lightest part of the
+// background.
+const LICE_Pixel kDim = LICE_RGB(134, 142, 155);
 const LICE_Pixel kTrack = LICE_RGB(48, 53, 61);
 const LICE_Pixel kDiscTop = LICE_RGB(72, 78, 88);
 const LICE_Pixel kDiscBottom = LICE_RGB(36, 40, 46);
@@ -200,6 +203,15 @@ void RoundFrame(LICE_IBitmap* dest, int x, int y, int w, int h, int r, LICE_Pixe
 
 // ---- Text ----
 
+// Where the texts of the picture being drawn go, when the caller asked for
+// them.
+std::vector<Text>* gTexts = nullptr;
+struct TextLog
+{
+  explicit TextLog(std::vector<Text>* texts) { gTexts = texts; }
+  ~TextLog() { gTexts = nullptr; }
+};
+
 // A font of the glyph cache that places text by its ink: a vertical position
 // is where the middle of the capital letters goes.
 class Font
@@ -226,18 +238,11 @@ public:
   // on x, 1 right of x.
   void Draw(LICE_IBitmap* bm, const char* text, int x, int y, int align, LICE_Pixel color)
   {
-    font_.SetTextColor(color);
     const int width = Width(text);
-    int left = align < 0 ? x : align == 0 ? x - width / 2 : x - width;
+    const int left = align < 0 ? x : align == 0 ? x - width / 2 : x - width;
     const int top = y - capMiddle_;
-    ForEachChar(
-        text,
-        [&](const char* c, int len)
-        {
-          RECT r = {left, top, left + 4 * font_.GetLineHeight(), top + font_.GetLineHeight()};
-          font_.DrawText(bm, c, len, &r, kFlags);
-          left += Advance(c, len) + tracking_;
-        });
+    Put(bm, text, left, top, color);
+    if (gTexts) gTexts->push_back({text, color, Ink(bm, text, left, top)});
   }
 
 private:
@@ -251,6 +256,35 @@ private:
       f(text, len);
       text += len;
     }
+  }
+
+  void Put(LICE_IBitmap* bm, const char* text, int left, int top, LICE_Pixel color)
+  {
+    font_.SetTextColor(color);
+    ForEachChar(
+        text,
+        [&](const char* c, int len)
+        {
+          RECT r = {left, top, left + 4 * font_.GetLineHeight(), top + font_.GetLineHeight()};
+          font_.DrawText(bm, c, len, &r, kFlags);
+          left += Advance(c, len) + tracking_;
+        });
+  }
+
+  // The bounding box of the pixels that the text at (left, top) covers in a
+  // picture of bm's size.
+  Rect Ink(LICE_IBitmap* bm, const char* text, int left, int top)
+  {
+    const int w = bm->getWidth(), h = bm->getHeight();
+    auto scratch = NewBitmap(w, h, kBlack);
+    Put(scratch.get(), text, left, top, kWhite);
+    Rect ink = {w, h, 0, 0};
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        if (LICE_GETR(LICE_GetPixel(scratch.get(), x, y)))
+          ink = {std::min(ink.L, x), std::min(ink.T, y), std::max(ink.R, x + 1),
+                 std::max(ink.B, y + 1)};
+    return ink;
   }
 
   // The advance of one character (its glyph rendered on first use).
@@ -422,9 +456,10 @@ void DrawMeterScale(LICE_IBitmap* bm, Font& font, const Rect& pair, bool scaleRi
 }
 } // namespace
 
-std::unique_ptr<LICE_MemBitmap> Background()
+std::unique_ptr<LICE_MemBitmap> Background(std::vector<Text>* texts)
 {
   using namespace editor_layout;
+  TextLog log(texts);
   auto bg = NewBitmap(kWidth, kHeight, kBgTop);
   LICE_IBitmap* bm = bg.get();
   VerticalGradient(bm, 0, 0, kWidth, kHeight, kBgTop, kBgBottom);
@@ -470,7 +505,8 @@ std::unique_ptr<LICE_MemBitmap> Background()
   label.Draw(bm, "IN", in.MidX(), in.B + 16, 0, kLabel);
   label.Draw(bm, "OUT", out.MidX(), out.B + 16, 0, kLabel);
 
-  // Footer: the version, and the link drawn as a button.
+  // Footer: the version, and the link drawn as a button with its site before
+  // it.
   const std::string version = std::string("Version ") + kVersion;
   tiny.Draw(bm, version.c_str(), 26, kLink.MidY(), -1, kDim);
   const Rect& l = kLink;
@@ -483,15 +519,16 @@ std::unique_ptr<LICE_MemBitmap> Background()
     LICE_Line(bm, x, y + 5, x + 8, y, kAccent, 1.0f, 0, true);
     link.Draw(bm, "Watch videos", x + 14, y, -1, kAccent);
   }
-  tiny.Draw(bm, "vorlane.example", l.MidX(), l.B + 8, 0, kDim);
+  tiny.Draw(bm, "vorlane.example", l.L - 14, l.MidY(), 1, kDim);
   return bg;
 }
 
 // ---- About ----
 
-std::unique_ptr<LICE_MemBitmap> AboutPicture()
+std::unique_ptr<LICE_MemBitmap> AboutPicture(std::vector<Text>* texts)
 {
   using namespace editor_layout;
+  TextLog log(texts);
   auto color = NewBitmap(kWidth, kHeight, kBlack);
   auto cover = NewBitmap(kWidth, kHeight, LICE_RGB(185, 185, 185)); // the dimming
   const int pw = 340, ph = 250, px = (kWidth - pw) / 2, py = (kHeight - ph) / 2;

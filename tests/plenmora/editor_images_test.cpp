@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -45,5 +46,43 @@ TEST(EditorImages, CommittedPicturesHaveTheirSizesFramesAndTransparencyAndTheGen
     EXPECT_TRUE(!c.drawn || LICE_BitmapCmp(c.drawn.get(), bm.get(), box) == 0)
         << "differs in " << box[2] << " x " << box[3] << " pixels at " << box[0] << ", " << box[1]
         << " (cmake --build BUILD --target plenmora_images redraws them)";
+  }
+}
+
+// Every text of the background and the about picture reads well: a contrast
+// of at least 4.5:1 (relative luminance, as the guides for small text count
+// it) against every pixel around its ink, and at least 6 pixels between its
+// ink and the editor's edges.
+TEST(EditorImages, TextsStandOutFromWhatLiesBehindThemAndKeepOffTheEdges)
+{
+  auto luminance = [](LICE_Pixel p)
+  {
+    auto lin = [](unsigned c)
+    {
+      const double v = c / 255.0;
+      return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * lin(LICE_GETR(p)) + 0.7152 * lin(LICE_GETG(p)) + 0.0722 * lin(LICE_GETB(p));
+  };
+  for (auto draw : {editor_images::Background, editor_images::AboutPicture})
+  {
+    std::vector<editor_images::Text> texts;
+    const std::unique_ptr<LICE_MemBitmap> bm = draw(&texts);
+    ASSERT_GE(texts.size(), 5u);
+    for (const editor_images::Text& t : texts)
+    {
+      const Rect& r = t.ink;
+      EXPECT_TRUE(r.L >= 6 && r.T >= 6 && r.R <= kWidth - 6 && r.B <= kHeight - 6)
+          << t.text << " at " << r.L << ", " << r.T << " to " << r.R << ", " << r.B;
+      double lowest = 21.0;
+      for (int y = r.T - 1; y <= r.B; ++y)
+        for (int x = r.L - 1; x <= r.R; x += (y < r.T || y == r.B) ? 1 : r.W() + 1)
+        {
+          const double a = luminance(t.color) + 0.05,
+                       b = luminance(LICE_GetPixel(bm.get(), x, y)) + 0.05;
+          lowest = std::min(lowest, std::max(a, b) / std::min(a, b));
+        }
+      EXPECT_GE(lowest, 4.5) << t.text;
+    }
   }
 }
