@@ -160,8 +160,15 @@ void Plenmora::CreateEditor(const IPlugInstanceInfo& instanceInfo)
                                            kKnobs[i].large ? &largeKnob : &knob, kDirectionVertical,
                                            kKnobGearing));
   for (int m = 0; m < kNumMeters; ++m)
+  {
     mMeterControlIdx[m] = g->AttachControl(
         new IBitmapControl(this, kMeters[m].L, kMeters[m].T, &meter, IChannelBlend::kBlendNone));
+    // A control takes the first value from the plug-in without drawing it:
+    // give each meter its resting level (the frame UpdateMeters assumes it
+    // shows) before the audio thread can reach the editor, so that the first
+    // level it sends is drawn.
+    g->SetControlFromPlug(mMeterControlIdx[m], 0.0);
+  }
   g->AttachControl(new IURLControl(this, IRECT(kLink.L, kLink.T, kLink.R, kLink.B), kLinkURL));
   const IColor nameColor(255, 224, 228, 234);
   const IText nameText(kPresetNameSize, &nameColor, kEditorFont, IText::kStyleBold,

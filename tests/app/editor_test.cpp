@@ -15,6 +15,7 @@
 #include <random>
 #include <sstream>
 #include <sys/stat.h>
+#include <thread>
 
 #include "app_runner.h"
 #include "editor_layout.h"
@@ -26,6 +27,8 @@ namespace
 using namespace editor_layout;
 using Image = std::unique_ptr<LICE_IBitmap>;
 constexpr int kRate = 44100;
+// The meters fall 20 dB a second over their 60 dB.
+constexpr double kReleaseFramesPerSecond = (kMeterFrames - 1) * 20.0 / 60.0;
 const std::string kPictures = std::filesystem::path(PLENMORA_EXE).parent_path() / "resources";
 
 Image Load(const std::string& path) { return Image(LICE_LoadPNG(path.c_str())); }
@@ -114,6 +117,37 @@ int Differences(LICE_IBitmap* a, LICE_IBitmap* b, const Rect& r)
   return n;
 }
 
+// The frame of its strip that each meter shows (kMeterFrames: none).
+std::array<int, 4> MeterFrames(LICE_IBitmap* shot, LICE_IBitmap* strip)
+{
+  auto shows = [&](const Rect& r, int f)
+  {
+    for (int y = r.T; y < r.B; ++y)
+      for (int x = r.L; x < r.R; ++x)
+        if ((LICE_GetPixel(shot, x, y) ^ LICE_GetPixel(strip, x - r.L, f * r.H() + y - r.T)) &
+            0xffffff00)
+          return false;
+    return true;
+  };
+  std::array<int, 4> frames;
+  for (int m = 0; m < 4; ++m)
+    for (frames[m] = 0; frames[m] < kMeterFrames && !shows(kMeters[m], frames[m]);) ++frames[m];
+  return frames;
+}
+
+// A meter's fall from one shot to the next: the shots since the last one at
+// frame 45 or more, down to frame 5; its rate in frames a second.
+struct Fall
+{
+  std::vector<double> t, f;
+  void Add(double time, int frame)
+  {
+    if (frame >= 45) t.clear(), f.clear();
+    if (frame < 45 && frame > 5) t.push_back(time), f.push_back(frame);
+  }
+  double Rate() const { return -Slope(t, f); }
+};
+
 // Takes shots until one equals expected within r (3 s at most); the last
 // shot's number of differing pixels.
 int DifferencesOnceDrawn(const Editor& e, LICE_IBitmap* expected, const Rect& r,
@@ -195,35 +229,21 @@ TEST(Editor, DrawsItsBackBufferMetersKnobsPresetsAboutLinkAndMenuKeys)
   // left input meter fell from a burst to its bottom.
   const Image strip = Load(kPictures + "/" + kMeterImage);
   ASSERT_TRUE(strip);
-  auto showsFrame = [&](LICE_IBitmap* shot, const Rect& r, int f)
-  {
-    for (int y = r.T; y < r.B; ++y)
-      for (int x = r.L; x < r.R; ++x)
-        if ((LICE_GetPixel(shot, x, y) ^ LICE_GetPixel(strip.get(), x - r.L, f * r.H() + y - r.T)) &
-            0xffffff00)
-          return false;
-    return true;
-  };
   const auto start = std::chrono::steady_clock::now();
   auto now = [&]
   { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
   int loudest[4] = {}, left = -1;
-  // The fall: the shots since the last one at frame 45 or more, down to 5.
-  std::vector<double> t, f;
+  Fall fall;
   while (!(loudest[0] > 45 && left == 0) && now() < 20.0)
   {
     const double before = now();
-    const Image shot = e.Shot(home + "/meters.png");
+    const std::array<int, 4> frames = MeterFrames(e.Shot(home + "/meters.png").get(), strip.get());
     for (int m = 0; m < 4; ++m)
     {
-      int k = 0;
-      while (k < kMeterFrames && !showsFrame(shot.get(), kMeters[m], k)) ++k;
-      ASSERT_LT(k, kMeterFrames) << "meter " << m << " shows no frame of its strip";
-      loudest[m] = std::max(loudest[m], k);
-      if (m == 0) left = k;
+      ASSERT_LT(frames[m], kMeterFrames) << "meter " << m << " shows no frame of its strip";
+      loudest[m] = std::max(loudest[m], frames[m]);
     }
-    if (left >= 45) t.clear(), f.clear();
-    if (left < 45 && left > 5) t.push_back((before + now()) / 2), f.push_back(left);
+    fall.Add((before + now()) / 2, left = frames[0]);
   }
   ASSERT_EQ(0, left) << "the input meter did not fall to its bottom";
   // Noise peaks of 0.5 are -6 dB: frame 53 of 0..59. The output carries the
@@ -232,8 +252,8 @@ TEST(Editor, DrawsItsBackBufferMetersKnobsPresetsAboutLinkAndMenuKeys)
   EXPECT_NEAR(53, loudest[1], 2);
   EXPECT_GE(loudest[2], 50);
   EXPECT_GE(loudest[3], 50);
-  ASSERT_GE(t.size(), 8u) << "no fall seen";
-  EXPECT_NEAR((kMeterFrames - 1) * 20.0 / 60.0, -Slope(t, f), 2.0);
+  ASSERT_GE(fall.t.size(), 8u) << "no fall seen";
+  EXPECT_NEAR(kReleaseFramesPerSecond, fall.Rate(), 2.0);
 
   // 80 pixels up on a 160-pixel knob geared 4: +0.125.
   const Rect& room = kKnobs[0].rect;
@@ -322,6 +342,64 @@ TEST(Editor, DrawsItsBackBufferMetersKnobsPresetsAboutLinkAndMenuKeys)
   const AppResult r = app.Wait(20);
   EXPECT_TRUE(r.ok) << r.out << r.err;
   EXPECT_EQ(1, Count(r.out, "trying to start audio stream")) << r.out;
+}
+
+// A steady level lights the meters although it never changes: a -12 dB sine
+// into the left input and noise of -12 dB peaks into the right, connected
+// once the window shows its dark meters. Within half a second of the effect
+// hearing them, the input meters show -12 dB (frame 47 of 0..59) and the
+// output meters are lit; once the input stops, the input meters fall at the
+// release rate.
+TEST(Editor, SteadyInputLightsTheMetersAtItsLevelAndTheyFallWhenItStops)
+{
+  const float peak = std::pow(10.0f, -12.0f / 20);
+  std::vector<float> sine(kRate), noise = Noise(kRate, kRate);
+  for (int i = 0; i < kRate; ++i)
+    sine[i] = peak * (float)std::sin(2 * M_PI * 1000 * i / kRate), noise[i] *= 2 * peak;
+  JackTestClient client(kRate / 20, sine, noise);
+  ASSERT_TRUE(client.IsOpen()) << "no JACK server";
+  AppSandbox app;
+  app.WriteSettings("[audio]\nindev=system\noutdev=plenmora_test\n");
+  app.Start({});
+  Editor e;
+  ASSERT_TRUE(e.Find()) << app.OutputSoFar();
+  const Image strip = Load(kPictures + "/" + kMeterImage);
+  ASSERT_TRUE(strip);
+  const std::string path = app.Home() + "/meters.png";
+  auto frames = [&] { return MeterFrames(e.Shot(path).get(), strip.get()); };
+  ASSERT_TRUE(WaitUntil([&] { return frames() == std::array<int, 4>{}; }, 10000));
+
+  // The stream starts after the first frame; it plays, and the effect hears,
+  // the input once its silent start is over.
+  ASSERT_TRUE(WaitUntil([&] { return client.Connect("out_1", "RtApiJack:inport 0"); }, 10000));
+  ASSERT_TRUE(client.Connect("out_2", "RtApiJack:inport 1"));
+  ASSERT_TRUE(client.HearsSound(10000));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  const std::array<int, 4> lit = frames();
+  EXPECT_NEAR(47, lit[0], 1);
+  EXPECT_NEAR(47, lit[1], 1);
+  EXPECT_TRUE(lit[2] > 0 && lit[2] < kMeterFrames) << lit[2];
+  EXPECT_TRUE(lit[3] > 0 && lit[3] < kMeterFrames) << lit[3];
+
+  ASSERT_TRUE(client.Connect("out_1", "RtApiJack:inport 0", false));
+  ASSERT_TRUE(client.Connect("out_2", "RtApiJack:inport 1", false));
+  const auto start = std::chrono::steady_clock::now();
+  auto now = [&]
+  { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+  Fall left, right;
+  for (std::array<int, 4> f = lit; (f[0] || f[1]) && now() < 10.0;)
+  {
+    const double before = now();
+    f = frames();
+    left.Add((before + now()) / 2, f[0]), right.Add((before + now()) / 2, f[1]);
+  }
+  for (const Fall* fall : {&left, &right})
+  {
+    ASSERT_GE(fall->t.size(), 8u) << "no fall seen";
+    EXPECT_NEAR(kReleaseFramesPerSecond, fall->Rate(), 2.0);
+  }
+  e.Keys("ctrl+q");
+  EXPECT_TRUE(app.Wait(20).ok);
 }
 
 // Without its pictures the effect makes no editor: the program names the

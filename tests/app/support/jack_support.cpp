@@ -98,11 +98,12 @@ JackTestClient::~JackTestClient()
   jack_ringbuffer_free(mMidiReceived);
 }
 
-bool JackTestClient::Connect(const std::string& from, const std::string& to)
+bool JackTestClient::Connect(const std::string& from, const std::string& to, bool connect)
 {
   const std::string own = jack_get_client_name(mClient) + std::string(":");
   auto full = [&](const std::string& p) { return p.find(':') == std::string::npos ? own + p : p; };
-  return jack_connect(mClient, full(from).c_str(), full(to).c_str()) == 0;
+  return (connect ? jack_connect : jack_disconnect)(mClient, full(from).c_str(),
+                                                    full(to).c_str()) == 0;
 }
 
 bool JackTestClient::Record(size_t frames, int timeoutMs, bool startOver)

@@ -64,8 +64,9 @@ public:
   JackTestClient& operator=(const JackTestClient&) = delete;
 
   bool IsOpen() const { return mActive; }
-  // Port names without a client name are the client's own.
-  bool Connect(const std::string& from, const std::string& to);
+  // Port names without a client name are the client's own; with connect
+  // false, disconnects them.
+  bool Connect(const std::string& from, const std::string& to, bool connect = true);
 
   // Audio recording, up to recordFrames per input from the first cycle on:
   // starts over with the next cycle unless told not to, and waits (up to
