@@ -391,7 +391,8 @@ TEST(Editor, SteadyInputLightsTheMetersAtItsLevelAndTheyFallWhenItStops)
   {
     const double before = now();
     f = frames();
-    left.Add((before + now()) / 2, f[0]), right.Add((before + now()) / 2, f[1]);
+    const double t = (before + now()) / 2;
+    left.Add(t, f[0]), right.Add(t, f[1]);
   }
   for (const Fall* fall : {&left, &right})
   {
