@@ -17,6 +17,8 @@ PACKAGES=(
   pulseaudio pulseaudio-utils
   # a real X server and desktop tools for the window tests
   xvfb xauth xdotool x11-utils imagemagick
+  # the sources from which the tests make a locale with a decimal comma
+  locales
 )
 
 missing=()

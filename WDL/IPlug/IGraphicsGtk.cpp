@@ -61,7 +61,7 @@ IGraphicsGtk::~IGraphicsGtk()
 void* IGraphicsGtk::OpenGtkWindow(void* parent)
 {
   CloseWindow();
-  if (!gtk_init_check(nullptr, nullptr)) return nullptr;
+  if (!SWELL_EnsureGtk()) return nullptr;
   IGraphicsGtkView* v = new IGraphicsGtkView(this);
   mGtkView = v;
   if (parent)

@@ -9,6 +9,7 @@
 
 #include "swell-handles.h"
 #include "swell-types.h"
+#include "swell-wnd.h"
 
 enum class SWELL_WndKind
 {
@@ -55,9 +56,6 @@ SWELL_HandlePool<HWND__>& SWELL_WindowPool();
 
 // True when h is a live window record.
 inline bool SWELL_IsWindow(HWND h) { return SWELL_WindowPool().Validate(h); }
-
-// Initialises GTK once; false when no display can be opened.
-bool SWELL_EnsureGtk();
 
 // A new window record of that kind (not yet tied to a widget).
 HWND SWELL_NewWindow(SWELL_WndKind kind);

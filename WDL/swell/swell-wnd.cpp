@@ -4,6 +4,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cstring>
 #include <deque>
 #include <mutex>
@@ -246,7 +247,11 @@ void SWELL_StartPostTimer()
 bool SWELL_EnsureGtk()
 {
   static int state = 0; // 0 not tried, 1 ready, -1 failed
-  if (!state) state = gtk_init_check(nullptr, nullptr) ? 1 : -1;
+  if (!state)
+  {
+    state = gtk_init_check(nullptr, nullptr) ? 1 : -1;
+    setlocale(LC_NUMERIC, "C"); // GTK set it even when the display did not open
+  }
   return state > 0;
 }
 

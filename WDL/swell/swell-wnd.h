@@ -10,6 +10,14 @@
 
 typedef struct _GtkWidget GtkWidget;
 
+// Initialises GTK once (a program that starts GTK with its arguments calls it
+// right after); false when no display can be opened. GTK's start-up takes the
+// C library's locale from the environment, so GTK's own texts are in the
+// user's language; numbers are put back to the "C" form, so that what the
+// program writes and reads (display texts, typed values, CSS, profile files)
+// has "." for its decimal point in every language.
+bool SWELL_EnsureGtk();
+
 // SetWindowPos flags.
 #define SWP_NOSIZE 0x0001
 #define SWP_NOMOVE 0x0002

@@ -6,6 +6,7 @@
 // editor test.)
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -172,15 +173,28 @@ TEST_F(GtkEditor, TheWheelAndKeysReachTheControlUnderThePointer)
 
 TEST_F(GtkEditor, TheTextFieldFiltersTypingAppliesOnReturnAndIsDroppedByTheWheelAndEsc)
 {
+  IText style = *knob->GetText();
+  style.mTextEntryFGColor = COLOR_WHITE;
+  style.mTextEntryBGColor = IColor(128, 0, 0, 255);
+  knob->SetText(&style);
   Open();
   auto entry = [&] { return View()->TextEntry(); };
   auto text = [&] { return std::string(gtk_entry_get_text(GTK_ENTRY(entry()))); };
   // A right click on the knob opens the field with the value, a small box in
-  // the middle of the knob.
+  // the middle of the knob in the text style's colours. (Also run in a
+  // language with a decimal comma: the numbers keep their ".".)
   ASSERT_TRUE(MoveTo(130, 40));
   ASSERT_TRUE(Xdo("click 3"));
   ASSERT_TRUE(PumpUntil([&] { return entry() && gtk_widget_has_focus(entry()); }));
   EXPECT_EQ("5.0", text());
+  GtkStyleContext* css = gtk_widget_get_style_context(entry());
+  GdkRGBA fg, *bg = nullptr;
+  gtk_style_context_get_color(css, gtk_style_context_get_state(css), &fg);
+  gtk_style_context_get(css, gtk_style_context_get_state(css), "background-color", &bg, nullptr);
+  EXPECT_EQ((std::vector<double>{1, 1, 1, 1, 0, 0, 1, 0.502}),
+            (std::vector<double>{fg.red, fg.green, fg.blue, fg.alpha, bg->red, bg->green, bg->blue,
+                                 std::round(bg->alpha * 1000) / 1000}));
+  gdk_rgba_free(bg);
   ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_allocated_width(entry()) == 31; }));
   int x = 0, y = 0;
   gtk_widget_translate_coordinates(entry(), View()->DrawingArea(), 0, 0, &x, &y);
