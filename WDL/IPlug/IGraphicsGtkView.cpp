@@ -424,6 +424,8 @@ gboolean IGraphicsGtkView::OnScroll(GtkWidget* w, GdkEventScroll* ev, gpointer p
       ey += ay;
     }
   }
+  int x = 0, y = 0;
+  v->GetMouseXY(ex, ey, &x, &y);
   int d = 0;
   switch (ev->direction)
   {
@@ -434,17 +436,31 @@ gboolean IGraphicsGtkView::OnScroll(GtkWidget* w, GdkEventScroll* ev, gpointer p
       d = -1;
       break;
     case GDK_SCROLL_SMOOTH:
-      d = (int)(-ev->delta_y); // GTK's smooth delta is positive downward
+      d = v->SmoothScrollSteps(x, y, -ev->delta_y); // GTK's delta is positive downward
       break;
     default:
       break;
   }
-  int x = 0, y = 0;
-  v->GetMouseXY(ex, ey, &x, &y);
   IMouseMod mod = GetMouseMod(ev->state);
   if (v->mTextEntry) v->EndUserInput();
-  v->mGraphics->OnMouseWheel(x, y, &mod, d);
+  // A touchpad's fraction of a step turns nothing yet.
+  if (d || ev->direction != GDK_SCROLL_SMOOTH) v->mGraphics->OnMouseWheel(x, y, &mod, d);
   return TRUE;
+}
+
+int IGraphicsGtkView::SmoothScrollSteps(int x, int y, double delta)
+{
+  // Touchpads scroll in fractions of a wheel step: they add up over the
+  // control under the pointer, and every whole step reaches it, the rest is
+  // kept for the next event. Over another control the count starts again.
+  const int c = mGraphics->GetMouseControlIdx(x, y);
+  if (c != mScrollControl) mScrollSum = 0.0;
+  mScrollControl = c;
+  mScrollSum += delta;
+  // Steps of 0.1 add up to a whole step although 0.1 is not exact.
+  const int d = (int)(mScrollSum + (mScrollSum < 0.0 ? -1e-9 : 1e-9));
+  mScrollSum -= d;
+  return d;
 }
 
 namespace

@@ -147,6 +147,9 @@ private:
   // The last mouse point in editor pixels, remembered for keys.
   void GetMouseXY(double ex, double ey, int* x, int* y);
   void OnTimer(GSource* timer);
+  // The whole wheel steps that a smooth scroll of delta (positive upward)
+  // over editor point (x, y) adds up to.
+  int SmoothScrollSteps(int x, int y, double delta);
   void ApplyTextEntry();
   void DetachFromEditor();
 
@@ -190,6 +193,9 @@ private:
   guint mLastPressButton = 0;
   double mLastPressX = 0.0, mLastPressY = 0.0;
   int mClickCount = 0;
+  // Smooth scrolling: the steps not yet sent, and over which control.
+  double mScrollSum = 0.0;
+  int mScrollControl = -1;
 
   friend class IGraphicsGtk;
 };
