@@ -697,6 +697,31 @@ void OnMenuDeactivate(GtkMenuShell*, gpointer p)
   run->done = true;
   g_main_loop_quit(run->loop);
 }
+
+// The press that opened a menu, until its button is released.
+struct OpeningPress
+{
+  guint button;
+  guint32 time;
+  bool held;
+};
+
+// The press that opens a menu never chooses. GTK chooses the item under the
+// pointer when the button comes up later than a short grace time after the
+// menu opened, and a menu that does not fit below its control is moved up
+// over it, under the pointer: so the release of the opening press, however
+// long it was held, is handed on as the quick release of a click, which
+// leaves the menu open for a choice.
+gboolean OnMenuButton(GtkWidget*, GdkEventButton* ev, gpointer p)
+{
+  OpeningPress* press = (OpeningPress*)p;
+  if (press->held && ev->button == press->button)
+  {
+    press->held = false;
+    if (ev->type == GDK_BUTTON_RELEASE) ev->time = press->time;
+  }
+  return FALSE;
+}
 } // namespace
 
 IPopupMenu* IGraphicsGtkView::CreateIPopupMenu(IPopupMenu* menu, GdkRectangle rect)
@@ -713,6 +738,13 @@ IPopupMenu* IGraphicsGtkView::CreateIPopupMenu(IPopupMenu* menu, GdkRectangle re
   // Below the area's lower left corner.
   GdkRectangle at = {rect.x, rect.y + rect.height + 4, 1, 1};
   GdkEvent* trigger = gtk_get_current_event();
+  OpeningPress press = {0, 0, false};
+  if (trigger && trigger->type == GDK_BUTTON_PRESS)
+  {
+    press = {trigger->button.button, trigger->button.time, true};
+    g_signal_connect(gm, "button-press-event", G_CALLBACK(OnMenuButton), &press);
+    g_signal_connect(gm, "button-release-event", G_CALLBACK(OnMenuButton), &press);
+  }
   gtk_menu_popup_at_rect(GTK_MENU(gm), gtk_widget_get_window(mArea), &at, GDK_GRAVITY_NORTH_WEST,
                          GDK_GRAVITY_NORTH_WEST, trigger);
   if (trigger) gdk_event_free(trigger);
@@ -734,6 +766,7 @@ IPopupMenu* IGraphicsGtkView::CreateIPopupMenu(IPopupMenu* menu, GdkRectangle re
       chosen->SetChosenItemIdx(index);
   }
   g_signal_handlers_disconnect_matched(gm, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, &run);
+  g_signal_handlers_disconnect_matched(gm, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, &press);
   gtk_widget_destroy(gm);
   g_object_unref(gm);
   return chosen;
