@@ -128,7 +128,8 @@ public:
   GtkWidget* TextEntry() const { return mTextEntry; }
 
   // Shows the menu below rect's lower left corner and waits until it closes;
-  // the model whose item was chosen, with its index set, or null.
+  // the model whose item was chosen, with its index set, or null. The press
+  // that opened the menu chooses nothing, however long it is held.
   IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, GdkRectangle rect);
 
   void RegisterToolTip(IRECT* r);
