@@ -424,6 +424,8 @@ gboolean IGraphicsGtkView::OnScroll(GtkWidget* w, GdkEventScroll* ev, gpointer p
       ey += ay;
     }
   }
+  int x = 0, y = 0;
+  v->GetMouseXY(ex, ey, &x, &y);
   int d = 0;
   switch (ev->direction)
   {
@@ -434,17 +436,31 @@ gboolean IGraphicsGtkView::OnScroll(GtkWidget* w, GdkEventScroll* ev, gpointer p
       d = -1;
       break;
     case GDK_SCROLL_SMOOTH:
-      d = (int)(-ev->delta_y); // GTK's smooth delta is positive downward
+      d = v->SmoothScrollSteps(x, y, -ev->delta_y); // GTK's delta is positive downward
       break;
     default:
       break;
   }
-  int x = 0, y = 0;
-  v->GetMouseXY(ex, ey, &x, &y);
   IMouseMod mod = GetMouseMod(ev->state);
   if (v->mTextEntry) v->EndUserInput();
-  v->mGraphics->OnMouseWheel(x, y, &mod, d);
+  // A touchpad's fraction of a step turns nothing yet.
+  if (d || ev->direction != GDK_SCROLL_SMOOTH) v->mGraphics->OnMouseWheel(x, y, &mod, d);
   return TRUE;
+}
+
+int IGraphicsGtkView::SmoothScrollSteps(int x, int y, double delta)
+{
+  // Touchpads scroll in fractions of a wheel step: they add up over the
+  // control under the pointer, and every whole step reaches it, the rest is
+  // kept for the next event. Over another control the count starts again.
+  const int c = mGraphics->GetMouseControlIdx(x, y);
+  if (c != mScrollControl) mScrollSum = 0.0;
+  mScrollControl = c;
+  mScrollSum += delta;
+  // Steps of 0.1 add up to a whole step although 0.1 is not exact.
+  const int d = (int)(mScrollSum + (mScrollSum < 0.0 ? -1e-9 : 1e-9));
+  mScrollSum -= d;
+  return d;
 }
 
 namespace
@@ -681,6 +697,31 @@ void OnMenuDeactivate(GtkMenuShell*, gpointer p)
   run->done = true;
   g_main_loop_quit(run->loop);
 }
+
+// The press that opened a menu, until its button is released.
+struct OpeningPress
+{
+  guint button;
+  guint32 time;
+  bool held;
+};
+
+// The press that opens a menu never chooses. GTK chooses the item under the
+// pointer when the button comes up later than a short grace time after the
+// menu opened, and a menu that does not fit below its control is moved up
+// over it, under the pointer: so the release of the opening press, however
+// long it was held, is handed on as the quick release of a click, which
+// leaves the menu open for a choice.
+gboolean OnMenuButton(GtkWidget*, GdkEventButton* ev, gpointer p)
+{
+  OpeningPress* press = (OpeningPress*)p;
+  if (press->held && ev->button == press->button)
+  {
+    press->held = false;
+    if (ev->type == GDK_BUTTON_RELEASE) ev->time = press->time;
+  }
+  return FALSE;
+}
 } // namespace
 
 IPopupMenu* IGraphicsGtkView::CreateIPopupMenu(IPopupMenu* menu, GdkRectangle rect)
@@ -697,6 +738,13 @@ IPopupMenu* IGraphicsGtkView::CreateIPopupMenu(IPopupMenu* menu, GdkRectangle re
   // Below the area's lower left corner.
   GdkRectangle at = {rect.x, rect.y + rect.height + 4, 1, 1};
   GdkEvent* trigger = gtk_get_current_event();
+  OpeningPress press = {0, 0, false};
+  if (trigger && trigger->type == GDK_BUTTON_PRESS)
+  {
+    press = {trigger->button.button, trigger->button.time, true};
+    g_signal_connect(gm, "button-press-event", G_CALLBACK(OnMenuButton), &press);
+    g_signal_connect(gm, "button-release-event", G_CALLBACK(OnMenuButton), &press);
+  }
   gtk_menu_popup_at_rect(GTK_MENU(gm), gtk_widget_get_window(mArea), &at, GDK_GRAVITY_NORTH_WEST,
                          GDK_GRAVITY_NORTH_WEST, trigger);
   if (trigger) gdk_event_free(trigger);
@@ -718,6 +766,7 @@ IPopupMenu* IGraphicsGtkView::CreateIPopupMenu(IPopupMenu* menu, GdkRectangle re
       chosen->SetChosenItemIdx(index);
   }
   g_signal_handlers_disconnect_matched(gm, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, &run);
+  g_signal_handlers_disconnect_matched(gm, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, &press);
   gtk_widget_destroy(gm);
   g_object_unref(gm);
   return chosen;

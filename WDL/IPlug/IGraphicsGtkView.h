@@ -128,7 +128,8 @@ public:
   GtkWidget* TextEntry() const { return mTextEntry; }
 
   // Shows the menu below rect's lower left corner and waits until it closes;
-  // the model whose item was chosen, with its index set, or null.
+  // the model whose item was chosen, with its index set, or null. The press
+  // that opened the menu chooses nothing, however long it is held.
   IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, GdkRectangle rect);
 
   void RegisterToolTip(IRECT* r);
@@ -147,6 +148,9 @@ private:
   // The last mouse point in editor pixels, remembered for keys.
   void GetMouseXY(double ex, double ey, int* x, int* y);
   void OnTimer(GSource* timer);
+  // The whole wheel steps that a smooth scroll of delta (positive upward)
+  // over editor point (x, y) adds up to.
+  int SmoothScrollSteps(int x, int y, double delta);
   void ApplyTextEntry();
   void DetachFromEditor();
 
@@ -190,6 +194,9 @@ private:
   guint mLastPressButton = 0;
   double mLastPressX = 0.0, mLastPressY = 0.0;
   int mClickCount = 0;
+  // Smooth scrolling: the steps not yet sent, and over which control.
+  double mScrollSum = 0.0;
+  int mScrollControl = -1;
 
   friend class IGraphicsGtk;
 };

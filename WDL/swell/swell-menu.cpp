@@ -426,6 +426,30 @@ HMENU GetMenu(HWND hwnd)
   return hwnd->menu;
 }
 
+void SWELL_EndAllPopupMenus()
+{
+  // Each open menu lies in a popup window of its own; a submenu is closed
+  // with the menu (or menu bar) it opened from.
+  std::vector<GtkWidget*> roots;
+  GList* windows = gtk_window_list_toplevels();
+  for (GList* w = windows; w; w = w->next)
+  {
+    GtkWidget* menu = GTK_IS_BIN(w->data) ? gtk_bin_get_child(GTK_BIN(w->data)) : nullptr;
+    if (!menu || !GTK_IS_MENU(menu) || !gtk_widget_get_visible(menu)) continue;
+    GtkWidget* root = menu;
+    for (;;)
+    {
+      GtkWidget* item = GTK_IS_MENU(root) ? gtk_menu_get_attach_widget(GTK_MENU(root)) : nullptr;
+      GtkWidget* shell = GTK_IS_MENU_ITEM(item) ? gtk_widget_get_parent(item) : nullptr;
+      if (!GTK_IS_MENU_SHELL(shell)) break;
+      root = shell;
+    }
+    if (std::find(roots.begin(), roots.end(), root) == roots.end()) roots.push_back(root);
+  }
+  g_list_free(windows);
+  for (GtkWidget* root : roots) gtk_menu_shell_cancel(GTK_MENU_SHELL(root));
+}
+
 void SWELL_SetDefaultModalWindowMenu(HMENU menu) { gDefaultModalMenu = menu; }
 
 HMENU SWELL_GetDefaultModalWindowMenu()

@@ -111,6 +111,10 @@ void SWELL_EndAllModals();
 // Closes every open message box (the application quits).
 void SWELL_EndAllMessageBoxes();
 
+// Closes every open menu as if dismissed, nothing chosen: a popup menu
+// waiting in a loop of its own for a choice returns (the application quits).
+void SWELL_EndAllPopupMenus();
+
 // Starts the timer that sends posted messages (every 0.05 s).
 void SWELL_StartPostTimer();
 

@@ -74,6 +74,7 @@ public:
     m_terminating = true;
     SWELL_EndAllModals();
     SWELL_EndAllMessageBoxes();
+    SWELL_EndAllPopupMenus();
     if (m_loop) g_main_loop_quit(m_loop);
   }
 

@@ -55,6 +55,7 @@ INT_PTR SWELLAppMain(int msg, INT_PTR parm1, INT_PTR parm2);
 int SWELL_ApplicationMain(int argc, char** argv);
 
 // Marks the application as terminating and ends its main loop (and any
-// modal dialog, which then returns IDCANCEL); SWELLAPP_TERMINATE follows.
-// The window may be null.
+// modal dialog, which then returns IDCANCEL, message box and open menu,
+// closed with nothing chosen); SWELLAPP_TERMINATE follows. The window may be
+// null.
 void SWELL_PostQuitMessage(HWND hwnd);

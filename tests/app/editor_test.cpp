@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <sys/stat.h>
@@ -181,6 +182,51 @@ double ReverbTime(JackTestClient& client, int period, int burst)
     time.push_back(i * 0.01), tail.push_back(level[i]);
   return -60.0 / Slope(time, tail);
 }
+
+// A JACK client of the test that notes whether the program was still running
+// (not yet a zombie) when its stream's client went away: closed by the
+// program itself, not torn away when the process died (which costs the other
+// JACK clients xruns).
+class StreamCloseWatch
+{
+public:
+  StreamCloseWatch() : mClient(jack_client_open("plenmora_watch", JackNoStartServer, nullptr))
+  {
+    if (!mClient) return;
+    jack_set_client_registration_callback(mClient, OnRegistration, this);
+    if (jack_activate(mClient)) jack_client_close(mClient), mClient = nullptr;
+  }
+  ~StreamCloseWatch()
+  {
+    if (mClient) jack_client_close(mClient);
+  }
+  StreamCloseWatch(const StreamCloseWatch&) = delete;
+  StreamCloseWatch& operator=(const StreamCloseWatch&) = delete;
+
+  bool IsOpen() const { return mClient != nullptr; }
+  // Watches the program from now on.
+  void Watch(pid_t pid) { mPid = pid; }
+  // Waits until the stream's client went away: whether the program was still
+  // running then.
+  bool ClosedWhileRunning(int timeoutMs) const
+  {
+    return WaitUntil([&] { return mClosed != -1; }, timeoutMs) && mClosed == 1;
+  }
+
+private:
+  static void OnRegistration(const char* name, int registered, void* self)
+  {
+    StreamCloseWatch* w = (StreamCloseWatch*)self;
+    siginfo_t info = {};
+    if (!registered && !strcmp(name, "RtApiJack") && w->mPid > 0)
+      w->mClosed =
+          waitid(P_PID, w->mPid, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+  }
+
+  jack_client_t* mClient;
+  std::atomic<pid_t> mPid{-1};
+  std::atomic<int> mClosed{-1};
+};
 
 } // namespace
 
@@ -411,24 +457,8 @@ TEST(Editor, SteadyInputLightsTheMetersAtItsLevelAndTheyFallWhenItStops)
 // JACK clients xruns).
 TEST(Editor, WithoutItsPicturesTheWindowStaysEmptyAudioRunsAndSigtermQuitsInOrder)
 {
-  // A JACK client of the test notes whether the program was still running
-  // (not yet a zombie) when its stream's client went away.
-  static std::atomic<pid_t> pid{-1};
-  static std::atomic<int> closedWhileRunning{-1};
-  std::unique_ptr<jack_client_t, int (*)(jack_client_t*)> watcher(
-      jack_client_open("plenmora_watch", JackNoStartServer, nullptr), jack_client_close);
-  ASSERT_TRUE(watcher) << "no JACK server";
-  jack_set_client_registration_callback(
-      watcher.get(),
-      [](const char* name, int registered, void*)
-      {
-        siginfo_t info = {};
-        if (!registered && !strcmp(name, "RtApiJack") && pid > 0)
-          closedWhileRunning =
-              waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
-      },
-      nullptr);
-  ASSERT_EQ(0, jack_activate(watcher.get()));
+  StreamCloseWatch watch;
+  ASSERT_TRUE(watch.IsOpen()) << "no JACK server";
   AppSandbox app;
   TempDir empty;
   EnvScope resources("PLENMORA_RESOURCES", empty.Path().c_str());
@@ -452,13 +482,125 @@ TEST(Editor, WithoutItsPicturesTheWindowStaysEmptyAudioRunsAndSigtermQuitsInOrde
   EXPECT_EQ(0, Differences(shot.get(), &plain, {0, 0, kWidth, kHeight})) << "not empty";
 
   const std::string settings = ReadFile(app.SettingsFile());
-  pid = app.Pid();
+  watch.Watch(app.Pid());
   ASSERT_EQ(0, kill(app.Pid(), SIGTERM));
   const AppResult r = app.Wait(30);
   EXPECT_TRUE(r.ok) << r.out << r.err;
   EXPECT_EQ(settings, ReadFile(app.SettingsFile()));
-  EXPECT_TRUE(WaitUntil([&] { return closedWhileRunning != -1; }, 5000));
-  EXPECT_EQ(1, closedWhileRunning);
+  EXPECT_TRUE(watch.ClosedWhileRunning(5000));
   EXPECT_NE(std::string::npos, r.err.find("\"bg.png\"")) << r.err;
   EXPECT_NE(std::string::npos, r.out.find("couldn't attach gui")) << r.out;
+}
+
+// ---- The preset menu on screens too short for it ----
+
+namespace
+{
+// An X server of the test's own with one screen of that size, the display of
+// the commands and programs the test starts while it lives.
+class Screen
+{
+public:
+  Screen(int w, int h)
+  {
+    const std::string file = mDir.Path() + "/display";
+    mPid = Spawn("exec Xvfb -displayfd 3 -screen 0 " + std::to_string(w) + "x" + std::to_string(h) +
+                 "x24 -nolisten tcp 3>'" + file + "' 2>/dev/null");
+    std::string number;
+    if (WaitUntil([&] { return (number = ReadFile(file)).find('\n') != std::string::npos; }, 10000))
+      mDisplay.emplace("DISPLAY", (":" + number.substr(0, number.find('\n'))).c_str());
+  }
+  ~Screen()
+  {
+    mDisplay.reset();
+    EndProcess(mPid, SIGTERM, 5000);
+  }
+  bool IsUp() const { return mDisplay.has_value(); }
+
+private:
+  TempDir mDir;
+  pid_t mPid = -1;
+  std::optional<EnvScope> mDisplay;
+};
+
+// The lines the test hook printed that start with prefix.
+std::vector<std::string> ScriptLines(const std::string& out, const std::string& prefix)
+{
+  std::istringstream in(out);
+  std::vector<std::string> found;
+  for (std::string line; std::getline(in, line);)
+    if (line.compare(0, 8 + prefix.size(), "script: " + prefix) == 0)
+      found.push_back(line.substr(8));
+  return found;
+}
+} // namespace
+
+// The 31 presets do not fit below the box on screens 1024 or 768 pixels
+// high, so the menu lies over the box, under the pointer: a press held there
+// and released chooses nothing, and the menu stays open for a click on a
+// preset. SIGTERM while a menu is open closes it, nothing chosen, and ends
+// the program in order.
+TEST(Editor, AHeldPressOnThePresetBoxChoosesNothingAndSigtermClosesTheOpenMenu)
+{
+  for (auto [w, h] : {std::pair{1280, 1024}, {1366, 768}})
+  {
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    Screen screen(w, h);
+    ASSERT_TRUE(screen.IsUp());
+    StreamCloseWatch watch;
+    ASSERT_TRUE(watch.IsOpen()) << "no JACK server";
+    AppSandbox app;
+    app.WriteSettings("[audio]\nindev=system\noutdev=system\n");
+    app.Start({"watch"});
+    Editor e;
+    ASSERT_TRUE(e.Find()) << app.OutputSoFar();
+    const std::string start = "params preset=0 50.0 50.0 100.0 100.0 30.0";
+    ASSERT_TRUE(app.WaitForOutput(start)) << app.OutputSoFar();
+
+    // Room Size a wheel step up: choosing any preset, the current one too,
+    // would change a value.
+    e.MoveTo(kKnobs[0].rect.MidX(), kKnobs[0].rect.MidY());
+    e.Xdo("click 4");
+    const std::string turned = "params preset=0 51.0 50.0 100.0 100.0 30.0";
+    ASSERT_TRUE(app.WaitForOutput(turned)) << app.OutputSoFar();
+    e.MoveTo(kPresetMenu.MidX(), kPresetMenu.MidY());
+    e.Xdo("mousedown 1 sleep 0.8 mouseup 1");
+    ASSERT_TRUE(app.WaitForOutput("script: popup ")) << app.OutputSoFar();
+
+    // The menu is the other window of the title; its items are of one height.
+    std::string menu;
+    ASSERT_TRUE(WaitUntil(
+        [&]
+        {
+          for (const std::string& id : Windows("Plenmora"))
+            if (id != e.id) menu = id;
+          return !menu.empty();
+        },
+        10000))
+        << "the menu closed: " << app.OutputSoFar();
+    int x = 0, y = 0, mw = 0, mh = 0;
+    sscanf(RunCommand("xdotool getwindowgeometry --shell " + menu + " | tr '\\n' ' '").c_str(),
+           "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &x, &y, &mw, &mh);
+    e.Xdo("mousemove --sync " + std::to_string(x + mw / 2) + " " +
+          std::to_string(y + mh * 25 / 62) + " click 1");
+    const std::string cathedral = "params preset=12 96.0 30.0 100.0 85.0 40.0";
+    ASSERT_TRUE(app.WaitForOutput(cathedral)) << app.OutputSoFar();
+    EXPECT_EQ((std::vector<std::string>{start, turned, cathedral}),
+              ScriptLines(app.OutputSoFar(), "params "));
+
+    e.Click(kPresetMenu.MidX(), kPresetMenu.MidY());
+    ASSERT_TRUE(WaitUntil([&] { return Count(app.OutputSoFar(), "script: popup ") == 2; }, 10000))
+        << app.OutputSoFar();
+    const std::string settings = ReadFile(app.SettingsFile());
+    watch.Watch(app.Pid());
+    const auto signalled = std::chrono::steady_clock::now();
+    ASSERT_EQ(0, kill(app.Pid(), SIGTERM));
+    const AppResult r = app.Wait(5);
+    EXPECT_TRUE(r.ok) << r.out << r.err;
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - signalled).count(),
+              3.0);
+    EXPECT_TRUE(watch.ClosedWhileRunning(5000));
+    EXPECT_EQ(settings, ReadFile(app.SettingsFile()));
+    EXPECT_EQ(cathedral, ScriptLines(r.out, "params ").back());
+  }
 }

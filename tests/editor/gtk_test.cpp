@@ -8,6 +8,8 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "IControls.h"
@@ -87,6 +89,23 @@ protected:
   }
   IGraphicsGtkView* View() { return (IGraphicsGtkView*)g->GetWindow(); }
 
+  // A touchpad's smooth scroll at editor pixel (x, y); GTK counts the delta
+  // positive downward.
+  void Scroll(int x, int y, double delta)
+  {
+    GdkWindow* w = gtk_widget_get_window(View()->DrawingArea());
+    GdkEvent* ev = gdk_event_new(GDK_SCROLL);
+    ev->scroll.window = (GdkWindow*)g_object_ref(w);
+    ev->scroll.send_event = TRUE;
+    ev->scroll.x = x;
+    ev->scroll.y = y;
+    ev->scroll.direction = GDK_SCROLL_SMOOTH;
+    ev->scroll.delta_y = delta;
+    gdk_event_set_device(
+        ev, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_window_get_display(w))));
+    gtk_main_do_event(ev);
+    gdk_event_free(ev);
+  }
   // Moves the pointer to editor pixel (x, y).
   bool MoveTo(int x, int y)
   {
@@ -138,7 +157,7 @@ TEST_F(GtkEditor, ClicksLandOnThePixelUnderThePointerWithTheirButtonsAndModifier
   }
 }
 
-TEST_F(GtkEditor, TheWheelAndKeysReachTheControlUnderThePointer)
+TEST_F(GtkEditor, TheWheelTouchpadAndKeysReachTheControlUnderThePointer)
 {
   Open();
   ASSERT_TRUE(MoveTo(20, 20));
@@ -169,6 +188,27 @@ TEST_F(GtkEditor, TheWheelAndKeysReachTheControlUnderThePointer)
   ASSERT_TRUE(Xdo("key b Down"));
   ASSERT_TRUE(PumpUntil([&] { return hostKeys().size() == 2; }));
   EXPECT_EQ((std::vector<int>{'B', VK_DOWN}), hostKeys());
+
+  // A touchpad's deltas add up to whole steps over one control, the rest
+  // kept for the next event; over another control they start again.
+  using Scrolls = std::vector<std::tuple<int, int, double>>;
+  const std::pair<Scrolls, Log> smooth[] = {
+      {Scrolls(8, {20, 20, -0.25}), {"a wheel 1", "a wheel 1"}},
+      {{{20, 20, -1.0}, {20, 20, -1.0}, {20, 20, 1.0}}, {"a wheel 1", "a wheel 1", "a wheel -1"}},
+      {{{20, 20, 0.5}, {20, 20, -0.5}}, {}},
+      {{{20, 20, -0.75}, {20, 20, -0.75}, {20, 20, -0.5}}, {"a wheel 1", "a wheel 1"}},
+      {{{20, 20, -0.5}, {200, 120, -0.5}}, {}},
+  };
+  for (const auto& [scrolls, expected] : smooth)
+  {
+    log.clear();
+    for (auto [x, y, delta] : scrolls) Scroll(x, y, delta);
+    EXPECT_EQ(expected, log);
+  }
+  // On a knob, like two notches up.
+  const double gain = plug->GetParam(TestPlug::kGain)->GetNormalized();
+  for (int i = 0; i < 8; ++i) Scroll(130, 40, -0.25);
+  EXPECT_NEAR(gain + 0.02, plug->GetParam(TestPlug::kGain)->GetNormalized(), 1e-9);
 }
 
 TEST_F(GtkEditor, TheTextFieldFiltersTypingAppliesOnReturnAndIsDroppedByTheWheelAndEsc)
