@@ -64,8 +64,9 @@ int AudioCallback(void* outputBuffer, void* inputBuffer, unsigned int nFrames, d
 // count last grew must not be used again.
 int AudioServerLosses();
 
-// Shut-down helpers: stop the stream (errors printed), close it when open,
-// delete the driver object.
+// Shut-down helpers: stop the stream without playing out what is queued
+// (errors printed), close it when open (stopping it first), delete the driver
+// object.
 void StopAudioStream();
 void CloseAudioStream();
 void DeleteAudioDriver();

@@ -5,11 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <random>
@@ -332,24 +330,8 @@ TEST(Editor, DrawsItsBackBufferMetersKnobsPresetsAboutLinkAndMenuKeys)
 // JACK clients xruns).
 TEST(Editor, WithoutItsPicturesTheWindowStaysEmptyAudioRunsAndSigtermQuitsInOrder)
 {
-  // A JACK client of the test notes whether the program was still running
-  // (not yet a zombie) when its stream's client went away.
-  static std::atomic<pid_t> pid{-1};
-  static std::atomic<int> closedWhileRunning{-1};
-  std::unique_ptr<jack_client_t, int (*)(jack_client_t*)> watcher(
-      jack_client_open("plenmora_watch", JackNoStartServer, nullptr), jack_client_close);
-  ASSERT_TRUE(watcher) << "no JACK server";
-  jack_set_client_registration_callback(
-      watcher.get(),
-      [](const char* name, int registered, void*)
-      {
-        siginfo_t info = {};
-        if (!registered && !strcmp(name, "RtApiJack") && pid > 0)
-          closedWhileRunning =
-              waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
-      },
-      nullptr);
-  ASSERT_EQ(0, jack_activate(watcher.get()));
+  JackClientWatch watch("RtApiJack");
+  ASSERT_TRUE(watch.IsOpen()) << "no JACK server";
   AppSandbox app;
   TempDir empty;
   EnvScope resources("PLENMORA_RESOURCES", empty.Path().c_str());
@@ -373,13 +355,12 @@ TEST(Editor, WithoutItsPicturesTheWindowStaysEmptyAudioRunsAndSigtermQuitsInOrde
   EXPECT_EQ(0, Differences(shot.get(), &plain, {0, 0, kWidth, kHeight})) << "not empty";
 
   const std::string settings = ReadFile(app.SettingsFile());
-  pid = app.Pid();
+  watch.Follow(app.Pid());
   ASSERT_EQ(0, kill(app.Pid(), SIGTERM));
+  EXPECT_EQ(1, watch.ClosedWhileRunning(10000));
   const AppResult r = app.Wait(30);
   EXPECT_TRUE(r.ok) << r.out << r.err;
   EXPECT_EQ(settings, ReadFile(app.SettingsFile()));
-  EXPECT_TRUE(WaitUntil([&] { return closedWhileRunning != -1; }, 5000));
-  EXPECT_EQ(1, closedWhileRunning);
   EXPECT_NE(std::string::npos, r.err.find("\"bg.png\"")) << r.err;
   EXPECT_NE(std::string::npos, r.out.find("couldn't attach gui")) << r.out;
 }

@@ -1,9 +1,11 @@
 // The program as the audio servers come and go: a JACK server that starts
-// after the program, a first start on a 48 kHz server, and a first start
-// with only a PulseAudio server. (A JACK server that goes away and comes back
-// is in the preferences dialog test.)
+// after the program, a first start on a 48 kHz server, a first start with
+// only a PulseAudio server, and quitting while the reverb plays. (A JACK server that goes away and comes back is in the
+// preferences dialog test.)
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <chrono>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +14,20 @@
 
 namespace
 {
+// Connects the test client both ways to the stream of a program that chose
+// the server's own devices.
+bool ConnectToStream(JackTestClient& client)
+{
+  for (int c = 0; c < 2; ++c)
+  {
+    const std::string n = std::to_string(c), side = std::to_string(c + 1);
+    if (!client.Connect("out_" + side, "RtApiJack:inport " + n) ||
+        !client.Connect("RtApiJack:outport " + n, "in_" + side))
+      return false;
+  }
+  return true;
+}
+
 TEST(Servers, StartedBeforeTheJackServerTheProgramPlaysOnceOkIsPressed)
 {
   JackServer server("plenmora_late" + std::to_string(getpid()));
@@ -54,12 +70,7 @@ TEST(Servers, FirstStartOnA48kHzServerPlaysAtItsRateAndOkSaysWhenSettingsCannotB
   app.Start({"stream", "waitfile " + go, "menu 40006", "selectindex 40021 3", "click 1", "about",
              "endmessagebox", "menu 40007"});
   ASSERT_TRUE(app.WaitForOutput("script: stream")) << app.OutputSoFar();
-  for (int c = 0; c < 2; ++c)
-  {
-    const std::string n = std::to_string(c), side = std::to_string(c + 1);
-    ASSERT_TRUE(client.Connect("out_" + side, "RtApiJack:inport " + n) &&
-                client.Connect("RtApiJack:outport " + n, "in_" + side));
-  }
+  ASSERT_TRUE(ConnectToStream(client));
   EXPECT_TRUE(client.HearsSound(10000)) << app.OutputSoFar();
   EXPECT_TRUE(app.SettingsHold({"sr=48000", "driver=0"})) << ReadFile(app.SettingsFile());
 
@@ -102,5 +113,38 @@ TEST(Servers, FirstStartWithOnlyAPulseAudioServerTakesItAndItsDefaultDevices)
             r.ScriptLine("state").find("driver=1 indev=Monitor of Null Output outdev=Null Output"))
       << r.out;
   EXPECT_TRUE(app.SettingsHold({"driver=1", "outdev=Null Output"})) << ReadFile(app.SettingsFile());
+}
+// SIGTERM, as the desktop sends at logout, while the reverb plays: each time
+// the program closes its JACK client itself and ends with status 0 at once.
+// Stopping the stream must not wait for a wake-up from the audio thread that
+// may have come already (the thread sanitizer's build of the program shows
+// such a wait at every quit).
+TEST(Servers, SigtermWhileTheReverbPlaysEndsTheProgramAtOnceEveryTime)
+{
+  // The thread sanitizer's build otherwise sleeps a second before it exits.
+  const char* tsan = getenv("TSAN_OPTIONS");
+  EnvScope quickExit("TSAN_OPTIONS",
+                     ((tsan ? tsan + std::string(":") : "") + "atexit_sleep_ms=0").c_str());
+  JackClientWatch watch("RtApiJack");
+  ASSERT_TRUE(watch.IsOpen()) << "no JACK server";
+  JackTestClient client(4096, Noise(4096, 4096));
+  ASSERT_TRUE(client.IsOpen());
+  AppSandbox app;
+  app.WriteSettings("[audio]\nindev=plenmora_test\noutdev=plenmora_test\n");
+  for (int round = 0; round < 20 && !HasFailure(); ++round)
+  {
+    SCOPED_TRACE(round);
+    app.Start({"stream"});
+    ASSERT_TRUE(app.WaitForOutput("script: stream open=1 running=1")) << app.OutputSoFar();
+    ASSERT_TRUE(client.HearsSound(10000));
+    watch.Follow(app.Pid());
+    const auto sent = std::chrono::steady_clock::now();
+    ASSERT_EQ(0, kill(app.Pid(), SIGTERM));
+    EXPECT_EQ(1, watch.ClosedWhileRunning(10000));
+    const AppResult r = app.Wait(10);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - sent;
+    EXPECT_TRUE(r.ok) << r.err;
+    EXPECT_LT(took.count(), 1.0);
+  }
 }
 } // namespace
