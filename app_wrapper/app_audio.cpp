@@ -341,7 +341,7 @@ void ChooseDriverThatAnswers()
     }
     break;
   }
-  printf("first start: audio driver %s\n", kAudioDriverNames[gState->mAudioDriver]);
+  printf("no audio driver chosen yet: taking %s\n", kAudioDriverNames[gState->mAudioDriver]);
   UpdateINI();
 }
 

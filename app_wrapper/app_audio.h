@@ -43,9 +43,9 @@ int GetAudioDeviceID(const char* deviceName);
 // rate that the two devices do not both offer gives way to the highest one
 // they do, which is stored.
 bool TryToChangeAudio();
-// For the first start: the first driver of JACK, PulseAudio and ALSA whose
-// server answers with input and output devices (ALSA when none does), with
-// its default devices, made current, probed and stored.
+// For a start without a chosen driver: the first driver of JACK, PulseAudio
+// and ALSA whose server answers with input and output devices (ALSA when
+// none does), with its default devices, made current, probed and stored.
 void ChooseDriverThatAnswers();
 // Closes any open stream and opens and starts a new one; on success gState is
 // copied into gActiveState.

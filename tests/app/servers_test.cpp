@@ -1,6 +1,7 @@
 // The program as the audio servers come and go: a JACK server that starts
 // after the program, a first start on a 48 kHz server, a first start with
-// only a PulseAudio server, and quitting while the reverb plays. (A JACK server that goes away and comes back is in the
+// only a PulseAudio server, a first start with none, and quitting while the
+// reverb plays. (A JACK server that goes away and comes back is in the
 // preferences dialog test.)
 #include <sys/stat.h>
 #include <unistd.h>
@@ -114,6 +115,57 @@ TEST(Servers, FirstStartWithOnlyAPulseAudioServerTakesItAndItsDefaultDevices)
       << r.out;
   EXPECT_TRUE(app.SettingsHold({"driver=1", "outdev=Null Output"})) << ReadFile(app.SettingsFile());
 }
+// A first start while no audio server answers takes ALSA, without devices:
+// a guess, not a choice. Started again once the JACK server runs, the program
+// chooses again and plays through JACK with no visit to the preferences; from
+// then on the settings are a choice. A driver that the user chose with OK
+// while the settings were such a guess is kept, though it is absent.
+TEST(Servers, AFirstStartWithNoServerIsNoChoiceButTheUsersOwnChoiceIsKept)
+{
+  const struct
+  {
+    std::vector<std::string> firstRun;
+    bool guess; // the first run leaves only a guess, so the second one plays
+    std::string driver;
+  } cases[] = {{{"menu 40007"}, true, "driver=0"},
+               {{"menu 40006", "select 40008 PulseAudio", "click 1", "endmessagebox", "menu 40007"},
+                false,
+                "driver=1"}};
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(c.driver);
+    JackServer server("plenmora_none" + std::to_string(getpid()));
+    EnvScope name("JACK_DEFAULT_SERVER", server.Name().c_str()),
+        noStart("JACK_NO_START_SERVER", "1"), pulse("PULSE_SERVER", "unix:/nonexistent");
+    AppSandbox app;
+    const AppResult first = app.Run(c.firstRun);
+    EXPECT_TRUE(first.ok) << first.err;
+    EXPECT_NE(std::string::npos, first.out.find("the ALSA driver finds no audio devices"))
+        << first.out;
+    EXPECT_EQ(c.guess, app.SettingsHold({"driver=2", "provisional=1"}))
+        << ReadFile(app.SettingsFile());
+
+    ASSERT_TRUE(server.Start());
+    JackTestClient client(4096, Noise(4096, 4096));
+    ASSERT_TRUE(client.IsOpen());
+    const std::string go = app.Home() + "/go";
+    app.Start({"stream", "state", "waitfile " + go, "menu 40007"});
+    ASSERT_TRUE(app.WaitForOutput("script: state")) << app.OutputSoFar();
+    EXPECT_TRUE(!c.guess || (ConnectToStream(client) && client.HearsSound(10000)))
+        << app.OutputSoFar();
+    WriteFile(go, "");
+    const AppResult r = app.Wait();
+    EXPECT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(c.guess ? "stream open=1 running=1" : "stream open=0 running=0",
+              r.ScriptLine("stream"))
+        << r.out;
+    EXPECT_NE(std::string::npos, r.ScriptLine("state").find(c.driver)) << r.out;
+    const std::string settings = ReadFile(app.SettingsFile());
+    EXPECT_TRUE(app.SettingsHold({c.driver})) << settings;
+    EXPECT_EQ(std::string::npos, settings.find("provisional")) << settings;
+  }
+}
+
 // SIGTERM, as the desktop sends at logout, while the reverb plays: each time
 // the program closes its JACK client itself and ends with status 0 at once.
 // Stopping the stream must not wait for a wake-up from the audio thread that
