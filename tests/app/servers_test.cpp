@@ -115,6 +115,7 @@ TEST(Servers, FirstStartWithOnlyAPulseAudioServerTakesItAndItsDefaultDevices)
       << r.out;
   EXPECT_TRUE(app.SettingsHold({"driver=1", "outdev=Null Output"})) << ReadFile(app.SettingsFile());
 }
+
 // A first start while no audio server answers takes ALSA, without devices:
 // a guess, not a choice. Started again once the JACK server runs, the program
 // chooses again and plays through JACK with no visit to the preferences; from
