@@ -341,7 +341,7 @@ void ChooseDriverThatAnswers()
     }
     break;
   }
-  printf("first start: audio driver %s\n", kAudioDriverNames[gState->mAudioDriver]);
+  printf("no audio driver chosen yet: taking %s\n", kAudioDriverNames[gState->mAudioDriver]);
   UpdateINI();
 }
 
@@ -452,9 +452,14 @@ void StopAudioStream()
 {
   NoteLostStream();
   if (!gDAC || !gDAC->isStreamOpen() || !gDAC->isStreamRunning()) return;
+  // Aborted, not stopped: RtAudio's JACK stopStream waits for its callback's
+  // signal on a condition variable without holding the mutex and without a
+  // condition to test, so a signal that comes before the wait is lost and the
+  // wait never ends; aborting deactivates the client without that wait.
+  // PulseAudio and ALSA drop what is queued instead of playing it out.
   try
   {
-    gDAC->stopStream();
+    gDAC->abortStream();
   }
   catch (RtAudioError& err)
   {
@@ -470,20 +475,9 @@ int AudioServerLosses()
 
 void CloseAudioStream()
 {
-  NoteLostStream();
+  StopAudioStream();
   sStreamOpen = false;
   if (!gDAC || !gDAC->isStreamOpen()) return;
-  if (gDAC->isStreamRunning())
-  {
-    try
-    {
-      gDAC->abortStream();
-    }
-    catch (RtAudioError& err)
-    {
-      err.printMessage();
-    }
-  }
   try
   {
     gDAC->closeStream();

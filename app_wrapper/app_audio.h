@@ -43,9 +43,9 @@ int GetAudioDeviceID(const char* deviceName);
 // rate that the two devices do not both offer gives way to the highest one
 // they do, which is stored.
 bool TryToChangeAudio();
-// For the first start: the first driver of JACK, PulseAudio and ALSA whose
-// server answers with input and output devices (ALSA when none does), with
-// its default devices, made current, probed and stored.
+// For a start without a chosen driver: the first driver of JACK, PulseAudio
+// and ALSA whose server answers with input and output devices (ALSA when
+// none does), with its default devices, made current, probed and stored.
 void ChooseDriverThatAnswers();
 // Closes any open stream and opens and starts a new one; on success gState is
 // copied into gActiveState.
@@ -64,8 +64,9 @@ int AudioCallback(void* outputBuffer, void* inputBuffer, unsigned int nFrames, d
 // count last grew must not be used again.
 int AudioServerLosses();
 
-// Shut-down helpers: stop the stream (errors printed), close it when open,
-// delete the driver object.
+// Shut-down helpers: stop the stream without playing out what is queued
+// (errors printed), close it when open (stopping it first), delete the driver
+// object.
 void StopAudioStream();
 void CloseAudioStream();
 void DeleteAudioDriver();

@@ -17,6 +17,9 @@
 namespace
 {
 HWND sPreferencesDialog = nullptr;
+// Whether the audio settings were still a guess when the dialog opened:
+// Cancel brings that back with the settings.
+bool sProvisionalAtOpen = false;
 
 // ---- Control access through window messages ----
 
@@ -242,12 +245,15 @@ void OnPreferencesOK(HWND dlg)
     ReopenAudio(dlg);
   else
     RefreshMidi();
+  // The user chose these settings, whether or not they open now.
+  SetAudioChoiceProvisional(false);
   EndDialog(dlg, IDOK);
 }
 
 void OnPreferencesApply(HWND dlg)
 {
   ReopenAudio(dlg);
+  SetAudioChoiceProvisional(false);
   // The lists as the devices and ports are now; the rate that was opened.
   PopulateDriverSpecificControls(dlg);
   ProbeMidiIO();
@@ -257,6 +263,7 @@ void OnPreferencesApply(HWND dlg)
 void OnPreferencesCancel(HWND dlg)
 {
   EndDialog(dlg, IDCANCEL);
+  SetAudioChoiceProvisional(sProvisionalAtOpen);
   if (AudioSettingsInStateAreEqual(gState, gTempState) &&
       MIDISettingsInStateAreEqual(gState, gTempState))
     return;
@@ -485,6 +492,7 @@ INT_PTR PreferencesDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM /*lParam*/
       RefreshMidi();
       PopulatePreferencesDialog(hwnd);
       *gTempState = *gState;
+      sProvisionalAtOpen = IsAudioChoiceProvisional();
       return 1;
     case WM_COMMAND:
       OnPreferencesCommand(hwnd, LOWORD(wParam), HIWORD(wParam));

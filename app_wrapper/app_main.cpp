@@ -192,7 +192,10 @@ void MakePlugin()
 
 bool StartAudioAndMidi()
 {
-  if (IsFirstStart())
+  // Settings that never played are no choice: with no server answering at
+  // the first start they name a driver without devices, and keeping them
+  // would leave every later start silent.
+  if (IsAudioChoiceProvisional())
   {
     ChooseDriverThatAnswers();
   }
@@ -205,7 +208,13 @@ bool StartAudioAndMidi()
   // object is made only for a side whose port is chosen.
   ChooseMidiInput(gState->mMidiInDevice);
   ChooseMidiOutput(gState->mMidiOutDevice);
-  return TryToChangeAudio();
+  const bool started = TryToChangeAudio();
+  if (started && IsAudioChoiceProvisional())
+  {
+    SetAudioChoiceProvisional(false);
+    UpdateINI();
+  }
+  return started;
 }
 
 void FinishStartup()

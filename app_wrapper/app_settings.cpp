@@ -23,8 +23,8 @@ constexpr const char* kINIFileName = "settings.ini";
 
 // True once gINIPath holds the full path of the settings file.
 bool sINIFileUsable = false;
-// True when there was no settings file to read at load.
-bool sFirstStart = false;
+// See IsAudioChoiceProvisional().
+bool sAudioChoiceProvisional = false;
 
 // Limits of the values read from the file; anything outside takes the
 // default, so a hand-edited file cannot break the audio engine.
@@ -139,6 +139,7 @@ void ReadINI()
   ReadText("midi", "outdev", "no output", s->mMidiOutDevice);
   s->mMidiInChannel = ReadInt("midi", "inchan", 0, 0, kMaxMidiChannel);
   s->mMidiOutChannel = ReadInt("midi", "outchan", 0, 0, kMaxMidiChannel);
+  sAudioChoiceProvisional = ReadInt("audio", "provisional", 0, 0, 1) != 0;
 }
 
 void ResetRecord(AppState*& record)
@@ -176,7 +177,8 @@ bool LoadSettings()
   ResetRecord(gTempState);
   ResetRecord(gActiveState);
   sINIFileUsable = false;
-  sFirstStart = true;
+  // Nothing read yet: the defaults are no choice.
+  sAudioChoiceProvisional = true;
   gINIPath[0] = 0;
 
   homeDir = getenv("HOME");
@@ -215,8 +217,7 @@ bool LoadSettings()
 
   strcat(gINIPath, kINIFileName);
   sINIFileUsable = true;
-  sFirstStart = !FileExists(gINIPath);
-  if (!sFirstStart) ReadINI();
+  if (FileExists(gINIPath)) ReadINI();
   UpdateINI();
   return true;
 }
@@ -229,7 +230,9 @@ void DeleteSettings()
   gState = gTempState = gActiveState = nullptr;
 }
 
-bool IsFirstStart() { return sFirstStart; }
+bool IsAudioChoiceProvisional() { return sAudioChoiceProvisional; }
+
+void SetAudioChoiceProvisional(bool provisional) { sAudioChoiceProvisional = provisional; }
 
 bool UpdateINI()
 {
@@ -255,6 +258,8 @@ bool UpdateINI()
   writeText("audio", "iovs", s->mAudioIOVS);
   writeText("audio", "sigvs", s->mAudioSigVS);
   writeText("audio", "sr", s->mAudioSampleRate);
+  // Only while the settings are a guess; a null value takes the key out.
+  writeText("audio", "provisional", sAudioChoiceProvisional ? "1" : nullptr);
   writeText("midi", "indev", s->mMidiInDevice);
   writeText("midi", "outdev", s->mMidiOutDevice);
   writeNum("midi", "inchan", s->mMidiInChannel);

@@ -65,8 +65,15 @@ void DeleteSettings();
 // there is no usable settings file.
 bool UpdateINI();
 
-// True when the last load found no "settings.ini" to read: the first start.
-bool IsFirstStart();
+// Whether the stored audio settings are only the program's own guess: made
+// at a start with no settings file, no stream has opened with them since and
+// the user has not pressed OK or Apply in the preferences. The file says so
+// with [audio] "provisional=1" (a file without that key holds a choice).
+// While so, each start chooses the driver and devices again.
+bool IsAudioChoiceProvisional();
+// Marks the audio settings as a guess or as a choice; the file follows with
+// the next UpdateINI().
+void SetAudioChoiceProvisional(bool provisional);
 
 // Equality of the audio fields, of the MIDI fields, and of the whole record;
 // text fields compare as strings.

@@ -5,11 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -182,51 +180,6 @@ double ReverbTime(JackTestClient& client, int period, int burst)
     time.push_back(i * 0.01), tail.push_back(level[i]);
   return -60.0 / Slope(time, tail);
 }
-
-// A JACK client of the test that notes whether the program was still running
-// (not yet a zombie) when its stream's client went away: closed by the
-// program itself, not torn away when the process died (which costs the other
-// JACK clients xruns).
-class StreamCloseWatch
-{
-public:
-  StreamCloseWatch() : mClient(jack_client_open("plenmora_watch", JackNoStartServer, nullptr))
-  {
-    if (!mClient) return;
-    jack_set_client_registration_callback(mClient, OnRegistration, this);
-    if (jack_activate(mClient)) jack_client_close(mClient), mClient = nullptr;
-  }
-  ~StreamCloseWatch()
-  {
-    if (mClient) jack_client_close(mClient);
-  }
-  StreamCloseWatch(const StreamCloseWatch&) = delete;
-  StreamCloseWatch& operator=(const StreamCloseWatch&) = delete;
-
-  bool IsOpen() const { return mClient != nullptr; }
-  // Watches the program from now on.
-  void Watch(pid_t pid) { mPid = pid; }
-  // Waits until the stream's client went away: whether the program was still
-  // running then.
-  bool ClosedWhileRunning(int timeoutMs) const
-  {
-    return WaitUntil([&] { return mClosed != -1; }, timeoutMs) && mClosed == 1;
-  }
-
-private:
-  static void OnRegistration(const char* name, int registered, void* self)
-  {
-    StreamCloseWatch* w = (StreamCloseWatch*)self;
-    siginfo_t info = {};
-    if (!registered && !strcmp(name, "RtApiJack") && w->mPid > 0)
-      w->mClosed =
-          waitid(P_PID, w->mPid, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
-  }
-
-  jack_client_t* mClient;
-  std::atomic<pid_t> mPid{-1};
-  std::atomic<int> mClosed{-1};
-};
 
 } // namespace
 
@@ -457,7 +410,7 @@ TEST(Editor, SteadyInputLightsTheMetersAtItsLevelAndTheyFallWhenItStops)
 // JACK clients xruns).
 TEST(Editor, WithoutItsPicturesTheWindowStaysEmptyAudioRunsAndSigtermQuitsInOrder)
 {
-  StreamCloseWatch watch;
+  JackClientWatch watch("RtApiJack");
   ASSERT_TRUE(watch.IsOpen()) << "no JACK server";
   AppSandbox app;
   TempDir empty;
@@ -482,12 +435,12 @@ TEST(Editor, WithoutItsPicturesTheWindowStaysEmptyAudioRunsAndSigtermQuitsInOrde
   EXPECT_EQ(0, Differences(shot.get(), &plain, {0, 0, kWidth, kHeight})) << "not empty";
 
   const std::string settings = ReadFile(app.SettingsFile());
-  watch.Watch(app.Pid());
+  watch.Follow(app.Pid());
   ASSERT_EQ(0, kill(app.Pid(), SIGTERM));
+  EXPECT_EQ(1, watch.ClosedWhileRunning(10000));
   const AppResult r = app.Wait(30);
   EXPECT_TRUE(r.ok) << r.out << r.err;
   EXPECT_EQ(settings, ReadFile(app.SettingsFile()));
-  EXPECT_TRUE(watch.ClosedWhileRunning(5000));
   EXPECT_NE(std::string::npos, r.err.find("\"bg.png\"")) << r.err;
   EXPECT_NE(std::string::npos, r.out.find("couldn't attach gui")) << r.out;
 }
@@ -547,7 +500,7 @@ TEST(Editor, AHeldPressOnThePresetBoxChoosesNothingAndSigtermClosesTheOpenMenu)
     SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
     Screen screen(w, h);
     ASSERT_TRUE(screen.IsUp());
-    StreamCloseWatch watch;
+    JackClientWatch watch("RtApiJack");
     ASSERT_TRUE(watch.IsOpen()) << "no JACK server";
     AppSandbox app;
     app.WriteSettings("[audio]\nindev=system\noutdev=system\n");
@@ -592,14 +545,14 @@ TEST(Editor, AHeldPressOnThePresetBoxChoosesNothingAndSigtermClosesTheOpenMenu)
     ASSERT_TRUE(WaitUntil([&] { return Count(app.OutputSoFar(), "script: popup ") == 2; }, 10000))
         << app.OutputSoFar();
     const std::string settings = ReadFile(app.SettingsFile());
-    watch.Watch(app.Pid());
+    watch.Follow(app.Pid());
     const auto signalled = std::chrono::steady_clock::now();
     ASSERT_EQ(0, kill(app.Pid(), SIGTERM));
+    EXPECT_EQ(1, watch.ClosedWhileRunning(5000));
     const AppResult r = app.Wait(5);
     EXPECT_TRUE(r.ok) << r.out << r.err;
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - signalled).count(),
               3.0);
-    EXPECT_TRUE(watch.ClosedWhileRunning(5000));
     EXPECT_EQ(settings, ReadFile(app.SettingsFile()));
     EXPECT_EQ(cathedral, ScriptLines(r.out, "params ").back());
   }

@@ -1,9 +1,12 @@
 // The program as the audio servers come and go: a JACK server that starts
-// after the program, a first start on a 48 kHz server, and a first start
-// with only a PulseAudio server. (A JACK server that goes away and comes back
-// is in the preferences dialog test.)
+// after the program, a first start on a 48 kHz server, a first start with
+// only a PulseAudio server, a first start with none, and quitting while the
+// reverb plays. (A JACK server that goes away and comes back is in the
+// preferences dialog test.)
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <chrono>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +15,20 @@
 
 namespace
 {
+// Connects the test client both ways to the stream of a program that chose
+// the server's own devices.
+bool ConnectToStream(JackTestClient& client)
+{
+  for (int c = 0; c < 2; ++c)
+  {
+    const std::string n = std::to_string(c), side = std::to_string(c + 1);
+    if (!client.Connect("out_" + side, "RtApiJack:inport " + n) ||
+        !client.Connect("RtApiJack:outport " + n, "in_" + side))
+      return false;
+  }
+  return true;
+}
+
 TEST(Servers, StartedBeforeTheJackServerTheProgramPlaysOnceOkIsPressed)
 {
   JackServer server("plenmora_late" + std::to_string(getpid()));
@@ -54,12 +71,7 @@ TEST(Servers, FirstStartOnA48kHzServerPlaysAtItsRateAndOkSaysWhenSettingsCannotB
   app.Start({"stream", "waitfile " + go, "menu 40006", "selectindex 40021 3", "click 1", "about",
              "endmessagebox", "menu 40007"});
   ASSERT_TRUE(app.WaitForOutput("script: stream")) << app.OutputSoFar();
-  for (int c = 0; c < 2; ++c)
-  {
-    const std::string n = std::to_string(c), side = std::to_string(c + 1);
-    ASSERT_TRUE(client.Connect("out_" + side, "RtApiJack:inport " + n) &&
-                client.Connect("RtApiJack:outport " + n, "in_" + side));
-  }
+  ASSERT_TRUE(ConnectToStream(client));
   EXPECT_TRUE(client.HearsSound(10000)) << app.OutputSoFar();
   EXPECT_TRUE(app.SettingsHold({"sr=48000", "driver=0"})) << ReadFile(app.SettingsFile());
 
@@ -102,5 +114,90 @@ TEST(Servers, FirstStartWithOnlyAPulseAudioServerTakesItAndItsDefaultDevices)
             r.ScriptLine("state").find("driver=1 indev=Monitor of Null Output outdev=Null Output"))
       << r.out;
   EXPECT_TRUE(app.SettingsHold({"driver=1", "outdev=Null Output"})) << ReadFile(app.SettingsFile());
+}
+
+// A first start while no audio server answers takes ALSA, without devices:
+// a guess, not a choice. Started again once the JACK server runs, the program
+// chooses again and plays through JACK with no visit to the preferences; from
+// then on the settings are a choice. A driver that the user chose with OK
+// while the settings were such a guess is kept, though it is absent.
+TEST(Servers, AFirstStartWithNoServerIsNoChoiceButTheUsersOwnChoiceIsKept)
+{
+  const struct
+  {
+    std::vector<std::string> firstRun;
+    bool guess; // the first run leaves only a guess, so the second one plays
+    std::string driver;
+  } cases[] = {{{"menu 40007"}, true, "driver=0"},
+               {{"menu 40006", "select 40008 PulseAudio", "click 1", "endmessagebox", "menu 40007"},
+                false,
+                "driver=1"}};
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(c.driver);
+    JackServer server("plenmora_none" + std::to_string(getpid()));
+    EnvScope name("JACK_DEFAULT_SERVER", server.Name().c_str()),
+        noStart("JACK_NO_START_SERVER", "1"), pulse("PULSE_SERVER", "unix:/nonexistent");
+    AppSandbox app;
+    const AppResult first = app.Run(c.firstRun);
+    EXPECT_TRUE(first.ok) << first.err;
+    EXPECT_NE(std::string::npos, first.out.find("the ALSA driver finds no audio devices"))
+        << first.out;
+    EXPECT_EQ(c.guess, app.SettingsHold({"driver=2", "provisional=1"}))
+        << ReadFile(app.SettingsFile());
+
+    ASSERT_TRUE(server.Start());
+    JackTestClient client(4096, Noise(4096, 4096));
+    ASSERT_TRUE(client.IsOpen());
+    const std::string go = app.Home() + "/go";
+    app.Start({"stream", "state", "waitfile " + go, "menu 40007"});
+    ASSERT_TRUE(app.WaitForOutput("script: state")) << app.OutputSoFar();
+    EXPECT_TRUE(!c.guess || (ConnectToStream(client) && client.HearsSound(10000)))
+        << app.OutputSoFar();
+    WriteFile(go, "");
+    const AppResult r = app.Wait();
+    EXPECT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(c.guess ? "stream open=1 running=1" : "stream open=0 running=0",
+              r.ScriptLine("stream"))
+        << r.out;
+    EXPECT_NE(std::string::npos, r.ScriptLine("state").find(c.driver)) << r.out;
+    const std::string settings = ReadFile(app.SettingsFile());
+    EXPECT_TRUE(app.SettingsHold({c.driver})) << settings;
+    EXPECT_EQ(std::string::npos, settings.find("provisional")) << settings;
+  }
+}
+
+// SIGTERM, as the desktop sends at logout, while the reverb plays: each time
+// the program closes its JACK client itself and ends with status 0 at once.
+// Stopping the stream must not wait for a wake-up from the audio thread that
+// may have come already (the thread sanitizer's build of the program shows
+// such a wait at every quit).
+TEST(Servers, SigtermWhileTheReverbPlaysEndsTheProgramAtOnceEveryTime)
+{
+  // The thread sanitizer's build otherwise sleeps a second before it exits.
+  const char* tsan = getenv("TSAN_OPTIONS");
+  EnvScope quickExit("TSAN_OPTIONS",
+                     ((tsan ? tsan + std::string(":") : "") + "atexit_sleep_ms=0").c_str());
+  JackClientWatch watch("RtApiJack");
+  ASSERT_TRUE(watch.IsOpen()) << "no JACK server";
+  JackTestClient client(4096, Noise(4096, 4096));
+  ASSERT_TRUE(client.IsOpen());
+  AppSandbox app;
+  app.WriteSettings("[audio]\nindev=plenmora_test\noutdev=plenmora_test\n");
+  for (int round = 0; round < 20 && !HasFailure(); ++round)
+  {
+    SCOPED_TRACE(round);
+    app.Start({"stream"});
+    ASSERT_TRUE(app.WaitForOutput("script: stream open=1 running=1")) << app.OutputSoFar();
+    ASSERT_TRUE(client.HearsSound(10000));
+    watch.Follow(app.Pid());
+    const auto sent = std::chrono::steady_clock::now();
+    ASSERT_EQ(0, kill(app.Pid(), SIGTERM));
+    EXPECT_EQ(1, watch.ClosedWhileRunning(10000));
+    const AppResult r = app.Wait(10);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - sent;
+    EXPECT_TRUE(r.ok) << r.err;
+    EXPECT_LT(took.count(), 1.0);
+  }
 }
 } // namespace

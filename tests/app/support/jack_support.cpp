@@ -168,3 +168,41 @@ int JackTestClient::ProcessCycle(jack_nframes_t nFrames)
     if (jack_midi_event_get(&ev, buf, e) == 0) Push(mMidiReceived, ev.buffer, ev.size);
   return 0;
 }
+
+JackClientWatch::JackClientWatch(std::string clientName) : mName(std::move(clientName))
+{
+  mClient = jack_client_open("plenmora_watch", JackNoStartServer, nullptr);
+  if (!mClient) return;
+  jack_set_client_registration_callback(
+      mClient,
+      [](const char* name, int registered, void* arg)
+      {
+        auto* self = static_cast<JackClientWatch*>(arg);
+        const pid_t pid = self->mPid;
+        if (registered || pid <= 0 || self->mName != name) return;
+        // Not yet ended (WNOWAIT leaves an ended one to be waited for).
+        siginfo_t info = {};
+        self->mClosedWhileRunning =
+            waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+      },
+      this);
+  mActive = jack_activate(mClient) == 0;
+}
+
+JackClientWatch::~JackClientWatch()
+{
+  if (mClient) jack_client_close(mClient);
+}
+
+void JackClientWatch::Follow(pid_t pid)
+{
+  mPid = -1;
+  mClosedWhileRunning = -1;
+  mPid = pid;
+}
+
+int JackClientWatch::ClosedWhileRunning(int timeoutMs) const
+{
+  WaitUntil([&] { return mClosedWhileRunning != -1; }, timeoutMs);
+  return mClosedWhileRunning;
+}

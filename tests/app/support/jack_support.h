@@ -99,3 +99,30 @@ private:
   jack_ringbuffer_t* mMidiToSend = nullptr;
   jack_ringbuffer_t* mMidiReceived = nullptr;
 };
+
+// Watches the JACK server's clients for one process at a time: whether the
+// client of a name went away while that process still ran, that is, was
+// closed by the process itself and not torn away when the process ended.
+class JackClientWatch
+{
+public:
+  explicit JackClientWatch(std::string clientName);
+  ~JackClientWatch();
+  JackClientWatch(const JackClientWatch&) = delete;
+  JackClientWatch& operator=(const JackClientWatch&) = delete;
+
+  bool IsOpen() const { return mActive; }
+  // From now on, watches for the client going away while pid (a child of
+  // this process, not yet waited for) runs.
+  void Follow(pid_t pid);
+  // Waits up to timeoutMs for the client to go: 1 when it went while the
+  // process ran, 0 when only after the process ended, -1 when it did not go.
+  int ClosedWhileRunning(int timeoutMs) const;
+
+private:
+  std::string mName;
+  jack_client_t* mClient = nullptr;
+  bool mActive = false;
+  std::atomic<pid_t> mPid{-1};
+  std::atomic<int> mClosedWhileRunning{-1};
+};
