@@ -212,6 +212,28 @@ TEST_F(GtkEditor, TheTextFieldFiltersTypingAppliesOnReturnAndIsDroppedByTheWheel
   }
 }
 
+TEST_F(GtkEditor, HidingThePointerTwiceKeepsThePlaceToRestoreItTo)
+{
+  Open();
+  GdkDevice* pointer =
+      gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
+  auto at = [&](int x, int y)
+  {
+    int px = 0, py = 0;
+    gdk_device_get_position(pointer, nullptr, &px, &py);
+    return px == mOriginX + x && py == mOriginY + y;
+  };
+  GdkWindow* area = gtk_widget_get_window(View()->DrawingArea());
+  ASSERT_TRUE(MoveTo(30, 30));
+  g->HideMouseCursor();
+  ASSERT_TRUE(MoveTo(80, 50));
+  g->HideMouseCursor(); // already hidden: nothing is recorded
+  EXPECT_NE(nullptr, gdk_window_get_cursor(area));
+  g->ShowMouseCursor();
+  EXPECT_TRUE(PumpUntil([&] { return at(30, 30); }));
+  EXPECT_EQ(nullptr, gdk_window_get_cursor(area));
+}
+
 TEST_F(GtkEditor, PopupMenusReturnTheChosenModelAndIndexOrNothing)
 {
   IPopupMenu more(IPopupMenu::kPrefixNone), menu(IPopupMenu::kPrefixTwoDigits);
