@@ -97,9 +97,7 @@ TEST_F(Drawing, CropAndScaleMakeRetainedPicturesAndMissingOnesStayMissing)
   for (IBitmap* b : {&beyond, &scaled}) g->ReleaseBitmap(b);
 
   // A picture that could not be loaded gives pictures without pixels.
-  testing::internal::CaptureStderr();
-  IBitmap missing = g->LoadIBitmap(sNextID++, "gone-too.png", 2);
-  testing::internal::GetCapturedStderr();
+  IBitmap missing;
   for (IBitmap b : {g->CropBitmap(&missing, &inside), g->ScaleBitmap(&missing, 4, 4)})
     EXPECT_EQ(std::make_tuple(b.mData, b.W, b.H), std::make_tuple(nullptr, 0, 0));
 }
