@@ -223,6 +223,7 @@ TEST_F(Controls, TheFileSelectorRunsTheDialogAndTogglesItsValue)
       DrawAll();
     }
   }
+  EXPECT_EQ(At(5, 5), 0u); // the busy picture shows only while the dialog is up
   WDL_String chosen;
   selector->GetLastSelectedFileForPlug(&chosen);
   EXPECT_STREQ(chosen.Get(), "/tmp/b.wav");
