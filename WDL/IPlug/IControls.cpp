@@ -170,6 +170,9 @@ IFaderControl::IFaderControl(IPlugBase* plug, int x, int y, int len, int paramId
 IRECT IFaderControl::GetHandleRECT(double value) const
 {
   if (value < 0.0) value = mValue;
+  // Values beyond the track (the plug-in's first value is not clamped), and
+  // NaN, put the handle at the nearer end, NaN at the low one.
+  value = Clamp01(value);
   IRECT r(mRECT.L, mRECT.T, mRECT.L + mHandleBitmap.W, mRECT.T + mHandleBitmap.H);
   const int travel = mLen - mHandleHeadroom;
   if (mDirection == kDirectionVertical)
@@ -354,11 +357,11 @@ bool ICaptionControl::Draw(IGraphics* g)
     char display[32];
     param->GetDisplayForHost(display);
     mStr.Set(display);
-    const char* label = param->GetLabelForHost();
-    if (mShowParamLabel && label && *label)
+    // The blank comes also before an empty label, as in the value displays.
+    if (mShowParamLabel)
     {
       mStr.Append(" ");
-      mStr.Append(label);
+      mStr.Append(param->GetLabelForHost());
     }
   }
   return ITextControl::Draw(g);

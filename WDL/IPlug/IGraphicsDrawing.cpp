@@ -152,6 +152,13 @@ FontStorage s_fontCache;
 RECT ToRECT(const IRECT& r) { return RECT{r.L, r.T, r.R, r.B}; }
 
 bool Drawable(const IBitmap* bitmap) { return bitmap && bitmap->mData; }
+
+// What cropping or scaling a picture without pixels (one that could not be
+// loaded) gives: again a picture without pixels, which draws as nothing.
+IBitmap WithoutPixels(const IBitmap* bitmap)
+{
+  return IBitmap(nullptr, 0, 0, bitmap ? bitmap->N : 1, false);
+}
 } // namespace
 
 // ---- Images ----
@@ -180,8 +187,10 @@ void IGraphics::ReleaseBitmap(IBitmap* bitmap) { s_bitmapCache.Remove(bitmap->mD
 
 IBitmap IGraphics::CropBitmap(IBitmap* bitmap, IRECT* r)
 {
+  if (!Drawable(bitmap)) return WithoutPixels(bitmap);
   const int w = r->W(), h = r->H();
   LICE_MemBitmap* dest = new LICE_MemBitmap(w, h, 4);
+  LICE_Clear(dest, 0); // what lies beyond the source stays transparent
   LICE_Blit(dest, bitmap->mData, 0, 0, r->L, r->T, w, h, 1.0f, LICE_COMBINE_COPY);
   IBitmap out(dest, dest->getWidth(), dest->getHeight(), bitmap->N, false);
   RetainBitmap(&out);
@@ -190,6 +199,7 @@ IBitmap IGraphics::CropBitmap(IBitmap* bitmap, IRECT* r)
 
 IBitmap IGraphics::ScaleBitmap(IBitmap* bitmap, int destW, int destH)
 {
+  if (!Drawable(bitmap)) return WithoutPixels(bitmap);
   LICE_MemBitmap* dest = new LICE_MemBitmap(destW, destH, 4);
   LICE_ScaledBlit(dest, bitmap->mData, 0, 0, destW, destH, 0.0f, 0.0f, (float)bitmap->W,
                   (float)bitmap->H, 1.0f, LICE_COMBINE_COPY | LICE_COMBINE_FILTER_BILINEAR);
@@ -398,7 +408,7 @@ bool IGraphics::DrawHorizontalLine(const IColor* color, int yi, int xLo, int xHi
 
 bool IGraphics::DrawHorizontalLine(const IColor* color, IRECT* r, float y)
 {
-  y = y < 0.0f ? 0.0f : y > 1.0f ? 1.0f : y;
+  y = Clamp01(y);
   const int yi = r->B - (int)(y * (float)(r->B - r->T));
   return DrawHorizontalLine(color, yi, r->L, r->R);
 }
@@ -411,7 +421,7 @@ bool IGraphics::DrawVerticalLine(const IColor* color, int xi, int yLo, int yHi)
 
 bool IGraphics::DrawVerticalLine(const IColor* color, IRECT* r, float x)
 {
-  x = x < 0.0f ? 0.0f : x > 1.0f ? 1.0f : x;
+  x = Clamp01(x);
   const int xi = r->L + (int)(x * (float)(r->R - r->L));
   return DrawVerticalLine(color, xi, r->T, r->B);
 }

@@ -421,9 +421,12 @@ GdkDevice* Pointer()
 }
 } // namespace
 
+// While hidden, the place to restore is kept: hiding again records nothing.
+// A hide that fails (no view yet) still records where the pointer is.
 void IGraphicsGtk::HideMouseCursor()
 {
-  if (!mCursorHidden && mGtkView)
+  if (mCursorHidden) return;
+  if (mGtkView)
   {
     if (GdkWindow* gw = gtk_widget_get_window(mGtkView->DrawingArea()))
     {

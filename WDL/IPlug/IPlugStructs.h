@@ -63,6 +63,9 @@ struct IRECT
   }
 };
 
+// v limited to 0..1, NaN to 0: for fractions that become pixel positions.
+template <class T> inline T Clamp01(T v) { return v > T(0) ? (v < T(1) ? v : T(1)) : T(0); }
+
 struct IColor
 {
   int A = 255, R = 0, G = 0, B = 0;

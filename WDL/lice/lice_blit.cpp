@@ -20,6 +20,13 @@ int64_t TruncFixed(double v)
   return (int64_t)v;
 }
 
+// v truncated and limited to INT_MIN..hi; NaN gives INT_MIN.
+int LimitToInt(double v, long long hi)
+{
+  if (!(v > (double)INT_MIN)) return INT_MIN;
+  return v < (double)hi ? (int)v : (int)hi;
+}
+
 // Limits a run of n samples at positions pos + i * step (16.16) to those at
 // or after 0 and before size, moving the start (and dst) past skipped ones.
 void ClipSteps(long long* n, long long* dst, int64_t* pos, int64_t step, long long size)
@@ -207,7 +214,7 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
       (!bilinear || (std::fabs(srcx - std::floor(srcx + 0.5)) < 0.03 &&
                      std::fabs(srcy - std::floor(srcy + 0.5)) < 0.03)))
   {
-    const int left = (int)(srcx + 0.5), top = (int)(srcy + 0.5);
+    const int left = LimitToInt(srcx + 0.5, INT_MAX), top = LimitToInt(srcy + 0.5, INT_MAX);
     RECT r = {left, top, ClampToInt((long long)left + dstw), ClampToInt((long long)top + dsth)};
     LICE_Blit(dest, src, dstx, dsty, &r, alpha, mode);
     return;
@@ -240,8 +247,7 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
   const long long srcW = src->getWidth(), srcH = src->getHeight();
   const double cr = std::max(srcw, 0.0f) + (double)srcx + 0.999999;
   const double cb = std::max(srch, 0.0f) + (double)srcy + 0.999999;
-  const int clipright = (int)std::min<double>(std::max<double>(cr, INT_MIN), (double)srcW);
-  const int clipbottom = (int)std::min<double>(std::max<double>(cb, INT_MIN), (double)srcH);
+  const int clipright = LimitToInt(cr, srcW), clipbottom = LimitToInt(cb, srcH);
 
   const double xadv = srcw / (float)dw;
   const double yadv = srch / (float)dh;

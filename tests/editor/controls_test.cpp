@@ -1,7 +1,9 @@
 // The ready-made controls drawn into the real back buffer and driven through
 // the editor's mouse routing, with their values pushed to real parameters.
+#include <cmath>
 #include <tuple>
 
+#include "IBitmapMonoText.h"
 #include "test_editor.h"
 
 using Controls = EditorTest;
@@ -33,32 +35,40 @@ TEST_F(Controls, FrameStripsShowTheFrameTheValueSelects)
 
 TEST_F(Controls, KnobsTurnByTheGearing)
 {
-  // Direction, gearing, drag, shift, start and end values.
-  const std::tuple<EDirection, double, int, int, bool, double, double> cases[] = {
-      {kDirectionVertical, 4.0, 0, -24, true, 0.5, 0.51},  // 60 px tall, 24 px up with shift
-      {kDirectionVertical, 4.0, 0, 300, false, 0.5, 0.0},  // down lowers it, to 0
-      {kDirectionVertical, 1.0, 7, 0, false, 0.5, 0.5},    // across does nothing
-      {kDirectionHorizontal, 2.0, 20, 0, false, 0.2, 0.4}, // 50 px wide: 20 px right is 0.2
+  const IMouseMod none(true), shift(true, false, true), ctrl(true, false, false, true);
+  // Direction, gearing, drag, modifiers, start and end values.
+  const std::tuple<EDirection, double, int, int, IMouseMod, double, double> cases[] = {
+      {kDirectionVertical, 4.0, 0, -24, shift, 0.5, 0.51}, // 60 px tall, 24 px up with shift
+      {kDirectionVertical, 4.0, 0, -24, ctrl, 0.5, 0.51},  // or control
+      {kDirectionVertical, 4.0, 0, 300, none, 0.5, 0.0},   // down lowers it, to 0
+      {kDirectionVertical, 1.0, 7, 0, none, 0.5, 0.5},     // across does nothing
+      {kDirectionHorizontal, 2.0, 20, 0, none, 0.2, 0.4},  // 50 px wide: 20 px right is 0.2
   };
-  for (auto [dir, gearing, dX, dY, shift, start, expected] : cases)
+  for (auto [dir, gearing, dX, dY, mod, start, expected] : cases)
   {
     NewEditor();
     IKnobControl* knob = new IKnobLineControl(&plug, IRECT(10, 10, 60, 70), TestPlug::kGain,
                                               &COLOR_WHITE, 0.0, 0.0, -2.356, 2.356, dir, gearing);
     g->AttachControl(knob);
     knob->SetValueFromPlug(start);
-    IMouseMod mod(true, false, shift);
     g->OnMouseDown(30, 40, &mod);
     g->OnMouseDrag(30 + dX, 40 + dY, &mod);
     g->OnMouseUp(30 + dX, 40 + dY, &mod);
     EXPECT_NEAR(Param(TestPlug::kGain), expected, 1e-6) << dX << "," << dY;
   }
+  // The line points up at the middle of the range, from the centre to the
+  // outer radius (half the width).
+  g->GetControl(0)->SetValueFromUserInput(0.5);
+  DrawAll();
+  for (int y : {16, 39}) EXPECT_EQ(At(35, y), LiceColor(&COLOR_WHITE)) << y;
+  for (int y : {14, 41}) EXPECT_EQ(At(35, y), 0u) << y;
 }
 
 TEST_F(Controls, FaderHandleFollowsTheValueAndTheMouse)
 {
   IBitmap handle = Strip(1, 10, 20);
-  g->AttachControl(new IFaderControl(&plug, 50, 20, 100, TestPlug::kGain, &handle));
+  IFaderControl* fader = new IFaderControl(&plug, 50, 20, 100, TestPlug::kGain, &handle);
+  g->AttachControl(fader);
   // Click at y, value, top of the 20 px handle; the handle's centre follows.
   const std::tuple<int, double, int> cases[] = {{30, 1.0, 20}, {110, 0.0, 100}, {70, 0.5, 60}};
   for (auto [y, value, top] : cases)
@@ -68,6 +78,12 @@ TEST_F(Controls, FaderHandleFollowsTheValueAndTheMouse)
     DrawAll();
     EXPECT_EQ(At(55, top), StripColor(0));
     EXPECT_EQ(At(55, top - 1), 0u);
+  }
+  // Values from the plug-in outside the range stay on the track, NaN at the bottom.
+  for (auto [v, top] : {std::pair{1.5, 20}, {NAN, 100}})
+  {
+    fader->SetValueFromPlug(v);
+    EXPECT_EQ(fader->GetHandleRECT().T, top) << v;
   }
 
   // Across, value 0 at the left.
@@ -118,6 +134,22 @@ TEST_F(Controls, SwitchesStepWrapAndChooseBands)
   }
 }
 
+TEST_F(Controls, TheOverlayTakesClicksInItsTargetOnlyUntilShown)
+{
+  IBitmap pic = Strip(1, 40, 40);
+  IControl* overlay = new IBitmapOverlayControl(&plug, 0, 0, &pic, IRECT(0, 0, 10, 10));
+  g->AttachControl(overlay);
+  // Where each click lands (after a drawing), and whether the overlay is then shown.
+  const std::tuple<int, bool> clicks[] = {{20, false}, {5, true}, {20, false}, {20, false}};
+  for (auto [xy, shown] : clicks)
+  {
+    DrawAll();
+    EXPECT_EQ(At(20, 20), overlay->GetValue() ? StripColor(0) : 0u);
+    Click(xy, xy);
+    EXPECT_EQ(overlay->GetValue(), shown ? 1.0 : 0.0) << xy;
+  }
+}
+
 TEST_F(Controls, RadioButtonsLayOutAndPick)
 {
   IBitmap twoFrames = Strip(2, 10, 20);
@@ -153,6 +185,84 @@ TEST_F(Controls, RadioButtonsLayOutAndPick)
     for (int i = 0; i < 4; ++i)
       EXPECT_EQ(At(35, 25 + 30 * i), StripColor(i == lit ? 1 : 0)) << v << " button " << i;
   }
+}
+
+TEST_F(Controls, CaptionsShowTheValueAndLabel)
+{
+  // Parameter, whether the label is shown, and the text.
+  const std::tuple<int, bool, const char*> cases[] = {
+      {TestPlug::kGain, true, "5.0 dB"},
+      {TestPlug::kGain, false, "5.0"},
+      {TestPlug::kMode, true, "Room "}, // a display text has no label, but the blank stays
+  };
+  IText style;
+  for (auto [idx, label, text] : cases)
+  {
+    auto* caption = new ICaptionControl(&plug, IRECT(0, 0, 100, 20), idx, &style, label);
+    g->AttachControl(caption);
+    DrawAll();
+    EXPECT_STREQ(caption->GetTextString(), text);
+  }
+}
+
+TEST_F(Controls, TheFileSelectorRunsTheDialogAndTogglesItsValue)
+{
+  IBitmap busy = Strip(1, 10, 10);
+  auto* selector = new IFileSelectorControl(&plug, IRECT(0, 0, 10, 10), TestPlug::kGain, &busy,
+                                            kFileActionSave, "/tmp", "wav aif");
+  g->AttachControl(selector);
+  DrawAll();
+  log.clear();
+  for (const char* file : {"/tmp/a.wav", "/tmp/b.wav"})
+  {
+    g->mNextFile = file;
+    Click(5, 5);
+    for (bool dirty : {true, true, false}) // drawn once more after the selection
+    {
+      EXPECT_EQ(selector->IsDirty(), dirty);
+      DrawAll();
+    }
+  }
+  EXPECT_EQ(At(5, 5), 0u); // the busy picture shows only while the dialog is up
+  WDL_String chosen;
+  selector->GetLastSelectedFileForPlug(&chosen);
+  EXPECT_STREQ(chosen.Get(), "/tmp/b.wav");
+  EXPECT_EQ((Log{"save  /tmp wav aif", "save /tmp/a.wav /tmp wav aif"}), g->mFileDialogs);
+  EXPECT_EQ((Log{"begin 0", "set 0 1", "end 0", "begin 0", "set 0 0", "end 0"}), log);
+}
+
+TEST_F(Controls, PictureFontTextIsLaidOutInCells)
+{
+  // Cells of 10 x 4 from the space on: a cell's colour tells its character.
+  IBitmap font = Strip(95, 10, 4);
+  auto cell = [](char c) { return c == '.' ? 0u : StripColor(c - ' '); };
+  // Text, alignment, wrapping, rectangle width, and the rows drawn from x = 20.
+  const std::tuple<const char*, int, bool, int, std::vector<std::string>> cases[] = {
+      {"AB", IText::kAlignCenter, false, 100, {"....AB...."}},
+      {"AB", IText::kAlignNear, false, 100, {".AB......."}},
+      {"AB", IText::kAlignFar, false, 100, {".AB......."}},
+      {"ABCDEFGHIJ", IText::kAlignNear, false, 60, {".ABCD.", ".EFGH.", "......"}},
+      {"ABCDEFGHIJ", IText::kAlignNear, true, 60, {".ABCD.", ".EFGH.", ".IJ..."}},
+      {"A\tB\351C", IText::kAlignNear, false, 100, {".A B C...."}},
+  };
+  for (const auto& [text, align, wrap, w, rows] : cases)
+  {
+    IRECT r(20, 30, 20 + w, 40);
+    IText style(10, nullptr, nullptr, IText::kStyleNormal, align);
+    Paint([&](IGraphics* g)
+          { DrawBitmapedText(g, &font, &r, &style, nullptr, text, false, wrap, 10, 4, 0); });
+    for (int i = 0; i < (int)rows.size(); ++i)
+      for (int k = 0; k < w / 10; ++k)
+        EXPECT_EQ(At(20 + 10 * k, 30 + 4 * i), cell(rows[i][k])) << text << " " << i << "," << k;
+  }
+  // The control draws one row, centred vertically, with the offset between cells.
+  IText near(10, nullptr, nullptr, IText::kStyleNormal, IText::kAlignNear);
+  NewEditor();
+  g->AttachControl(
+      new IBitmapTextControl(&plug, IRECT(20, 30, 120, 40), &font, 10, 4, 2, &near, "AB"));
+  DrawAll();
+  for (auto [x, y, c] : {std::tuple{30, 33, 'A'}, {51, 33, 'B'}, {30, 32, '.'}})
+    EXPECT_EQ(At(x, y), cell(c)) << x << "," << y;
 }
 
 TEST_F(Controls, TextFromThePlugInAndTheLink)

@@ -266,6 +266,24 @@ TEST_F(GtkEditor, TheTextFieldFiltersTypingAppliesOnReturnAndIsDroppedByTheWheel
   }
 }
 
+TEST_F(GtkEditor, HiddenTwiceThePointerReturnsWhereItWasHiddenFirst)
+{
+  Open();
+  ASSERT_TRUE(MoveTo(30, 30));
+  g->HideMouseCursor();
+  ASSERT_TRUE(MoveTo(80, 50));
+  g->HideMouseCursor(); // already hidden: nothing is recorded
+  g->ShowMouseCursor();
+  GdkDevice* p = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
+  EXPECT_TRUE(PumpUntil(
+      [&]
+      {
+        int x = 0, y = 0;
+        gdk_device_get_position(p, nullptr, &x, &y);
+        return x == mOriginX + 30 && y == mOriginY + 30;
+      }));
+}
+
 TEST_F(GtkEditor, PopupMenusReturnTheChosenModelAndIndexOrNothing)
 {
   IPopupMenu more(IPopupMenu::kPrefixNone), menu(IPopupMenu::kPrefixTwoDigits);

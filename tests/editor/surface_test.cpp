@@ -2,6 +2,7 @@
 // parameters, through the window-less back end.
 #include <tuple>
 
+#include "IPopupMenu.h"
 #include "test_editor.h"
 
 namespace
@@ -128,10 +129,15 @@ TEST_F(Surface, DoubleClicksWheelGreyingAndKeys)
   g->OnMouseDrag(15, 75, &none);                  // and it holds the mouse
   g->OnMouseUp(15, 75, &none);
   g->OnMouseWheel(15, 15, &shift, 3);
+  g->ClampControl(TestPlug::kGain, 2.0, 8.0, false); // plain bounds, normalised
+  for (int d : {-100, 100}) g->OnMouseWheel(15, 15, &none, d);
+  g->ClampControl(TestPlug::kGain, 0.3, 0.6, true);
+  g->OnMouseWheel(15, 15, &none, -100);
   g->GrayOutControl(TestPlug::kGain, true); // greyed: the mouse passes through
   g->OnMouseWheel(15, 15, &none, 1);
   EXPECT_EQ((Log{"o down 25,25", "a dblclick", "set 0 0.5", "f down 75,75", "f drag -60,0", "f up",
-                 "a wheel 3", "set 0 0.503", "b wheel 1"}),
+                 "a wheel 3", "set 0 0.503", "a wheel -100", "set 0 0.2", "a wheel 100",
+                 "set 0 0.8", "a wheel -100", "set 0 0.3", "b wheel 1"}),
             log);
 
   // Keys go to the control under the mouse, else (and never to the
@@ -145,6 +151,68 @@ TEST_F(Surface, DoubleClicksWheelGreyingAndKeys)
   EXPECT_TRUE(g->OnKeyDown(5, 5, 67));
   EXPECT_TRUE(g->OnKeyDown(150, 150, 68));
   EXPECT_EQ((Log{"f key 66", "k key 67", "k key 68"}), log);
+}
+
+TEST_F(Surface, HoverTellsTheControlUnderTheMouseAndTheOneBefore)
+{
+  EXPECT_FALSE(g->OnMouseOver(25, 25, &none)); // not reported unless asked for
+  g->HandleMouseOver(true);
+  c[1]->GrayOut(true);
+  EXPECT_EQ(c[1]->GetBlend()->mWeight, 0.25f);
+  // Where the mouse moves, whether greyed a takes hovering, what is heard and
+  // the control then under the mouse.
+  const std::tuple<int, bool, Log, int> moves[] = {
+      {25, false, {"o over 25,25"}, 2},
+      {26, false, {"o over 26,26"}, 2},          // the same control hears no out
+      {15, false, {"b over 15,15", "o out"}, 0}, // greyed a is passed
+      {150, false, {}, 0},                       // over nothing: nothing changes
+      {15, true, {"a over 15,15", "b out"}, 1},
+  };
+  for (const auto& [xy, moWhenGrayed, heard, over] : moves)
+  {
+    log.clear();
+    c[1]->SetMOWhenGrayed(moWhenGrayed);
+    EXPECT_TRUE(g->OnMouseOver(xy, xy, &none));
+    EXPECT_EQ(heard, log) << xy;
+    EXPECT_EQ(g->GetMouseOver(), over) << xy;
+  }
+  log.clear();
+  g->OnMouseWheel(15, 15, &none, 1); // greyed a takes hovering only
+  g->OnMouseOut();                   // leaving the editor: every control hears it
+  EXPECT_EQ((Log{"b wheel 1", "b out", "a out", "o out", "h out", "f out"}), log);
+  EXPECT_EQ(g->GetMouseOver(), -1);
+  c[1]->GrayOut(false);
+  EXPECT_EQ(c[1]->GetBlend()->mWeight, 1.0f);
+}
+
+TEST(PopupMenu, IndexesAreLimitedAndChecksAlone)
+{
+  IPopupMenu menu(IPopupMenu::kPrefixTwoDigits), sub;
+  menu.AddItem("A");
+  menu.AddItem("B", 0);
+  menu.AddItem("C", 99);
+  menu.AddItem("D", -5, &sub);
+  menu.AddSeparator(1);
+  auto texts = [&]
+  {
+    std::string s;
+    for (int i = 0; i < menu.GetNItems(); ++i)
+      s += std::string(menu.GetItemText(i)) + (menu.IsItemChecked(i) ? "*" : "") + ",";
+    return s;
+  };
+  EXPECT_EQ(texts(), "D,,B,A,C,");
+  EXPECT_TRUE(menu.GetItem(1)->GetIsSeparator() && menu.GetItem(1)->GetEnabled());
+  // The item checked alone, and what is checked then (an index without an
+  // item unchecks all).
+  for (int i = 0; i < 5; ++i) menu.CheckItem(i, true);
+  for (auto [alone, checked] : {std::pair{3, "D,,B,A*,C,"}, {7, "D,,B,A,C,"}})
+  {
+    menu.CheckItemAlone(alone);
+    EXPECT_EQ(texts(), checked);
+  }
+  EXPECT_FALSE(menu.CheckItem(-1, true));
+  for (int prefix : {3, 4, -1, 9}) menu.SetPrefix(prefix); // only 0..3 are taken
+  EXPECT_EQ(menu.GetPrefix(), 3);
 }
 
 TEST_F(Surface, PlugInValuesAreDrawnTwiceAndUserValuesFeedTheDisplays)

@@ -1,11 +1,12 @@
 // The control of the editor tests: it writes the events and texts it gets into
 // a log that the test may share with its plug-in ("a down 15,15 L"), counts its
-// drawings (keeping the value it had then) and the polls of its dirty flag,
-// and shows its menu on a press if it has one (logging whether an item was
-// chosen). A drag moves its value like a vertical fader (one pixel up: +0.01)
-// and pushes it.
+// drawings (keeping the value it had then, and drawing with mPaint if set) and
+// the polls of its dirty flag, and shows its menu on a press if it has one
+// (logging whether an item was chosen). A drag moves its value like a vertical
+// fader (one pixel up: +0.01) and pushes it.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,10 +24,11 @@ public:
   }
   ~RecordingControl() override { Log("deleted"); }
 
-  bool Draw(IGraphics*) override
+  bool Draw(IGraphics* g) override
   {
     mDrawnValue = GetValue();
     ++mDraws;
+    if (mPaint) mPaint(g);
     return true;
   }
   bool IsDirty() override { return ++mPolls, IControl::IsDirty(); }
@@ -62,6 +64,11 @@ public:
     return Log("key " + std::to_string(key)), mTakesKeys;
   }
   void SetTextFromPlug(const char* text) override { Log(std::string("text ") + text); }
+  void OnMouseOver(int x, int y, IMouseMod*) override
+  {
+    Log("over " + std::to_string(x) + "," + std::to_string(y));
+  }
+  void OnMouseOut() override { Log("out"); }
 
   void Log(const std::string& what)
   {
@@ -81,4 +88,5 @@ public:
   int mDraws = 0, mPolls = 0;
   double mDrawnValue = -1.0;
   IPopupMenu *mMenu = nullptr, *mChosen = nullptr; // shown on a press, and what came back
+  std::function<void(IGraphics*)> mPaint;
 };

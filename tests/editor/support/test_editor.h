@@ -66,14 +66,21 @@ protected:
       }
     ASSERT_TRUE(pngw::WriteFile(mDir + "/" + name, pngw::Encode(img)));
   }
-  // A strip of n frames of fw x fh, loaded under a resource ID unique to the
-  // process (the bitmap cache outlives each test).
+  // A w x h picture of n frames whose pixel (x, y) is pixel(x, y), loaded
+  // under a resource ID unique to the process (the bitmap cache outlives each
+  // test).
+  template <class F> IBitmap Picture(int w, int h, F pixel, int n = 1, bool horizontal = false)
+  {
+    const std::string name = "picture" + std::to_string(sNextID) + ".png";
+    WritePNG(name, w, h, pixel);
+    return g->LoadIBitmap(sNextID++, name.c_str(), n, horizontal);
+  }
+  // A strip of n frames of fw x fh.
   IBitmap Strip(int n, int fw, int fh, bool horizontal = false)
   {
-    const std::string name = "strip" + std::to_string(sNextID) + ".png";
-    WritePNG(name, horizontal ? fw * n : fw, horizontal ? fh : fh * n,
-             [&](int x, int y) { return StripColor(horizontal ? x / fw : y / fh); });
-    return g->LoadIBitmap(sNextID++, name.c_str(), n, horizontal);
+    return Picture(
+        horizontal ? fw * n : fw, horizontal ? fh : fh * n,
+        [&](int x, int y) { return StripColor(horizontal ? x / fw : y / fh); }, n, horizontal);
   }
 
   // Clears the back buffer to `clear` and draws every control over the area.
@@ -81,6 +88,13 @@ protected:
   {
     LICE_Clear(g->GetDrawBitmap(), clear);
     g->Draw(&area);
+  }
+  // Draws with `paint` as a control spanning the editor would, in a new editor.
+  void Paint(std::function<void(IGraphics*)> paint, IRECT area = IRECT(0, 0, kW, kH))
+  {
+    NewEditor();
+    Add("paint", IRECT(0, 0, kW, kH))->mPaint = paint;
+    DrawAll(area);
   }
   LICE_Pixel At(int x, int y) { return LICE_GetPixel(g->GetDrawBitmap(), x, y); }
   void Click(int x, int y, IMouseMod mod = IMouseMod(true))

@@ -1,6 +1,6 @@
 // A back end for editor tests without a window: it draws into the real back
 // buffer, loads images from a folder, and records what the surface asks of
-// the platform (screen copies, menus, text entries, addresses)
+// the platform (screen copies, menus, text entries, addresses, file dialogs)
 // so tests can check it and script the user's answers.
 #pragma once
 
@@ -27,11 +27,14 @@ public:
   };
   std::vector<Prompt> mMenusShown, mTextEntries;
   std::vector<std::string> mURLsOpened;
+  // File dialogs: "open" or "save", the start file, folder and extensions.
+  std::vector<std::string> mFileDialogs;
 
   // Scripted answers: the item the "user" picks in the next menu (-1: none),
-  // whether OpenURL succeeds.
+  // whether OpenURL succeeds, the file picked in the next file dialog.
   int mNextMenuChoice = -1;
   bool mURLOpens = true;
+  std::string mNextFile;
 
   bool DrawScreen(IRECT* r) override
   {
@@ -60,8 +63,14 @@ public:
   }
   LICE_IBitmap* OSLoadBitmap(int ID, const char* name) override;
 
+  void PromptForFile(WDL_String* file, EFileAction action, WDL_String* dir, char* ext) override
+  {
+    mFileDialogs.push_back(std::string(action == kFileActionSave ? "save " : "open ") +
+                           file->Get() + " " + (dir ? dir->Get() : "") + " " + (ext ? ext : ""));
+    file->Set(mNextFile.c_str());
+  }
+
   // Nothing to do without a window.
-  void PromptForFile(WDL_String*, EFileAction, WDL_String*, char*) override {}
   void ForceEndUserEdit() override {}
   int ShowMessageBox(const char*, const char*, int) override { return 0; }
   void HostPath(WDL_String*) override {}
