@@ -387,6 +387,9 @@ bool IGraphics::ForcePixel(const IColor* color, int x, int y)
 bool IGraphics::DrawLine(const IColor* color, float x1, float y1, float x2, float y2,
                          const IChannelBlend* blend, bool antiAlias)
 {
+  // An end beyond the pixel grid (or NaN) has no pixel to start from.
+  for (float v : {x1, y1, x2, y2})
+    if (!(std::fabs(v) < 1e9f)) return true;
   LICE_Line(mDrawBitmap, (int)x1, (int)y1, (int)x2, (int)y2, LiceColor(color), LiceWeight(blend),
             LiceBlendMode(blend), antiAlias);
   return true;

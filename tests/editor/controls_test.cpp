@@ -62,6 +62,10 @@ TEST_F(Controls, KnobsTurnByTheGearing)
   DrawAll();
   for (int y : {16, 39}) EXPECT_EQ(At(35, y), LiceColor(&COLOR_WHITE)) << y;
   for (int y : {14, 41}) EXPECT_EQ(At(35, y), 0u) << y;
+  // NaN from the plug-in has no angle: nothing is drawn.
+  g->GetControl(0)->SetValueFromPlug(NAN);
+  DrawAll();
+  EXPECT_EQ(At(35, 39), 0u);
 }
 
 TEST_F(Controls, FaderHandleFollowsTheValueAndTheMouse)
