@@ -4,11 +4,13 @@
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
+#include <string>
 
 #include "IControls.h"
 #include "IGraphicsGtk.h"
 #include "Plenmora_controls.h"
 #include "editor_layout.h"
+#include "editor_pictures.h"
 #include "mutex.h"
 #include "swell-resources.h"
 
@@ -132,11 +134,20 @@ void Plenmora::MakeFactoryPresets()
 // The editor: background, the five parameter knobs, the four level meters
 // (whose control indexes go to mMeterControlIdx), the link, the preset menu
 // and, on top of them all, the about overlay, on a 620 x 580 surface. Without
-// all of its pictures the effect makes no editor and GetGUI() stays null.
+// all of its pictures, each of the size the layout gives it, the effect makes
+// no editor: GetGUI() stays null and GetGUIProblem() says why.
 void Plenmora::CreateEditor(const IPlugInstanceInfo& instanceInfo)
 {
   using namespace editor_layout;
-  IGraphicsGtk* g = new IGraphicsGtk(this, editor_layout::kWidth, editor_layout::kHeight);
+  std::string problem;
+  if (!editor_pictures::Wait(&problem))
+  {
+    fprintf(stderr, "%s: no editor: %s\n", kEffectName, problem.c_str());
+    SetGUIProblem(problem.c_str());
+    return;
+  }
+  IGraphicsGtk* g =
+      editor_pictures::MakeGraphics(this, editor_layout::kWidth, editor_layout::kHeight);
   g->SetBundleID(instanceInfo.mBundleID.Get());
 
   IBitmap bg = g->LoadIBitmap(kBackgroundID, kBackgroundImage);

@@ -73,3 +73,8 @@ private:
 // Makes the application's plug-in. midiOut and midiOutChan belong to the host
 // and must outlive the plug-in; the third argument is not used.
 IPlugStandalone* MakePlug(RtMidiOut* midiOut, uint16_t* midiOutChan, void* unused = nullptr);
+
+// Starts reading the editor's pictures on threads of their own, so that a
+// MakePlug that follows finds them read, or nearly: the application calls it
+// before anything else. Without it MakePlug starts them itself.
+void PreloadPlugPictures();

@@ -116,10 +116,13 @@ gboolean ReportNoEditor(gpointer)
 {
   if (gHWND)
   {
+    const char* problem = gPluginInstance ? gPluginInstance->GetGUIProblem() : "";
     const std::string text =
-        std::string("Plenmora cannot show its editor: its pictures are missing or unreadable in ") +
-        SWELL_GetResourcePath() +
-        ".\n\nThe reverb runs without the editor. Installing Plenmora again brings the "
+        "Plenmora cannot show its editor: " +
+        (*problem ? std::string(problem)
+                  : std::string("its pictures are missing or unreadable in ") +
+                        SWELL_GetResourcePath() + ".") +
+        "\n\nThe reverb runs without the editor. Installing Plenmora again brings the "
         "pictures back.";
     MessageBox(gHWND, text.c_str(), "Plenmora", MB_OK);
   }

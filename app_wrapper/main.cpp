@@ -2,6 +2,7 @@
 // to SWELLAppMain.
 #include <cstdlib>
 
+#include "Plenmora.h"
 #include "app_main.h"
 
 namespace
@@ -17,5 +18,8 @@ int main(int argc, char** argv)
   // The program draws into memory and puts pixels on screen with cairo: GDK
   // need not load the system's GL stack, unless the user asks for it.
   setenv("GDK_GL", "disable", 0);
+  // Decoding the editor's pictures takes longer than anything else before the
+  // window shows; it runs beside the toolkit's start.
+  PreloadPlugPictures();
   return SWELL_ApplicationMain(argc, argv);
 }

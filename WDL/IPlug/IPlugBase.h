@@ -84,6 +84,9 @@ public:
   // Sends every parameter's plain value to the editor's controls.
   virtual void RedrawParamControls();
   IGraphics* GetGUI() { return mGraphics; }
+  // Why the plug-in made no editor, for the host to tell the user; "" when
+  // it has one or gave no reason.
+  const char* GetGUIProblem() const { return mGUIProblem.Get(); }
 
   // ---- Parameters ----
 
@@ -165,6 +168,7 @@ protected:
   bool MakePresetFromValues(const char* name, const double* values, int nValues);
   // Stores the current (default) values as the next free preset.
   bool MakeDefaultPreset(const char* name = nullptr);
+  void SetGUIProblem(const char* problem) { mGUIProblem.Set(problem); }
 
   WDL_Mutex mMutex;
 
@@ -189,6 +193,7 @@ private:
   int mBlockSize = 0;
   int mCurrentPresetIdx = 0;
   IGraphics* mGraphics = nullptr;
+  WDL_String mGUIProblem;
 
   WDL_PtrList<IParam> mParams;
   WDL_PtrList<IPreset> mPresets;

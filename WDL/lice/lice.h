@@ -209,6 +209,11 @@ LICE_IBitmap* LICE_LoadPNGFromMemory(const void* data, int buflen, LICE_IBitmap*
 LICE_IBitmap* LICE_LoadPNGFromResource(void* hInst, int resid, LICE_IBitmap* bmp = nullptr);
 // A file of the application's resource folder.
 LICE_IBitmap* LICE_LoadPNGFromNamedResource(const char* name, LICE_IBitmap* bmp = nullptr);
+// Reads only the header of the PNG file: the image's width and height, at a
+// cost that does not grow with the image. False when the file cannot be
+// opened (files are read only when they are regular files) or does not
+// start with a PNG header.
+bool LICE_GetPNGSize(const char* filename, int* width, int* height);
 
 // Image loaders, for a general loader that walks the list.
 struct LICE_ImageLoaderEntry

@@ -7,6 +7,9 @@
 // uses them; no single chunk may claim more than kMaxChunkBytes; an image of
 // more than kMaxImageBytes, or with a side above kMaxImageSide (room for
 // long strips of frames), is refused before any bitmap is sized for it.
+// Files are opened only when they are regular files, and without waiting: a
+// FIFO or a device where a picture should be is an unreadable picture, not a
+// read that blocks until someone writes.
 #include "lice.h"
 
 #include "../swell/swell-resources.h"
@@ -17,7 +20,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 LICE_ImageLoaderEntry* LICE_ImageLoader_list = nullptr;
 LICE_PNGLoader LICE_pngldr;
@@ -138,6 +144,25 @@ void StaticPngReadFunc(png_structp png, png_bytep out, png_size_t length)
   }
 }
 
+// A regular file opened for reading, or null.
+FILE* OpenRegularFile(const char* filename)
+{
+  if (!filename) return nullptr;
+  const int fd = open(filename, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  FILE* fp = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? fdopen(fd, "rb") : nullptr;
+  if (!fp) close(fd);
+  return fp;
+}
+
+// Only the image's own chunks (IHDR, PLTE, tRNS, IDAT, IEND) are read.
+void LimitChunks(png_structp png)
+{
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+  png_set_chunk_malloc_max(png, kMaxChunkBytes);
+}
+
 // The decode common to both forms; input set up by setupInput.
 template <class SetupInput>
 LICE_IBitmap* Decode(LICE_IBitmap* bmp, bool flipFromEnd, SetupInput setupInput)
@@ -157,9 +182,7 @@ LICE_IBitmap* Decode(LICE_IBitmap* bmp, bool flipFromEnd, SetupInput setupInput)
     FreeDecodeState(&st);
     return nullptr;
   }
-  // Only the image's own chunks (IHDR, PLTE, tRNS, IDAT, IEND) are read.
-  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
-  png_set_chunk_malloc_max(png, kMaxChunkBytes);
+  LimitChunks(png);
   png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
   setupInput(png);
   png_uint_32 height = 0;
@@ -179,12 +202,40 @@ LICE_IBitmap* Decode(LICE_IBitmap* bmp, bool flipFromEnd, SetupInput setupInput)
 
 LICE_IBitmap* LICE_LoadPNG(const char* filename, LICE_IBitmap* bmp)
 {
-  if (!filename) return nullptr;
-  FILE* fp = std::fopen(filename, "rb");
+  FILE* fp = OpenRegularFile(filename);
   if (!fp) return nullptr;
   LICE_IBitmap* ret = Decode(bmp, true, [fp](png_structp png) { png_init_io(png, fp); });
   std::fclose(fp);
   return ret;
+}
+
+bool LICE_GetPNGSize(const char* filename, int* width, int* height)
+{
+  FILE* fp = OpenRegularFile(filename);
+  if (!fp) return false;
+  png_structp png = png_create_read_struct(kLibpngVersion, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  // Sides up to libpng's own limit (a million) are read; nothing is
+  // allocated for them. The header gives the size also when what follows it
+  // is damaged.
+  int w = 0, h = 0;
+  if (info)
+  {
+    if (!setjmp(*png_set_longjmp_fn(png, longjmp, sizeof(jmp_buf))))
+    {
+      LimitChunks(png);
+      png_init_io(png, fp);
+      png_read_info(png, info);
+    }
+    w = (int)png_get_image_width(png, info);
+    h = (int)png_get_image_height(png, info);
+  }
+  png_destroy_read_struct(png ? &png : nullptr, info ? &info : nullptr, nullptr);
+  std::fclose(fp);
+  if (w <= 0 || h <= 0) return false;
+  *width = w;
+  *height = h;
+  return true;
 }
 
 LICE_IBitmap* LICE_LoadPNGFromMemory(const void* data, int buflen, LICE_IBitmap* bmp)

@@ -28,6 +28,10 @@ public:
       fprintf(stderr, "cannot open the display\n");
       return 1;
     }
+    // The desktop's settings and theme are loaded now, not with the first
+    // window: what the application started on threads of its own before
+    // (such as decoding pictures) goes on meanwhile.
+    gtk_settings_get_default();
     m_files.clear();
     for (int i = 1; i < argc; i++)
       if (argv[i][0] != '-') m_files.push_back(argv[i]);

@@ -6,6 +6,7 @@
 
 #include <X11/Xlib.h>
 #include <poll.h>
+#include <time.h>
 
 #include <chrono>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app_runner.h"
 #include "jack_support.h"
@@ -38,10 +40,12 @@ public:
     return mDisplay != nullptr;
   }
 
-  // Starts the program and waits for its first top-level window (not a popup)
-  // to map. Returns the milliseconds from just before the fork to the map
-  // event; negative when no window mapped within timeoutMs.
-  double StartAndWaitForMap(AppSandbox& app, int timeoutMs = 20000)
+  // Starts the program (with the test hook's script steps, when given) and
+  // waits for its first top-level window (not a popup) to map. Returns the
+  // milliseconds from just before the fork to the map event; negative when no
+  // window mapped within timeoutMs.
+  double StartAndWaitForMap(AppSandbox& app, const std::vector<std::string>& script = {},
+                            int timeoutMs = 20000)
   {
     while (XPending(mDisplay))
     {
@@ -49,7 +53,10 @@ public:
       XNextEvent(mDisplay, &ev);
     }
     const auto t0 = std::chrono::steady_clock::now();
-    app.Start({});
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    mStartUs = now.tv_sec * 1000000LL + now.tv_nsec / 1000;
+    app.Start(script);
     mWindow = 0;
     const auto end = t0 + std::chrono::milliseconds(timeoutMs);
     while (!mWindow && std::chrono::steady_clock::now() < end)
@@ -66,6 +73,19 @@ public:
     }
     if (!mWindow) return -1;
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+  }
+
+  // The milliseconds from the last start to the editor's first complete frame
+  // (the program's "first paint" line, which needs a script); negative when
+  // it did not come.
+  double FirstFrame(const AppSandbox& app) const
+  {
+    const std::string mark = "script: first paint ";
+    if (!app.WaitForOutput(mark)) return -1;
+    const std::string out = app.OutputSoFar();
+    // The program's clock is the same monotonic clock, in microseconds.
+    const long long painted = atoll(out.c_str() + out.find(mark) + mark.size());
+    return (painted - mStartUs) / 1000.0;
   }
 
   // Asks the mapped window to close (WM_DELETE_WINDOW) and waits for the
@@ -93,6 +113,7 @@ public:
 private:
   Display* mDisplay = nullptr;
   Window mWindow = 0;
+  long long mStartUs = 0; // the last start on the monotonic clock
 };
 
 // User and system CPU time of the process, in clock ticks.

@@ -24,13 +24,6 @@ namespace
 constexpr int kRate = 48000, kPeriod = 256;
 constexpr int kSeconds = 20, kStarts = 5;
 
-long MonotonicMicroseconds()
-{
-  timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return t.tv_sec * 1000000L + t.tv_nsec / 1000;
-}
-
 // The kB figure after key in a /proc file of the process; 0 when missing.
 long ProcKb(pid_t pid, const char* file, const std::string& key)
 {
@@ -41,21 +34,14 @@ long ProcKb(pid_t pid, const char* file, const std::string& key)
 }
 
 // Exec to the first paint of the editor, in milliseconds; negative on failure.
-double FirstPaint()
+double FirstPaint(AppLaunch& launch)
 {
   AppSandbox app;
   app.WriteSettings(JackSettings(kRate, kPeriod, "plenmora_test"));
-  const long t0 = MonotonicMicroseconds();
-  app.Start({"wait 1000", "menu 40007"});
-  const std::string mark = "script: first paint ";
-  if (!app.WaitForOutput(mark))
-  {
-    fprintf(stderr, "%s\n", app.OutputSoFar().c_str());
-    return -1;
-  }
-  const std::string out = app.OutputSoFar();
-  const long painted = atol(out.c_str() + out.find(mark) + mark.size());
-  return app.Wait(20).ok ? (painted - t0) / 1000.0 : -1;
+  launch.StartAndWaitForMap(app, {"wait 1000", "menu 40007"});
+  const double ms = launch.FirstFrame(app);
+  if (ms < 0) fprintf(stderr, "%s\n", app.OutputSoFar().c_str());
+  return app.Wait(20).ok ? ms : -1;
 }
 } // namespace
 
@@ -72,7 +58,7 @@ int main()
   std::vector<double> paints;
   for (int i = 0; i < kStarts; ++i)
   {
-    const double ms = FirstPaint();
+    const double ms = FirstPaint(launch);
     if (ms < 0)
     {
       fprintf(stderr, "the editor did not paint\n");

@@ -403,7 +403,7 @@ TEST(Editor, SteadyInputLightsTheMetersAtItsLevelAndTheyFallWhenItStops)
 }
 
 // Without its pictures the effect makes no editor: the program names the
-// missing one and the folder, shows its window empty and still runs the
+// missing ones and the folder, shows its window empty and still runs the
 // reverb. SIGTERM, as the desktop sends at logout, ends it as Quit does: exit
 // status 0, the settings as they were, and the audio stream closed by the
 // program itself, not torn away when the process dies (which costs the other
@@ -423,7 +423,8 @@ TEST(Editor, WithoutItsPicturesTheWindowStaysEmptyAudioRunsAndSigtermQuitsInOrde
   ASSERT_TRUE(e.Find()) << app.OutputSoFar();
   ASSERT_TRUE(app.WaitForOutput("script: messagebox")) << app.OutputSoFar();
   EXPECT_NE(std::string::npos,
-            app.OutputSoFar().find("pictures are missing or unreadable in " + empty.Path() + "."))
+            app.OutputSoFar().find("its editor: its pictures in " + empty.Path() +
+                                   " are not usable:\\n\"bg.png\" is missing or unreadable."))
       << app.OutputSoFar();
 
   EXPECT_TRUE(client.HearsSound(10000));

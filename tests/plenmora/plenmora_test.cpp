@@ -4,14 +4,20 @@
 #include <chrono>
 #include <cfloat>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <random>
+#include <sys/stat.h>
 #include <thread>
 #include <tuple>
+#include <unistd.h>
 #include <vector>
 
 #include "Plenmora.h"
+#include "lice_png_writer.h"
 
 namespace
 {
@@ -67,6 +73,15 @@ std::unique_ptr<Plenmora> Make(const double* v)
   for (int p = 0; p < 5; ++p) SetParam(*plug, p, v[p]);
   return plug;
 }
+
+// The kB figure after key in /proc/self/status.
+long StatusKb(const char* key)
+{
+  std::ifstream in("/proc/self/status");
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind(key, 0) == 0) return atol(line.c_str() + strlen(key));
+  return -1;
+}
 } // namespace
 
 // Every preset sets all five values and the reverb from them; its output on
@@ -117,6 +132,50 @@ TEST(Plenmora, ParametersAndEveryPresetRestoringAllFiveValuesIntoTheReverb)
   }
   EXPECT_FALSE(plug->RestorePreset(31));
   EXPECT_FALSE(plug->RestorePreset(-1));
+}
+
+// The editor is made only from pictures of the sizes its layout gives them:
+// each picture that is not is named with what is wrong with it, and the
+// effect runs without an editor. A picture of another size costs nothing: its
+// header tells (the 10000 x 10000 one has no pixels behind it, the 2000 x 2000
+// one would take 16 MB). A FIFO where a picture should be is not waited on.
+TEST(Plenmora, EditorOnlyFromPicturesOfTheirSizes)
+{
+  namespace fs = std::filesystem;
+  const fs::path pictures = getenv("PLENMORA_RESOURCES"),
+                 bad = fs::temp_directory_path() / ("plenmora_pictures" + std::to_string(getpid()));
+  fs::create_directories(bad);
+  ASSERT_TRUE(pngw::WriteFile(bad / "bg.png", pngw::HeaderOnly(10000, 10000)));
+  ASSERT_EQ(0, mkfifo((bad / "knob_large.png").c_str(), 0600));
+  pngw::Image big;
+  big.width = big.height = 2000;
+  big.samples.assign(2000 * 2000, 0); // grey
+  ASSERT_TRUE(pngw::WriteFile(bad / "knob.png", pngw::Encode(big)));
+  big.samples.clear();
+  big.samples.shrink_to_fit();
+  fs::copy_file(pictures / "meter.png", bad / "meter.png");
+  fs::resize_file(bad / "meter.png", fs::file_size(bad / "meter.png") / 2);
+  setenv("PLENMORA_RESOURCES", bad.c_str(), 1);
+  // The peak resident memory starts again from the current one.
+  std::ofstream("/proc/self/clear_refs") << "5";
+  const long rss = StatusKb("VmRSS:");
+  auto plug = Make();
+  EXPECT_LT(StatusKb("VmHWM:") - rss, 8 * 1024) << "kB more at the peak";
+  setenv("PLENMORA_RESOURCES", pictures.c_str(), 1);
+  fs::remove_all(bad);
+  EXPECT_EQ(plug->GetGUI(), nullptr);
+  EXPECT_EQ(std::string(plug->GetGUIProblem()),
+            "its pictures in " + bad.string() +
+                " are not usable:\n"
+                "\"bg.png\" is 10000 x 10000 pixels, where 620 x 580 are expected.\n"
+                "\"knob_large.png\" is missing or unreadable.\n"
+                "\"knob.png\" is 2000 x 2000 pixels, where 112 x 11312 (101 frames of 112 x 112) "
+                "are expected.\n"
+                "\"meter.png\" is damaged.\n"
+                "\"about.png\" is missing or unreadable.");
+  plug = Make();
+  EXPECT_NE(plug->GetGUI(), nullptr);
+  EXPECT_STREQ(plug->GetGUIProblem(), "");
 }
 
 TEST(Plenmora, ResetTakesTheSampleRateAndClearsTheTail)
