@@ -5,15 +5,10 @@
 // sanitizer). Against a real JACK server, the stream's devices a test client
 // of ours (RtAudio connects its outputs to the stream's inputs and the
 // stream's outputs to its inputs): what really comes out of a stream, what
-// MIDI reaches the plug-in and leaves it, and a NaN through the reverb.
-#include <chrono>
-#include <cmath>
-#include <numeric>
-#include <thread>
-
+// MIDI reaches the plug-in and leaves it. (What a NaN on the input does is
+// the effect's own test's: the host hands its samples on untouched.)
 #include <gtest/gtest.h>
 
-#include "Plenmora.h"
 #include "app_audio.h"
 #include "app_main.h"
 #include "app_settings.h"
@@ -22,7 +17,7 @@
 
 namespace
 {
-constexpr unsigned int kRate = 44100, kPeriod = 512; // the test server's
+constexpr unsigned int kPeriod = 512; // the test server's
 using Bytes = JackTestClient::Bytes;
 
 // Exactly 51 silent callbacks, then a fade over the first processed buffer
@@ -95,8 +90,9 @@ TEST(Callback, SilentStartThenWholeBlocksInPlaceOrOneBlockLater)
 // Then what reaches the plug-in, and so comes back out: one, two and three
 // bytes with the missing data bytes zero; other lengths are reported and
 // dropped, as are system exclusive, clock and active sensing; with input
-// channel 3 only messages whose low four bits are 2, system messages
-// included; with output channel 10 channel messages leave on channel 10.
+// channel 3 only messages whose low four bits are 2 (11 for channel 12),
+// system messages included; with output channel 10 channel messages (note off
+// to pitch wheel) leave on channel 10.
 TEST(JackHost, SilenceThenAQuarterOfEachSideThenMidiThroughTheChannels)
 {
   TempHome home;
@@ -140,8 +136,10 @@ TEST(JackHost, SilenceThenAQuarterOfEachSideThenMidiThroughTheChannels)
       {3, 0, {0x92, 0x40, 0x7f}, {{0x92, 0x40, 0x7f}}},
       {3, 0, {0x90, 0x40, 0x7f}, {}},
       {3, 0, {0xFA}, {}},
+      {12, 0, {0x9B, 0x40, 0x7f}, {{0x9B, 0x40, 0x7f}}},
       {0, 10, {0x90, 0x40, 0x7f}, {{0x99, 0x40, 0x7f}}},
       {0, 10, {0xFA}, {{0xFA, 0x00, 0x00}}},
+      {0, 10, {0xE3, 0x00, 0x40}, {{0xE9, 0x00, 0x40}}},
       {0, 16, {0x80, 0x40, 0x00}, {{0x8F, 0x40, 0x00}}},
       // A setting beyond 16 (a broken settings file) must not change the kind.
       {0, 17, {0x92, 0x40, 0x7f}, {{0x92, 0x40, 0x7f}}},
@@ -167,45 +165,5 @@ TEST(JackHost, SilenceThenAQuarterOfEachSideThenMidiThroughTheChannels)
       });
   EXPECT_EQ("NOT EXPECTING 4 midi callback msg len\n", printed);
   Cleanup();
-}
-
-// One NaN sample in a loop of noise, through the host and the reverb (wet
-// only): the output stays finite, and the reverb goes on at its level right
-// after the NaN instead of falling silent to build up again.
-TEST(JackHost, NaNOnTheInputLeavesTheReverbRunning)
-{
-  constexpr size_t kLoop = 3 * kRate, kRecord = kLoop + kRate;
-  TempHome home;
-  std::vector<float> noise = Noise(kLoop, kLoop);
-  noise[kLoop / 2] = NAN;
-  JackTestClient client(kRecord, noise);
-  ASSERT_TRUE(client.IsOpen()) << "no JACK server";
-  ASSERT_TRUE(StartHost("[audio]\nindev=plenmora_test\noutdev=plenmora_test\n",
-                        [](RtMidiOut* out, uint16_t* chan)
-                        {
-                          IPlugStandalone* plug = MakePlug(out, chan);
-                          plug->RestorePreset(30); // "Wet Only"
-                          return plug;
-                        }));
-  // Past the silent start, the fade and the reverb's build-up, a whole loop
-  // and a second more: some NaN is followed by a second of output.
-  std::this_thread::sleep_for(std::chrono::seconds(2));
-  ASSERT_TRUE(client.Record(kRecord, 20000));
-  Cleanup();
-  for (int ch = 0; ch < 2; ++ch)
-  {
-    SCOPED_TRACE(ch);
-    const std::vector<float>& rec = client.Recording(ch);
-    for (size_t i = 0; i < kRecord; ++i) ASSERT_TRUE(std::isfinite(rec[i])) << i;
-    auto rms = [&](size_t from, size_t n)
-    {
-      const float* x = rec.data() + from;
-      return std::sqrt(std::inner_product(x, x + n, x, 0.0) / n);
-    };
-    const double all = rms(0, kRecord);
-    ASSERT_GT(all, 1e-3);
-    for (size_t b = 0; b + kPeriod <= kRecord; b += kPeriod)
-      EXPECT_GT(rms(b, kPeriod), 0.5 * all) << "block " << b / kPeriod;
-  }
 }
 } // namespace

@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <random>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -157,40 +156,16 @@ int DifferencesOnceDrawn(const Editor& e, LICE_IBitmap* expected, const Rect& r,
   return n;
 }
 
-// The reverb time (seconds for 60 dB) after the first burst of the loop in
-// what the program played: the slope of the level, in 10 ms steps, from
-// 50 to 550 ms after the burst.
-double ReverbTime(JackTestClient& client, int period, int burst)
-{
-  const int window = kRate / 100;
-  if (!client.Record(period + kRate, 20000)) return -1.0;
-  const std::vector<float>& x = client.Recording(0);
-  std::vector<double> level, time, tail;
-  for (size_t i = 0; i + window <= x.size(); i += window)
-  {
-    double sum = 1e-20;
-    for (int j = 0; j < window; ++j) sum += (double)x[i + j] * x[i + j];
-    level.push_back(10.0 * std::log10(sum / window));
-  }
-  // The burst starts where the level jumps most.
-  size_t onset = 1;
-  for (size_t i = 1; i < (size_t)(period / window); ++i)
-    if (level[i] - level[i - 1] > level[onset] - level[onset - 1]) onset = i;
-  for (size_t i = onset + burst / window + 6; time.size() < 50; ++i)
-    time.push_back(i * 0.01), tail.push_back(level[i]);
-  return -60.0 / Slope(time, tail);
-}
-
 } // namespace
 
-// The first frame is the back buffer; bursts of noise into the input light
-// the meters, which then fall at the effect's release rate; dragging the Room
-// Size knob up and choosing "13: Cathedral" in the preset menu set the
-// parameters the knobs show and lengthen the reverb; the wordmark shows and
-// hides the about picture; the link reaches the desktop's handler of web
-// addresses. The menu bar and its keys: Help > About, Ctrl+, for the
-// preferences, Ctrl+Q.
-TEST(Editor, DrawsItsBackBufferMetersKnobsPresetsAboutLinkAndMenuKeys)
+// The first frame is the back buffer; dragging the Room Size knob up and
+// choosing "13: Cathedral" in the preset menu set the parameters the knobs
+// show; the wordmark shows and hides the about picture; the link reaches the
+// desktop's handler of web addresses. The menu bar and its keys: Help >
+// About, Ctrl+, for the preferences, Ctrl+Q. (The meters are the next test's.
+// That the parameters reach the reverb is the effect's test's, and that the
+// reverb time follows them the reverb engine's.)
+TEST(Editor, DrawsItsBackBufferKnobsPresetsAboutLinkAndMenuKeys)
 {
   // A private desktop in the program's home: the default handler of web
   // addresses is a script that writes the address it was given into a file.
@@ -205,10 +180,8 @@ TEST(Editor, DrawsItsBackBufferMetersKnobsPresetsAboutLinkAndMenuKeys)
             "[Default Applications]\nx-scheme-handler/https=test-opener.desktop\n");
   EnvScope data("XDG_DATA_HOME", (home + "/.local/share").c_str()),
       dirs("XDG_DATA_DIRS", "/usr/share");
-  const int period = 4 * kRate, burst = kRate / 4;
-  JackTestClient client(period + kRate, Noise(burst, period));
+  JackTestClient client;
   ASSERT_TRUE(client.IsOpen()) << "no JACK server";
-  // The input stays silent until the test connects the bursts.
   app.WriteSettings("[audio]\nindev=system\noutdev=plenmora_test\n");
   app.Start({"backbuffer " + home + "/back.ppm", "watch"});
   Editor e;
@@ -220,40 +193,6 @@ TEST(Editor, DrawsItsBackBufferMetersKnobsPresetsAboutLinkAndMenuKeys)
   ASSERT_TRUE(back && first);
   EXPECT_EQ(0, Differences(first.get(), back.get(), {0, 0, kWidth, kHeight}));
 
-  ASSERT_TRUE(client.Connect("out_1", "RtApiJack:inport 0"));
-  ASSERT_TRUE(client.Connect("out_2", "RtApiJack:inport 1"));
-  const double defaultTime = ReverbTime(client, period, burst);
-
-  // Shot after shot, the frame of its strip that each meter shows, until the
-  // left input meter fell from a burst to its bottom.
-  const Image strip = Load(kPictures + "/" + kMeterImage);
-  ASSERT_TRUE(strip);
-  const auto start = std::chrono::steady_clock::now();
-  auto now = [&]
-  { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
-  int loudest[4] = {}, left = -1;
-  Fall fall;
-  while (!(loudest[0] > 45 && left == 0) && now() < 20.0)
-  {
-    const double before = now();
-    const std::array<int, 4> frames = MeterFrames(e.Shot(home + "/meters.png").get(), strip.get());
-    for (int m = 0; m < 4; ++m)
-    {
-      ASSERT_LT(frames[m], kMeterFrames) << "meter " << m << " shows no frame of its strip";
-      loudest[m] = std::max(loudest[m], frames[m]);
-    }
-    fall.Add((before + now()) / 2, left = frames[0]);
-  }
-  ASSERT_EQ(0, left) << "the input meter did not fall to its bottom";
-  // Noise peaks of 0.5 are -6 dB: frame 53 of 0..59. The output carries the
-  // dry signal and the reverb. The fall is 20 dB a second over 60 dB.
-  EXPECT_NEAR(53, loudest[0], 2);
-  EXPECT_NEAR(53, loudest[1], 2);
-  EXPECT_GE(loudest[2], 50);
-  EXPECT_GE(loudest[3], 50);
-  ASSERT_GE(fall.t.size(), 8u) << "no fall seen";
-  EXPECT_NEAR(kReleaseFramesPerSecond, fall.Rate(), 2.0);
-
   // 80 pixels up on a 160-pixel knob geared 4: +0.125.
   const Rect& room = kKnobs[0].rect;
   e.MoveTo(room.MidX(), room.MidY());
@@ -262,8 +201,6 @@ TEST(Editor, DrawsItsBackBufferMetersKnobsPresetsAboutLinkAndMenuKeys)
   e.Xdo("mouseup 1");
   EXPECT_TRUE(app.WaitForOutput("script: params preset=0 62.5 50.0 100.0 100.0 30.0"))
       << app.OutputSoFar();
-  const double draggedTime = ReverbTime(client, period, burst);
-  EXPECT_GT(draggedTime, 1.3 * defaultTime) << defaultTime;
 
   e.Click(kPresetMenu.MidX(), kPresetMenu.MidY());
   ASSERT_TRUE(app.WaitForOutput("script: popup ")) << app.OutputSoFar();
@@ -297,10 +234,8 @@ TEST(Editor, DrawsItsBackBufferMetersKnobsPresetsAboutLinkAndMenuKeys)
     EXPECT_EQ(0, DifferencesOnceDrawn(e, expected.get(), k.rect, home + "/preset.png")) << k.label;
   const Image chosen = e.Shot(home + "/preset.png");
   EXPECT_GT(Differences(first.get(), chosen.get(), kPresetMenu), 20) << "the name did not change";
-  EXPECT_GT(ReverbTime(client, period, burst), 1.5 * draggedTime) << draggedTime;
 
-  // The about picture over the editor, and away again; the meters between
-  // the two sides move with the bursts and are left out.
+  // The about picture over the editor, and away again, between the meters.
   const Rect middle = {kMeters[1].R, 0, kMeters[2].L, kHeight};
   const Image about = Load(kPictures + "/" + kAboutImage);
   Image shown = e.Shot(home + "/shown.png");

@@ -15,21 +15,10 @@
 #include "app_settings.h"
 #include "host_test_support.h"
 #include "jack_support.h"
+#include "swell_test_util.h"
 
 namespace
 {
-// Runs the main loop until done() holds or timeoutMs passed.
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
-{
-  return WaitUntil(
-      [&]
-      {
-        while (g_main_context_iteration(nullptr, FALSE)) continue;
-        return done();
-      },
-      timeoutMs);
-}
-
 // The widgets of the dialog's controls, in creation order: the children of
 // the client area, below the window's menu bar.
 std::vector<GtkWidget*> Controls(HWND dlg)
@@ -156,7 +145,7 @@ TEST(PreferencesDialog, ControlsApartArrowClickAndOkAfterTheServerCameBack)
       << "the list did not open";
   EXPECT_EQ(BST_UNCHECKED, SendMessage(GetDlgItem(dlg, IDC_PREF_MONO), BM_GETCHECK, 0, 0));
   gtk_combo_box_popdown(GTK_COMBO_BOX(w));
-  PumpUntil([] { return true; }, 0);
+  Drain();
 
   server.Stop();
   EXPECT_TRUE(WaitUntil([] { return !gDAC->isStreamOpen(); }, 5000));

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "IPlugBase.h"
-#include "lice.h"
 #include "recording_control.h"
 #include "test_graphics.h"
 
@@ -129,36 +128,21 @@ TEST(IPlugBase, StateRoundTripAndShortChunk)
   EXPECT_TRUE(b.calls.empty());
 }
 
-TEST(IPlugBase, AttachGraphicsPushesNormalisedValuesAndOwnsTheEditor)
+// The values pushed at attaching and after a preset are the editors' (a
+// knob scrolled in the GTK editor test, the knob frames of a preset in the
+// host's editor test); the back buffer is every drawing test's.
+TEST(IPlugBase, AttachGraphicsOwnsTheEditor)
 {
   std::vector<std::string> log;
   {
     TestPlug plug;
     plug.AttachGraphics(nullptr);
     EXPECT_EQ(plug.GetGUI(), nullptr);
-
-    // One control per parameter shows what the plug-in pushed.
     auto* gui = new TestGraphics(&plug, 620, 580);
-    RecordingControl* c[kNumParams];
     for (int i = 0; i < kNumParams; ++i)
-      gui->AttachControl(c[i] = new RecordingControl(&plug, IRECT(0, 0, 10, 10), i, "c", &log));
+      gui->AttachControl(new RecordingControl(&plug, IRECT(0, 0, 10, 10), i, "c", &log));
     plug.AttachGraphics(gui);
     EXPECT_EQ(plug.GetGUI(), gui);
-    ASSERT_NE(gui->GetDrawBitmap(), nullptr); // PrepDraw made the back buffer
-    EXPECT_EQ(gui->GetDrawBitmap()->getWidth(), 620);
-    EXPECT_DOUBLE_EQ(c[kRoom]->GetValue(), 0.5);
-    EXPECT_DOUBLE_EQ(c[kMix]->GetValue(), 0.3);
-
-    // Plain values are normalised on the way in.
-    plug.GetParam(kMix)->Set(60.0);
-    plug.RedrawParamControls();
-    EXPECT_DOUBLE_EQ(c[kMix]->GetValue(), 0.6);
-
-    // Restoring a preset redraws the controls with the new values.
-    ASSERT_TRUE(plug.MakePreset("Hall", 80.0, 45.5, 2));
-    ASSERT_TRUE(plug.RestorePreset(0));
-    EXPECT_DOUBLE_EQ(c[kRoom]->GetValue(), 0.8);
-    EXPECT_DOUBLE_EQ(c[kMode]->GetValue(), 1.0);
     EXPECT_TRUE(log.empty());
   }
   // The plug-in deleted its editor and with it the controls.

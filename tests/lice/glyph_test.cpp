@@ -51,16 +51,15 @@ TEST(Glyph, RandomMasksMatchReference)
       const float alpha = alphas[rng() % 6];
       const int mode = (int)(rng() % 7) | (rng() % 2 ? 0x10000 : 0);
       ref::Randomize(bm.get(), rng);
-      ASSERT_TRUE(ref::SameAsReference(
-          bm.get(),
-          [&]
-          {
-            if (span == w)
-              LICE_DrawGlyph(bm.get(), x, y, color, mask.data(), w, h, alpha, mode);
-            else
-              LICE_DrawGlyphEx(bm.get(), x, y, color, mask.data(), w, span, h, alpha, mode);
-          },
-          [&] { RefGlyph(bm.get(), x, y, color, mask.data(), w, span, h, alpha, mode); }))
+      const std::vector<LICE_Pixel> before = ref::Pixels(bm.get());
+      if (span == w)
+        LICE_DrawGlyph(bm.get(), x, y, color, mask.data(), w, h, alpha, mode);
+      else
+        LICE_DrawGlyphEx(bm.get(), x, y, color, mask.data(), w, span, h, alpha, mode);
+      const std::vector<LICE_Pixel> drawn = ref::Pixels(bm.get());
+      ref::SetPixels(bm.get(), before);
+      RefGlyph(bm.get(), x, y, color, mask.data(), w, span, h, alpha, mode);
+      ASSERT_EQ(ref::Pixels(bm.get()), drawn)
           << x << "," << y << " " << w << "x" << h << " mode " << mode << " alpha " << alpha;
     }
   }

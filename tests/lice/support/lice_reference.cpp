@@ -258,7 +258,7 @@ void ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int d
   const bool down = !whole && bilinear && xadv >= 1.7 && yadv >= 1.7;
   const int taps = std::max(idx, idy) <= 0x30000 ? 3 : 5;
 
-  auto px = [&](int64_t x, int64_t y) { return Split(s.at((int)x, (int)y)); };
+  auto px = [&](int64_t x, int64_t y) { return Of(s.at((int)x, (int)y)); };
   for (int j = 0; j < dsth; ++j)
   {
     const long long Y = (long long)dsty + j;
@@ -277,7 +277,7 @@ void ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int d
         out = ia == 256 ? sp : ((out >> 1) & 0x7f7f7f7f) + ((sp >> 1) & 0x7f7f7f7f);
         continue;
       }
-      Rgba c;
+      Ch c = px(cx, cy);
       if (down)
       {
         long long sum[4] = {0, 0, 0, 0}, n = 0;
@@ -285,36 +285,29 @@ void ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int d
           for (int tx = (int)cx - taps / 2; tx <= cx + taps / 2; ++tx)
           {
             if (tx < 0 || ty < 0 || tx >= clipright || ty >= clipbottom) continue;
-            Rgba t = px(tx, ty);
-            sum[0] += t.r, sum[1] += t.g, sum[2] += t.b, sum[3] += t.a, ++n;
+            const Ch t = px(tx, ty);
+            for (int k = 0; k < 4; ++k) sum[k] += t[k];
+            ++n;
           }
-        c = {(int)(sum[0] / n), (int)(sum[1] / n), (int)(sum[2] / n), (int)(sum[3] / n)};
+        for (int k = 0; k < 4; ++k) c[k] = (int)(sum[k] / n);
       }
       else if (bilinear)
       {
-        const long long fx = pxpos & 0xffff, fy = py & 0xffff;
+        const long long fx = pxpos & 0xffff, fy = py & 0xffff, w11 = (fx * fy) >> 16;
         const bool lastCol = cx == clipright - 1, lastRow = cy == clipbottom - 1;
-        Rgba p00 = px(cx, cy);
-        Rgba p10 = lastCol ? p00 : px(cx + 1, cy);
-        Rgba p01 = lastRow ? p00 : px(cx, cy + 1);
-        Rgba p11 = (lastCol || lastRow) ? p00 : px(cx + 1, cy + 1);
-        auto mix = [&](int a00, int a10, int a01, int a11) -> int
-        {
-          if (lastCol && lastRow) return a00;
-          if (lastRow) return (int)((a00 * (65536 - fx) + a10 * fx) >> 16);
-          if (lastCol) return (int)((a00 * (65536 - fy) + a01 * fy) >> 16);
-          const long long w11 = (fx * fy) >> 16;
-          const long long w01 = fy - w11, w10 = fx - w11, w00 = 65536 - fx - fy + w11;
-          return (int)((a00 * w00 + a10 * w10 + a01 * w01 + a11 * w11) >> 16);
-        };
-        c = {mix(p00.r, p10.r, p01.r, p11.r), mix(p00.g, p10.g, p01.g, p11.g),
-             mix(p00.b, p10.b, p01.b, p11.b), mix(p00.a, p10.a, p01.a, p11.a)};
+        const Ch p00 = c, p10 = lastCol ? c : px(cx + 1, cy), p01 = lastRow ? c : px(cx, cy + 1);
+        const Ch p11 = (lastCol || lastRow) ? c : px(cx + 1, cy + 1);
+        for (int k = 0; k < 4; ++k)
+          if (lastRow && !lastCol)
+            c[k] = (int)((p00[k] * (65536 - fx) + p10[k] * fx) >> 16);
+          else if (lastCol && !lastRow)
+            c[k] = (int)((p00[k] * (65536 - fy) + p01[k] * fy) >> 16);
+          else if (!lastCol)
+            c[k] = (int)((p00[k] * (65536 - fx - fy + w11) + p10[k] * (fx - w11) +
+                          p01[k] * (fy - w11) + p11[k] * w11) >>
+                         16);
       }
-      else
-      {
-        c = px(cx, cy);
-      }
-      out = Combine(out, c.r, c.g, c.b, c.a, ia, mode);
+      out = Combine(out, c[0], c[1], c[2], c[3], ia, mode);
     }
   }
 }

@@ -62,18 +62,6 @@ void Randomize(LICE_IBitmap* bm, std::mt19937& rng);
 std::vector<LICE_Pixel> Pixels(LICE_IBitmap* bm);
 void SetPixels(LICE_IBitmap* bm, const std::vector<LICE_Pixel>& px);
 
-// Runs lib(), then on the restored picture refOp(): true when both leave the
-// same picture.
-template <class Lib, class Ref> bool SameAsReference(LICE_IBitmap* dest, Lib lib, Ref refOp)
-{
-  const auto before = Pixels(dest);
-  lib();
-  const auto got = Pixels(dest);
-  SetPixels(dest, before);
-  refOp();
-  return got == Pixels(dest);
-}
-
 // Reference unscaled blit of the clipped rectangle (source read before any
 // write, so self-blits copy as from an untouched source).
 void Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, const RECT* srcrect,
