@@ -278,63 +278,91 @@ TEST(Editor, DrawsItsBackBufferKnobsPresetsAboutLinkAndMenuKeys)
   EXPECT_EQ(1, Count(r.out, "trying to start audio stream")) << r.out;
 }
 
-// A steady level lights the meters although it never changes: a -12 dB sine
-// into the left input and noise of -12 dB peaks into the right, connected
-// once the window shows its dark meters. Within half a second of the effect
-// hearing them, the input meters show -12 dB (frame 47 of 0..59) and the
-// output meters are lit; once the input stops, the input meters fall at the
-// release rate.
-TEST(Editor, SteadyInputLightsTheMetersAtItsLevelAndTheyFallWhenItStops)
+// The meters at the level of what comes in, connected once the window shows
+// its dark meters. A steady level lights them although it never changes: a
+// -12 dB sine into the left input and noise of -12 dB peaks into the right;
+// within half a second of the effect hearing them, the input meters show
+// -12 dB (frame 47 of 0..59) and the output meters are lit; once the input
+// stops, the input meters fall at the release rate (20 dB a second over
+// 60 dB). Bursts of noise of -6 dB peaks (frame 53), a quarter second every
+// 4 s, light them as high and let them fall between the bursts.
+TEST(Editor, MetersShowSteadyInputAndBurstsAtTheirLevelAndFallAtTheReleaseRate)
 {
   const float peak = std::pow(10.0f, -12.0f / 20);
-  std::vector<float> sine(kRate), noise = Noise(kRate, kRate);
+  std::vector<float> sine(kRate), noise = Noise(kRate, kRate), bursts = Noise(kRate / 4, 4 * kRate);
   for (int i = 0; i < kRate; ++i)
     sine[i] = peak * (float)std::sin(2 * M_PI * 1000 * i / kRate), noise[i] *= 2 * peak;
-  JackTestClient client(kRate / 20, sine, noise);
-  ASSERT_TRUE(client.IsOpen()) << "no JACK server";
-  AppSandbox app;
-  app.WriteSettings("[audio]\nindev=system\noutdev=plenmora_test\n");
-  app.Start({});
-  Editor e;
-  ASSERT_TRUE(e.Find()) << app.OutputSoFar();
-  const Image strip = Load(kPictures + "/" + kMeterImage);
-  ASSERT_TRUE(strip);
-  const std::string path = app.Home() + "/meters.png";
-  auto frames = [&] { return MeterFrames(e.Shot(path).get(), strip.get()); };
-  ASSERT_TRUE(WaitUntil([&] { return frames() == std::array<int, 4>{}; }, 10000));
-
-  // The stream starts after the first frame; it plays, and the effect hears,
-  // the input once its silent start is over.
-  ASSERT_TRUE(WaitUntil([&] { return client.Connect("out_1", "RtApiJack:inport 0"); }, 10000));
-  ASSERT_TRUE(client.Connect("out_2", "RtApiJack:inport 1"));
-  ASSERT_TRUE(client.HearsSound(10000));
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  const std::array<int, 4> lit = frames();
-  EXPECT_NEAR(47, lit[0], 1);
-  EXPECT_NEAR(47, lit[1], 1);
-  EXPECT_TRUE(lit[2] > 0 && lit[2] < kMeterFrames) << lit[2];
-  EXPECT_TRUE(lit[3] > 0 && lit[3] < kMeterFrames) << lit[3];
-
-  ASSERT_TRUE(client.Connect("out_1", "RtApiJack:inport 0", false));
-  ASSERT_TRUE(client.Connect("out_2", "RtApiJack:inport 1", false));
-  const auto start = std::chrono::steady_clock::now();
-  auto now = [&]
-  { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
-  Fall left, right;
-  for (std::array<int, 4> f = lit; (f[0] || f[1]) && now() < 10.0;)
+  struct Input
   {
-    const double before = now();
-    f = frames();
-    const double t = (before + now()) / 2;
-    left.Add(t, f[0]), right.Add(t, f[1]);
-  }
-  for (const Fall* fall : {&left, &right})
+    const char* what;
+    std::vector<float>&left, &right;
+    int frame, tolerance, outputAtLeast;
+    bool steady;
+  };
+  for (const Input& in : {Input{"steady", sine, noise, 47, 1, 1, true},
+                          Input{"bursts", bursts, bursts, 53, 2, 50, false}})
   {
-    ASSERT_GE(fall->t.size(), 8u) << "no fall seen";
-    EXPECT_NEAR(kReleaseFramesPerSecond, fall->Rate(), 2.0);
+    SCOPED_TRACE(in.what);
+    JackTestClient client(kRate / 20, in.left, in.right);
+    ASSERT_TRUE(client.IsOpen()) << "no JACK server";
+    AppSandbox app;
+    app.WriteSettings("[audio]\nindev=system\noutdev=plenmora_test\n");
+    app.Start({});
+    Editor e;
+    ASSERT_TRUE(e.Find()) << app.OutputSoFar();
+    const Image strip = Load(kPictures + "/" + kMeterImage);
+    ASSERT_TRUE(strip);
+    const std::string path = app.Home() + "/meters.png";
+    auto frames = [&] { return MeterFrames(e.Shot(path).get(), strip.get()); };
+    ASSERT_TRUE(WaitUntil([&] { return frames() == std::array<int, 4>{}; }, 10000));
+
+    // The stream starts after the first frame; it plays, and the effect
+    // hears, the input once its silent start is over.
+    ASSERT_TRUE(WaitUntil([&] { return client.Connect("out_1", "RtApiJack:inport 0"); }, 10000));
+    ASSERT_TRUE(client.Connect("out_2", "RtApiJack:inport 1"));
+    ASSERT_TRUE(client.HearsSound(10000));
+    std::array<int, 4> loudest = {};
+    if (in.steady)
+    {
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+      loudest = frames();
+      EXPECT_NEAR(in.frame, loudest[0], in.tolerance);
+      EXPECT_NEAR(in.frame, loudest[1], in.tolerance);
+      EXPECT_TRUE(loudest[2] && loudest[3]) << "output meters dark";
+      ASSERT_TRUE(client.Connect("out_1", "RtApiJack:inport 0", false));
+      ASSERT_TRUE(client.Connect("out_2", "RtApiJack:inport 1", false));
+    }
+    // Shot after shot until both input meters fell to the bottom from their
+    // level (for bursts, from the second one, so that shots meet two peaks).
+    const auto start = std::chrono::steady_clock::now();
+    auto now = [&]
+    { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+    Fall left, right;
+    for (std::array<int, 4> f = loudest;
+         (f[0] || f[1] || (!in.steady && now() < 7.5)) && now() < 15.0;)
+    {
+      const double before = now();
+      f = frames();
+      for (int m = 0; m < 4; ++m)
+      {
+        ASSERT_LT(f[m], kMeterFrames) << "meter " << m << " shows no frame of its strip";
+        loudest[m] = std::max(loudest[m], f[m]);
+      }
+      const double t = (before + now()) / 2;
+      left.Add(t, f[0]), right.Add(t, f[1]);
+    }
+    EXPECT_NEAR(in.frame, loudest[0], in.tolerance);
+    EXPECT_NEAR(in.frame, loudest[1], in.tolerance);
+    EXPECT_GE(loudest[2], in.outputAtLeast);
+    EXPECT_GE(loudest[3], in.outputAtLeast);
+    for (const Fall* fall : {&left, &right})
+    {
+      ASSERT_GE(fall->t.size(), 8u) << "no fall seen";
+      EXPECT_NEAR(kReleaseFramesPerSecond, fall->Rate(), 2.0);
+    }
+    e.Keys("ctrl+q");
+    EXPECT_TRUE(app.Wait(20).ok);
   }
-  e.Keys("ctrl+q");
-  EXPECT_TRUE(app.Wait(20).ok);
 }
 
 // Without its pictures the effect makes no editor: the program names the
