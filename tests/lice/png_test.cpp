@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -16,7 +14,6 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace
@@ -148,31 +145,18 @@ TEST(Png, RefusedInput)
 
   // Only regular files are read, and opening one never waits: a FIFO that
   // nobody writes to, a folder and a device are unreadable at once (a loader
-  // that waits for a writer gets one after 3 s, again and again, and fails
-  // the time check instead of hanging), and so is a FIFO that holds a PNG.
+  // that waits for a writer is ended by the alarm), and so is a FIFO that
+  // holds a PNG.
   const std::string fifo = dir / "fifo.png";
   ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
-  std::atomic<bool> done{false};
-  std::thread writer(
-      [&]
-      {
-        for (int i = 0; !done; ++i)
-        {
-          std::this_thread::sleep_for(std::chrono::milliseconds(10));
-          const int fd = i >= 300 ? open(fifo.c_str(), O_WRONLY | O_NONBLOCK) : -1;
-          if (fd >= 0) close(fd);
-        }
-      });
-  const auto start = std::chrono::steady_clock::now();
+  alarm(30);
   for (const std::string& path : {fifo, dir.path, std::string("/dev/zero")})
   {
     int w = 0, h = 0;
     EXPECT_EQ(LICE_LoadPNG(path.c_str(), nullptr), nullptr) << path;
     EXPECT_FALSE(LICE_GetPNGSize(path.c_str(), &w, &h)) << path;
   }
-  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 3.0);
-  done = true;
-  writer.join();
+  alarm(0);
   const int filled = open(fifo.c_str(), O_RDWR);
   ASSERT_EQ(write(filled, good.data(), good.size()), (ssize_t)good.size());
   int w = 0, h = 0;
