@@ -26,6 +26,12 @@
 //                      whenever the preset or a parameter value changes, and
 //                      "popup ITEM|ITEM|..." when a popup menu opens (a
 //                      checked item ends in " *")
+//   meters             from now on print "meters T F1 F2 F3 F4" whenever the
+//                      frame that a level meter shows in the drawn back
+//                      buffer changes: T is the monotonic clock in
+//                      microseconds when the view drew it, F the frame of the
+//                      meter's strip (-1 when the meter shows none), input
+//                      left and right, then output left and right
 //
 // With a script, the program also prints "first paint T" (T: the monotonic
 // clock in microseconds) once the editor's view has drawn all of its
@@ -36,9 +42,12 @@
 // the next one on a fresh timer before it acts.
 #include "app_test_script.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -53,7 +62,9 @@
 #include "IGraphics.h"
 #include "IGraphicsGtkView.h"
 #include "IParam.h"
+#include "editor_layout.h"
 #include "lice.h"
+#include "swell-resources.h"
 #include <gtk/gtk.h>
 
 namespace
@@ -188,12 +199,14 @@ void WriteBackBufferWhenDrawn(const std::string& path)
 }
 
 gulong sFirstPaintHandler = 0;
+bool sFirstPaintSeen = false;
 
 gboolean OnViewDrawn(GtkWidget* widget, cairo_t*, gpointer)
 {
   if (EditorDrawn(gPluginInstance->GetGUI()))
   {
     Out("first paint " + std::to_string(g_get_monotonic_time()));
+    sFirstPaintSeen = true;
     g_signal_handler_disconnect(widget, sFirstPaintHandler);
   }
   return FALSE;
@@ -263,6 +276,79 @@ void Watch()
         return G_SOURCE_CONTINUE;
       },
       nullptr);
+}
+
+// ---- The meters ----
+
+// The frame of strip (frames stacked top to bottom) that area r of the back
+// buffer shows; -1 when it shows none. The search starts at the frame shown
+// last, where a level that moves a little is found at once.
+int FrameShown(LICE_IBitmap* back, LICE_IBitmap* strip, const editor_layout::Rect& r, int last)
+{
+  auto shows = [&](int f)
+  {
+    for (int y = r.T; y < r.B; ++y)
+      for (int x = r.L; x < r.R; ++x)
+        if ((LICE_GetPixel(back, x, y) ^ LICE_GetPixel(strip, x - r.L, f * r.H() + y - r.T)) &
+            0xffffff00)
+          return false;
+    return true;
+  };
+  const int frames = editor_layout::kMeterFrames;
+  for (int d = 0; d < frames; ++d)
+    for (int f : {last + d, last - d - 1})
+      if (f >= 0 && f < frames && shows(f)) return f;
+  return -1;
+}
+
+struct MeterWatch
+{
+  std::unique_ptr<LICE_IBitmap> strip;
+  std::array<int, 4> shown = {-2, -2, -2, -2};
+};
+
+// Prints what the meters show in the back buffer when that changed.
+void ReportMeters(MeterWatch* watch)
+{
+  IGraphics* gui = gPluginInstance ? gPluginInstance->GetGUI() : nullptr;
+  if (!sFirstPaintSeen || !gui || !gui->GetDrawBitmap()) return;
+  LICE_IBitmap* back = (LICE_IBitmap*)gui->GetDrawBitmap();
+  std::array<int, 4> frames;
+  for (int m = 0; m < 4; ++m)
+    frames[m] = FrameShown(back, watch->strip.get(), editor_layout::kMeters[m],
+                           std::max(watch->shown[m], 0));
+  if (frames == watch->shown) return;
+  watch->shown = frames;
+  std::ostringstream line;
+  line << "meters " << g_get_monotonic_time();
+  for (int f : frames) line << " " << f;
+  Out(line.str());
+}
+
+gboolean OnMetersDrawn(GtkWidget*, cairo_t*, gpointer watch)
+{
+  ReportMeters((MeterWatch*)watch);
+  return FALSE;
+}
+
+// Prints what the meters show now, when the editor has drawn, and after each
+// drawing of its view.
+void WatchMeters()
+{
+  IGraphics* gui = gPluginInstance ? gPluginInstance->GetGUI() : nullptr;
+  IGraphicsGtkView* view = gui ? (IGraphicsGtkView*)gui->GetWindow() : nullptr;
+  auto watch = std::make_unique<MeterWatch>();
+  watch->strip.reset(LICE_LoadPNG(
+      (std::string(SWELL_GetResourcePath()) + "/" + editor_layout::kMeterImage).c_str()));
+  if (!view || !watch->strip)
+  {
+    Out("meters none");
+    return;
+  }
+  ReportMeters(watch.get());
+  g_signal_connect_data(
+      view->Widget(), "draw", G_CALLBACK(OnMetersDrawn), watch.release(),
+      [](gpointer p, GClosure*) { delete (MeterWatch*)p; }, G_CONNECT_AFTER);
 }
 
 void RunStep(const std::string& step)
@@ -363,6 +449,10 @@ void RunStep(const std::string& step)
   else if (verb == "watch")
   {
     Watch();
+  }
+  else if (verb == "meters")
+  {
+    WatchMeters();
   }
   else
   {

@@ -46,6 +46,7 @@ public:
     return Wait(timeoutSeconds);
   }
   std::string OutputSoFar() const { return ReadFile(Home() + "/stdout.txt"); }
+  std::string ErrorsSoFar() const { return ReadFile(Home() + "/stderr.txt"); }
   // The running application's process (-1 when none).
   pid_t Pid() const { return mPid; }
 
