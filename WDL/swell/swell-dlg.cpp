@@ -381,6 +381,7 @@ INT_PTR SWELL_DialogBox(SWELL_DialogResourceIndex* list, int id, HWND parent, DL
   HWND owner = OwnerTopLevel(parent);
   HWND h = MakeDialog(res, owner, proc);
   if (!h) return -1;
+  SWELL_ShowHeldTopLevels();
 
   SWELL_ModalState state;
   h->modal = &state;

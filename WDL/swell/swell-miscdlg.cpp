@@ -114,6 +114,7 @@ int RunMessageBox(HWND hwnd, const char* text, const char* caption, int type,
   gtk_dialog_set_default_response(GTK_DIALOG(box.dialog), box.results[0]);
   if (!parent) gtk_window_set_position(GTK_WINDOW(box.dialog), GTK_WIN_POS_CENTER);
 
+  SWELL_ShowHeldTopLevels();
   gBoxes.push_back(&box);
   const int response = gtk_dialog_run(GTK_DIALOG(box.dialog));
   gBoxes.pop_back();

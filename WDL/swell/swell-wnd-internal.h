@@ -45,6 +45,8 @@ struct HWND__
   struct SWELL_ModalState* modal = nullptr; // while it runs as a modal dialog
   int disabledByModal = 0;                  // modal dialogs running over it
 
+  int heldShow = 0; // top level: the ShowWindow command held back (0: none)
+
   bool destroying = false;
   bool isDefault = false;         // the dialog's default button
   int notifySuppress = 0;         // >0 while a change is made by message
@@ -75,6 +77,16 @@ bool SWELL_ApplicationRunning();
 // Sends a message to the application's SWELLAppMain; 0 when the program
 // has none.
 INT_PTR SWELL_SendAppMessage(int msg, INT_PTR parm1, INT_PTR parm2);
+
+// While the application launches, top level windows that are shown are
+// held back and appear once the launch is over, with everything it gave them
+// (menu bar, content), as on a desktop that shows a window only once it is
+// drawn: a window mapped at once would show an empty frame first, then grow
+// when its menu bar came. Ending the hold shows the held windows.
+void SWELL_HoldTopLevelShows(bool hold);
+// Shows the windows held back so far (a modal loop that starts during the
+// launch must not run over a window that is not there).
+void SWELL_ShowHeldTopLevels();
 
 // A top level window gained or lost the focus.
 void SWELL_ActivityChanged();

@@ -416,12 +416,49 @@ BOOL SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT flags)
   return TRUE;
 }
 
+namespace
+{
+bool gHoldShows = false;
+std::vector<HWND> gHeld;
+} // namespace
+
+void SWELL_HoldTopLevelShows(bool hold)
+{
+  gHoldShows = hold;
+  if (!hold) SWELL_ShowHeldTopLevels();
+}
+
+void SWELL_ShowHeldTopLevels()
+{
+  std::vector<HWND> held;
+  held.swap(gHeld);
+  const bool hold = gHoldShows;
+  gHoldShows = false;
+  for (HWND h : held)
+    if (IsWindow(h) && h->heldShow)
+    {
+      const int cmd = h->heldShow;
+      h->heldShow = 0;
+      ShowWindow(h, cmd);
+    }
+  gHoldShows = hold;
+}
+
 BOOL ShowWindow(HWND hwnd, int cmd)
 {
   if (!IsWindow(hwnd) || !hwnd->widget) return FALSE;
-  const BOOL wasVisible = gtk_widget_get_visible(hwnd->widget);
+  const BOOL wasVisible = gtk_widget_get_visible(hwnd->widget) || hwnd->heldShow;
   if (cmd == SW_HIDE)
+  {
+    hwnd->heldShow = 0;
     gtk_widget_hide(hwnd->widget);
+  }
+  else if (gHoldShows && hwnd->kind == SWELL_WndKind::TopLevel &&
+           !gtk_widget_get_visible(hwnd->widget))
+  {
+    if (!hwnd->heldShow) gHeld.push_back(hwnd);
+    hwnd->heldShow = cmd;
+  }
   else if (cmd == 2 && hwnd->kind == SWELL_WndKind::TopLevel)
     gtk_window_present(GTK_WINDOW(hwnd->widget));
   else
@@ -432,6 +469,7 @@ BOOL ShowWindow(HWND hwnd, int cmd)
 BOOL IsWindowVisible(HWND hwnd)
 {
   if (!IsWindow(hwnd) || !hwnd->widget) return FALSE;
+  if (hwnd->heldShow) return TRUE;
   return gtk_widget_is_visible(hwnd->widget);
 }
 

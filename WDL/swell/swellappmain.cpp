@@ -145,7 +145,9 @@ private:
   {
     if (m_launched) return;
     m_launched = true;
+    SWELL_HoldTopLevelShows(true);
     Send(SWELLAPP_LAUNCHED, 0, 0);
+    SWELL_HoldTopLevelShows(false);
     if (m_terminating) return;
     for (const std::string& f : m_files) Send(SWELLAPP_OPENFILE, (INT_PTR)f.c_str(), 0);
     if (m_files.empty() && Send(SWELLAPP_SHOULDOPENUNTITLED, 0, 0) > 0)

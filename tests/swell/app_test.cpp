@@ -9,6 +9,9 @@
 #include <thread>
 #include <vector>
 
+#include <X11/Xlib.h>
+#include <gdk/gdkx.h>
+
 #include "swell.h"
 #include "swell_test_util.h"
 
@@ -226,6 +229,82 @@ TEST(App, QuitEndsModalDialogsAndMessageBoxes)
   EXPECT_EQ(IDCANCEL, modal);
   EXPECT_EQ(IDNO, box);
   EXPECT_EQ(SWELLAPP_TERMINATE, Lifecycle().back());
+}
+
+// The host's start: the main window shows itself from WM_INITDIALOG and gets
+// its menu bar after it was made. It reaches the screen only once the launch
+// is over, at its size with the menu bar: the X server never sees it at
+// another size, and a modal box during the launch brings it up first.
+TEST(App, AWindowShownDuringTheLaunchAppearsAfterItWithItsMenuBar)
+{
+  static std::vector<int> heights; // the window's heights the X server had from its map on
+  static bool mappedInLaunch = true, visibleInLaunch = false;
+  static int box = 0;
+  heights.clear();
+  // What the X server says of the main window: its height when it maps and
+  // every change after.
+  auto filter = +[](GdkXEvent* x, GdkEvent*, gpointer) -> GdkFilterReturn
+  {
+    const XEvent* e = (const XEvent*)x;
+    GdkWindow* gw = gMain ? gtk_widget_get_window(SWELL_GetWidget(gMain)) : nullptr;
+    if (!gw || e->xany.window != GDK_WINDOW_XID(gw)) return GDK_FILTER_CONTINUE;
+    Window root;
+    int x0, y0;
+    unsigned w, h, border, depth;
+    if (e->type == MapNotify &&
+        XGetGeometry(e->xany.display, e->xany.window, &root, &x0, &y0, &w, &h, &border, &depth))
+      heights.push_back((int)h);
+    if (e->type == ConfigureNotify && !heights.empty()) heights.push_back(e->xconfigure.height);
+    return GDK_FILTER_CONTINUE;
+  };
+  EXPECT_EQ(0, RunApp(
+                   [filter]
+                   {
+                     gdk_window_add_filter(nullptr, filter, nullptr);
+                     gMain = SWELL_CreateDialog(
+                         SWELL_curmodule_dialogresource_head, kMainWindow, nullptr,
+                         [](HWND h, UINT msg, WPARAM wp, LPARAM lp) -> INT_PTR
+                         {
+                           if (msg == WM_INITDIALOG) ShowWindow(h, 2);
+                           return MainProc(h, msg, wp, lp);
+                         },
+                         0);
+                     GtkWidget* w = SWELL_GetWidget(gMain);
+                     SetMenu(gMain, SWELL_DuplicateMenu(SWELL_GetCurrentMenu()));
+                     visibleInLaunch = IsWindowVisible(gMain);
+                     mappedInLaunch = gtk_widget_get_mapped(w);
+                     WhenShown(gMain,
+                               []
+                               {
+                                 box = MessageBox(gMain, "text", "caption", MB_OK);
+                                 SWELL_PostQuitMessage(gMain);
+                               });
+                     When([] { return SWELL_GetMessageBoxInfo(nullptr, 0, nullptr, 0, nullptr); },
+                          [] { SWELL_EndMessageBox(IDOK); });
+                   }));
+  gdk_window_remove_filter(nullptr, filter, nullptr);
+  EXPECT_TRUE(visibleInLaunch);
+  EXPECT_FALSE(mappedInLaunch);
+  ASSERT_FALSE(heights.empty());
+  for (int h : heights) EXPECT_EQ(100 + 22, h);
+  EXPECT_EQ(IDOK, box);
+
+  // A message box during the launch shows the held window first.
+  static bool onScreenUnderBox = false;
+  EXPECT_EQ(0, RunApp(
+                   []
+                   {
+                     gMain = MakeMainWindow();
+                     When([] { return SWELL_GetMessageBoxInfo(nullptr, 0, nullptr, 0, nullptr); },
+                          []
+                          {
+                            onScreenUnderBox = gtk_widget_get_mapped(SWELL_GetWidget(gMain));
+                            SWELL_EndMessageBox(IDOK);
+                          });
+                     MessageBox(gMain, "text", "caption", MB_OK);
+                     SWELL_PostQuitMessage(gMain);
+                   }));
+  EXPECT_TRUE(onScreenUnderBox);
 }
 
 TEST(Menu, GeneratedFromRowsAndMergedOnACopy)
