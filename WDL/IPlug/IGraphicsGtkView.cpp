@@ -506,7 +506,20 @@ void IGraphicsGtkView::OnRealize(GtkWidget* w, gpointer)
   if (GdkWindow* gw = gtk_widget_get_window(w)) gdk_window_set_event_compression(gw, FALSE);
 }
 
-void IGraphicsGtkView::OnMap(GtkWidget* w, gpointer) { gtk_widget_grab_focus(w); }
+void IGraphicsGtkView::OnMap(GtkWidget* w, gpointer p)
+{
+  // The editor is drawn into its back buffer now, before its window reaches
+  // the screen (a window maps its contents first): its first paint then only
+  // puts the pixels on the screen. Without a paint under way nothing reaches
+  // the screen here.
+  IGraphicsGtkView* v = (IGraphicsGtkView*)p;
+  if (v->mGraphics && !v->mCairo)
+  {
+    IRECT all(0, 0, v->mGraphics->Width(), v->mGraphics->Height());
+    v->mGraphics->Draw(&all);
+  }
+  gtk_widget_grab_focus(w);
+}
 
 // ---- Text entry ----
 
