@@ -5,6 +5,7 @@
 #pragma once
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <poll.h>
 #include <time.h>
 
@@ -26,6 +27,8 @@ public:
   {
     mDisplay = XOpenDisplay(nullptr);
     if (!mDisplay) return;
+    // A window that goes while it is read back is no reason to exit.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     // Selected before the fork, so no map can be missed.
     XSelectInput(mDisplay, DefaultRootWindow(mDisplay), SubstructureNotifyMask);
     XSync(mDisplay, False);
@@ -71,6 +74,7 @@ public:
       XNextEvent(mDisplay, &ev);
       if (ev.type == MapNotify && !ev.xmap.override_redirect) mWindow = ev.xmap.window;
     }
+    mMapped = std::chrono::steady_clock::now();
     if (!mWindow) return -1;
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
   }
@@ -86,6 +90,62 @@ public:
     // The program's clock is the same monotonic clock, in microseconds.
     const long long painted = atoll(out.c_str() + out.find(mark) + mark.size());
     return (painted - mStartUs) / 1000.0;
+  }
+
+  // What the mapped window showed on the screen from its map until its first
+  // complete frame: the window is read back over and over; each picture or
+  // size that differs from the one before counts as a frame. Call right
+  // after StartAndWaitForMap; needs a script, like FirstFrame.
+  struct Frames
+  {
+    int before = -1;        // frames shown before the complete one (-1: none seen)
+    double completeMs = -1; // from the map until the complete frame was first seen
+    std::vector<int> sizes; // width and height of each frame up to the complete one
+  };
+  Frames WatchFrames(const AppSandbox& app)
+  {
+    Frames r;
+    if (!mWindow) return r;
+    struct Shot
+    {
+      int w, h;
+      std::string pixels;
+      double ms; // first seen, after the map
+    };
+    std::vector<Shot> shots;
+    auto take = [&]
+    {
+      XWindowAttributes a;
+      if (!XGetWindowAttributes(mDisplay, mWindow, &a)) return;
+      XImage* image = XGetImage(mDisplay, mWindow, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
+      if (!image) return;
+      Shot s{a.width, a.height,
+             std::string(image->data, (size_t)image->bytes_per_line * image->height),
+             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - mMapped)
+                 .count()};
+      XDestroyImage(image);
+      if (shots.empty() || shots.back().w != s.w || shots.back().h != s.h ||
+          shots.back().pixels != s.pixels)
+        shots.push_back(std::move(s));
+    };
+    // Until the program reports its complete frame, and a while after, so
+    // that the complete frame is surely on the screen.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (app.OutputSoFar().find("script: first paint ") == std::string::npos &&
+           std::chrono::steady_clock::now() < end)
+      take();
+    const auto settle = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    while (std::chrono::steady_clock::now() < settle) take();
+    if (shots.empty()) return r;
+    // The complete frame is the last one; the frames before its first
+    // showing were something else.
+    const Shot& complete = shots.back();
+    for (r.before = 0; shots[r.before].w != complete.w || shots[r.before].h != complete.h ||
+                       shots[r.before].pixels != complete.pixels;)
+      ++r.before;
+    r.completeMs = shots[r.before].ms;
+    for (int i = 0; i <= r.before; ++i) r.sizes.insert(r.sizes.end(), {shots[i].w, shots[i].h});
+    return r;
   }
 
   // Asks the mapped window to close (WM_DELETE_WINDOW) and waits for the
@@ -113,7 +173,8 @@ public:
 private:
   Display* mDisplay = nullptr;
   Window mWindow = 0;
-  long long mStartUs = 0; // the last start on the monotonic clock
+  long long mStartUs = 0;                        // the last start on the monotonic clock
+  std::chrono::steady_clock::time_point mMapped; // when the last map was seen
 };
 
 // User and system CPU time of the process, in clock ticks.

@@ -1,6 +1,8 @@
 // Start-up of the real program under the X server, with a settings file from
 // an earlier start: the time from exec to the first map of its window and to
-// the editor's first complete frame (median and spread of ten starts), and
+// the editor's first complete frame (median and spread of ten starts), the
+// frames the window shows on the screen before that complete one and how
+// long after the map the complete one is there, and
 // the number of JACK clients it opens on the way, on a JACK server at 48 kHz
 // and 256 frames and with no JACK server at all.
 #include <jack/jack.h>
@@ -11,6 +13,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <numeric>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -26,11 +30,11 @@ void OnClient(const char*, int registered, void*)
   if (registered) ++sClientsOpened;
 }
 
-void PrintSpread(const char* what, std::vector<double> ms)
+void PrintSpread(const char* what, std::vector<double> ms, const char* from = "exec")
 {
   std::sort(ms.begin(), ms.end());
   const size_t n = ms.size();
-  printf("  exec -> %-12s median %6.1f ms (min %6.1f, max %6.1f)\n", what,
+  printf("  %4s -> %-12s median %6.1f ms (min %6.1f, max %6.1f)\n", from, what,
          n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2, ms.front(), ms.back());
 }
 
@@ -39,12 +43,15 @@ void Measure(const char* what, AppLaunch& launch, bool countClients)
   AppSandbox app;
   app.WriteSettings(JackSettings(48000, 256));
   std::vector<double> maps, frames;
-  std::vector<int> clients;
+  std::vector<int> clients, earlier;
+  std::vector<double> completes;
+  std::set<std::vector<int>> sizes;
   for (int i = 0; i < kRuns; ++i)
   {
     const int before = sClientsOpened;
     // A script, so that the program reports its first complete frame.
     const double map = launch.StartAndWaitForMap(app, {"print started"});
+    const AppLaunch::Frames shown = map < 0 ? AppLaunch::Frames() : launch.WatchFrames(app);
     const double frame = map < 0 ? -1 : launch.FirstFrame(app);
     // Anything the program opens right after its window shows counts too.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -56,6 +63,9 @@ void Measure(const char* what, AppLaunch& launch, bool countClients)
     }
     maps.push_back(map);
     frames.push_back(frame);
+    earlier.push_back(shown.before);
+    completes.push_back(shown.completeMs);
+    sizes.insert(shown.sizes);
   }
   printf("%s %d starts", what, kRuns);
   if (countClients)
@@ -63,6 +73,16 @@ void Measure(const char* what, AppLaunch& launch, bool countClients)
   printf("\n");
   PrintSpread("first map:", maps);
   PrintSpread("first frame:", frames);
+  printf("  frames shown before the complete one: %d in all, in %d of %d starts\n",
+         (int)std::accumulate(earlier.begin(), earlier.end(), 0),
+         (int)std::count_if(earlier.begin(), earlier.end(), [](int n) { return n != 0; }), kRuns);
+  PrintSpread("complete:", completes, "map");
+  for (const std::vector<int>& s : sizes)
+  {
+    printf("  the window's sizes on the way:");
+    for (size_t i = 0; i + 1 < s.size(); i += 2) printf(" %dx%d", s[i], s[i + 1]);
+    printf("\n");
+  }
 }
 } // namespace
 
