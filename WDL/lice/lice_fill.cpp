@@ -174,9 +174,12 @@ void LICE_GradRect(LICE_IBitmap* dest, int x, int y, int w, int h, float ir, flo
     f[8 + i] = fixed(v[8 + i], (double)((int64_t)kSumLimit / lh));
   }
   // Whether channel i stays within +-limit over the rectangle (and the one
-  // step past its right and bottom edges that the loop takes).
+  // step past its right and bottom edges that the loop takes), and so do its
+  // changes: across a single column or row a change may be twice as large.
   auto within = [&](int i, int64_t limit)
   {
+    for (int64_t c : {f[4 + i], f[8 + i]})
+      if (c < -limit || c > limit) return false;
     for (int64_t cx : {(int64_t)0, (int64_t)lw})
       for (int64_t cy : {(int64_t)0, (int64_t)lh})
       {
