@@ -289,11 +289,12 @@ TEST(GradRect, RunsPastTheChannelRangeSaturateWithoutBending)
         {100, 0, LICE_RGBA(200, 255, 0, 255)},
         {127, 0, LICE_RGBA(254, 255, 0, 255)},
         {128, 0, LICE_RGBA(255, 255, 0, 255)}}},
-      // Started 100 rows up at -5.0: the first visible row is 0.
+      // Started 100 rows up at -5.0: the first visible row is 0. Green's
+      // change across a 1-wide rectangle steps only past its edge.
       {"red by 12.75 a row, bottom-up, clipped at the top",
        {1, 30, 1, 0, -100, 0},
        0,
-       {-5, 0, 0, 1, 0, 0, 0, 0, 12.75f / 255, 0, 0, 0},
+       {-5, -128.5f, 0, 1, 0, 257, 0, 0, 12.75f / 255, 0, 0, 0},
        {{0, 0, LICE_RGBA(0, 0, 0, 255)},
         {0, 10, LICE_RGBA(127, 0, 0, 255)},
         {0, 20, LICE_RGBA(255, 0, 0, 255)}}},
