@@ -1,6 +1,8 @@
 // Rectangle, pixel and fill operations.
 #include "lice_loops.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -151,53 +153,89 @@ void LICE_GradRect(LICE_IBitmap* dest, int x, int y, int w, int h, float ir, flo
   unsigned char* first = (unsigned char*)(PictureRow(dest, bits, (int)ly) + lx);
   const int stride = dest->isFlipped() ? -span * 4 : span * 4;
 
-  // 16.16 fixed point. Values are limited to where no combine formula can
-  // overflow; a gradient that reaches that far is clamped long before.
-  int f[12];
-  for (int i = 0; i < 12; ++i)
+  // 16.16 fixed point in 64 bits. Starts are held within +-2^61 and changes
+  // within 2^61 divided by the width or height, so that no sum over the
+  // rectangle leaves 64 bits: 2^45 channel units, where every channel has
+  // long saturated. Only inputs beyond that (a start past 2^45, or a change
+  // of more than that across the rectangle) are drawn as if they were that
+  // far, which keeps them deterministic. NaN counts as the low end (-inf).
+  const double kSumLimit = 2305843009213693952.0; // 2^61
+  auto fixed = [](double value, double limit)
   {
-    double fx = v[i] * 65536.0;
-    if (fx > 400.0 * 65536.0) fx = 400.0 * 65536.0;
-    if (fx < -400.0 * 65536.0) fx = -400.0 * 65536.0;
-    f[i] = fx == fx ? (int)fx : 0;
+    const double f = value * 65536.0;
+    if (!(f > -limit)) return -(int64_t)limit;
+    return f < limit ? (int64_t)f : (int64_t)limit;
+  };
+  int64_t f[12];
+  for (int i = 0; i < 4; ++i)
+  {
+    f[i] = fixed(v[i], kSumLimit);
+    f[4 + i] = fixed(v[4 + i], (double)((int64_t)kSumLimit / lw));
+    f[8 + i] = fixed(v[8 + i], (double)((int64_t)kSumLimit / lh));
   }
-  // Steps are limited so that a whole row or column stays in range too.
-  const long long lim = 300LL * 65536;
-  for (int i = 4; i < 8; ++i)
-    if ((long long)f[i] * lw > lim || (long long)f[i] * lw < -lim)
-      f[i] = (int)(lim / lw) * (f[i] < 0 ? -1 : 1);
-  for (int i = 8; i < 12; ++i)
-    if ((long long)f[i] * lh > lim || (long long)f[i] * lh < -lim)
-      f[i] = (int)(lim / lh) * (f[i] < 0 ? -1 : 1);
-
-  auto run = [&](auto tag)
+  // Whether channel i stays within +-limit over the rectangle (and the one
+  // step past its right and bottom edges that the loop takes), and so do its
+  // changes: across a single column or row a change may be twice as large.
+  auto within = [&](int i, int64_t limit)
   {
-    _LICE_Template_Blit1<typename decltype(tag)::type>::gradBlit(
-        first, (int)lw, (int)lh, f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9], f[10],
-        f[11], stride);
+    for (int64_t c : {f[4 + i], f[8 + i]})
+      if (c < -limit || c > limit) return false;
+    for (int64_t cx : {(int64_t)0, (int64_t)lw})
+      for (int64_t cy : {(int64_t)0, (int64_t)lh})
+      {
+        const int64_t e = f[i] + f[4 + i] * cx + f[8 + i] * cy;
+        if (e < -limit || e > limit) return false;
+      }
+    return true;
+  };
+
+  // What each functor takes per pixel without overflowing its 32-bit
+  // arithmetic, for any destination. Copy, clobber, add and colour dodge
+  // take colours to +-65536 at weights to +-16384 (alpha +-64); at every
+  // non-zero weight in that range a colour of 65536 or -65536 already
+  // saturates the channel (in colour dodge only when brightening: a colour
+  // below -65536 darkens less at weights under 1.0). Multiply, overlay and
+  // the hue adjustment multiply colour and weight by the destination or the
+  // saturation once more, so they take colours to +-2048 (eight times
+  // white) at weights to +-1024 (alpha +-4). A gradient that stays within
+  // those limits and 32 bits runs the plain loop; one that goes beyond is
+  // held within them pixel by pixel.
+  const int64_t kWideColor = 65536LL << 16, kWideAlpha = 16384LL << 16;
+  const int64_t kNarrowColor = 2048LL << 16, kNarrowAlpha = 1024LL << 16;
+  auto run = [&](auto tag, int64_t colorLimit, int64_t alphaLimit)
+  {
+    typedef _LICE_Template_Blit1<typename decltype(tag)::type> Loops;
+    const int64_t plain = std::min<int64_t>(colorLimit, INT_MAX);
+    if (within(0, plain) && within(1, plain) && within(2, plain) && within(3, alphaLimit))
+      Loops::gradBlit(first, (int)lw, (int)lh, (int)f[0], (int)f[1], (int)f[2], (int)f[3],
+                      (int)f[4], (int)f[5], (int)f[6], (int)f[7], (int)f[8], (int)f[9], (int)f[10],
+                      (int)f[11], stride);
+    else
+      Loops::gradBlitHeld(first, (int)lw, (int)lh, f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7],
+                          f[8], f[9], f[10], f[11], colorLimit, alphaLimit, stride);
   };
   switch (mode & 0xff)
   {
     case 0:
       if (opaque)
-        run(LICE_FunctorTag<_LICE_CombinePixelsClobberClamp>());
+        run(LICE_FunctorTag<_LICE_CombinePixelsClobberClamp>(), kWideColor, kWideAlpha);
       else
-        run(LICE_FunctorTag<_LICE_CombinePixelsCopyClamp>());
+        run(LICE_FunctorTag<_LICE_CombinePixelsCopyClamp>(), kWideColor, kWideAlpha);
       break;
     case 1:
-      run(LICE_FunctorTag<_LICE_CombinePixelsAdd>());
+      run(LICE_FunctorTag<_LICE_CombinePixelsAdd>(), kWideColor, kWideAlpha);
       break;
     case 2:
-      run(LICE_FunctorTag<_LICE_CombinePixelsColorDodge>());
+      run(LICE_FunctorTag<_LICE_CombinePixelsColorDodge>(), kWideColor, kWideAlpha);
       break;
     case 3:
-      run(LICE_FunctorTag<_LICE_CombinePixelsMulClamp>());
+      run(LICE_FunctorTag<_LICE_CombinePixelsMulClamp>(), kNarrowColor, kNarrowAlpha);
       break;
     case 4:
-      run(LICE_FunctorTag<_LICE_CombinePixelsOverlay>());
+      run(LICE_FunctorTag<_LICE_CombinePixelsOverlay>(), kNarrowColor, kNarrowAlpha);
       break;
     case 5:
-      run(LICE_FunctorTag<_LICE_CombinePixelsHSVAdjust>());
+      run(LICE_FunctorTag<_LICE_CombinePixelsHSVAdjust>(), kNarrowColor, kNarrowAlpha);
       break;
     default:
       break;

@@ -83,6 +83,43 @@ public:
       ia += dady;
     }
   }
+
+  // The same with the sums in 64 bits, for gradients that run beyond what
+  // 32 bits or the functor take: each pixel's colour is held within
+  // +-colorLimit and its alpha within +-alphaLimit (16.16 too) before the
+  // functor sees them. The caller picks limits the functor takes without
+  // overflow.
+  static void gradBlitHeld(unsigned char* dest, int w, int h, int64_t ir, int64_t ig, int64_t ib,
+                           int64_t ia, int64_t drdx, int64_t dgdx, int64_t dbdx, int64_t dadx,
+                           int64_t drdy, int64_t dgdy, int64_t dbdy, int64_t dady,
+                           int64_t colorLimit, int64_t alphaLimit, int span)
+  {
+    for (int y = 0; y < h; ++y, dest += span)
+    {
+      int64_t r = ir, g = ig, b = ib, a = ia;
+      unsigned char* out = dest;
+      for (int x = 0; x < w; ++x, out += 4)
+      {
+        const int wa = Held(a, alphaLimit);
+        F::doPix(out, Held(r, colorLimit), Held(g, colorLimit), Held(b, colorLimit), wa, wa);
+        r += drdx;
+        g += dgdx;
+        b += dbdx;
+        a += dadx;
+      }
+      ir += drdy;
+      ig += dgdy;
+      ib += dbdy;
+      ia += dady;
+    }
+  }
+
+private:
+  // The integer part of a 16.16 value held within +-limit.
+  static int Held(int64_t v, int64_t limit)
+  {
+    return (int)((v < -limit ? -limit : v > limit ? limit : v) / 65536);
+  }
 };
 
 // n pixels of a source row onto a destination row through a per-channel

@@ -2,10 +2,10 @@
 // points, clipping at every edge, the whole-word copy paths), circles, discs
 // and quarter arcs (the midpoint walk and the mask, symmetry, single
 // coverage), trapezoid, triangle and polygon fills (edge ownership,
-// clipping, vertex order) and quarter turns of rotated blits. Far-off and
-// extreme arguments are in the robustness test; unturned and mirrored
-// rotated blits and transform blits are compared with the reference in the
-// random-operation test.
+// clipping, vertex order), gradients that run past the channel range and
+// quarter turns of rotated blits. Far-off and extreme arguments are in the
+// robustness test; unturned and mirrored rotated blits and transform blits
+// are compared with the reference in the random-operation test.
 #include "draw_probe.h"
 #include "lice.h"
 
@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <random>
 #include <tuple>
 
@@ -259,6 +260,93 @@ TEST(Polygon, VertexOrderDoesNotMatterAndNoPixelIsFilledTwice)
     GuardedBitmap bm(30, 30);
     LICE_FillConvexPolygon(&bm, px, py, 6, 0x10101010u, 1.0f, 1);
     EXPECT_TRUE(bm.samePixels(once)) << "round " << round;
+  }
+}
+
+// A gradient keeps its slope up to where a channel saturates, however far
+// past the channel range it runs.
+TEST(GradRect, RunsPastTheChannelRangeSaturateWithoutBending)
+{
+  const float inf = std::numeric_limits<float>::infinity();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const LICE_Pixel grey = LICE_RGBA(200, 200, 200, 200);
+  struct Case
+  {
+    const char* what;
+    int g[6]; // bitmap width, height, flipped; rectangle x, y (to the far edges); mode
+    LICE_Pixel bg;
+    float v[12]; // start r, g, b, a; changes per pixel across; changes per row down
+    std::vector<std::tuple<int, int, LICE_Pixel>> want;
+  };
+  const Case cases[] = {
+      // Green is 127.5 at x 10.
+      {"red by 2, green by 12.75 a pixel",
+       {200, 1, 0, 0, 0, 0},
+       0,
+       {0, 0, 0, 1, 2 / 255.0f, 12.75f / 255, 0, 0, 0, 0, 0, 0},
+       {{10, 0, LICE_RGBA(20, 127, 0, 255)},
+        {20, 0, LICE_RGBA(40, 255, 0, 255)},
+        {100, 0, LICE_RGBA(200, 255, 0, 255)},
+        {127, 0, LICE_RGBA(254, 255, 0, 255)},
+        {128, 0, LICE_RGBA(255, 255, 0, 255)}}},
+      // Started 100 rows up at -5.0: the first visible row is 0. Green's
+      // change across a 1-wide rectangle steps only past its edge.
+      {"red by 12.75 a row, bottom-up, clipped at the top",
+       {1, 30, 1, 0, -100, 0},
+       0,
+       {-5, -128.5f, 0, 1, 0, 257, 0, 0, 12.75f / 255, 0, 0, 0},
+       {{0, 0, LICE_RGBA(0, 0, 0, 255)},
+        {0, 10, LICE_RGBA(127, 0, 0, 255)},
+        {0, 20, LICE_RGBA(255, 0, 0, 255)}}},
+      // 0 + 510 * 128 / 256 = 255; alpha 40 + 128 * 128 / 256.
+      {"red 2.0 added at alpha 0.5",
+       {4, 1, 0, 0, 0, 1},
+       LICE_RGBA(0, 20, 30, 40),
+       {2, 0, 0, 0.5f, 0, 0, 0, 0, 0, 0, 0, 0},
+       {{3, 0, LICE_RGBA(255, 20, 30, 104)}}},
+      // Red copied onto black: weight 128 gives 255 - 255 * 128 / 256, alpha
+      // 128 - 128 * 128 / 256; from weight 256 on, opaque red.
+      {"alpha by 1/8 a pixel",
+       {12, 1, 0, 0, 0, 0},
+       0,
+       {1, 0, 0, 0, 0, 0, 0, 0.125f, 0, 0, 0, 0},
+       {{4, 0, LICE_RGBA(128, 0, 0, 64)},
+        {8, 0, LICE_RGBA(255, 0, 0, 255)},
+        {11, 0, LICE_RGBA(255, 0, 0, 255)}}},
+      // Even at weight 1 +-1e9 covers the channel range; blue and alpha are
+      // 0 + 200 * 255 / 256 and 1 + 199 * 255 / 256.
+      {"red 1e9, green -1e9 at alpha 1/256",
+       {3, 1, 0, 0, 0, 0},
+       grey,
+       {1e9f, -1e9f, 0, 1 / 256.0f, 0, 0, 0, 0, 0, 0, 0, 0},
+       {{2, 0, LICE_RGBA(255, 0, 199, 199)}}},
+      {"changes of +-1e9 across, +inf down",
+       {20, 3, 0, 0, 0, 0},
+       0,
+       {0, 1, 0, 1, 1e9f, -1e9f, 0, 0, 0, 0, inf, 0},
+       {{0, 0, LICE_RGBA(0, 255, 0, 255)},
+        {1, 0, LICE_RGBA(255, 0, 0, 255)},
+        {19, 0, LICE_RGBA(255, 0, 0, 255)},
+        {0, 1, LICE_RGBA(0, 255, 255, 255)},
+        {19, 2, LICE_RGBA(255, 0, 255, 255)}}},
+      // NaN counts as -inf: a NaN start stays at 0 under any change, a NaN
+      // change drops to 0 after the first pixel.
+      {"NaN start and change",
+       {5, 1, 0, 0, 0, 0},
+       0,
+       {nan, 100 / 255.0f, 0, 1, 1e9f, nan, 0, 0, 0, 0, 0, 0},
+       {{0, 0, LICE_RGBA(0, 100, 0, 255)}, {4, 0, LICE_RGBA(0, 0, 0, 255)}}},
+  };
+  for (auto& c : cases)
+  {
+    GuardedBitmap bm(c.g[0], c.g[1], c.g[2], c.bg);
+    const float* v = c.v;
+    LICE_GradRect(&bm, c.g[3], c.g[4], c.g[0] - c.g[3], c.g[1] - c.g[4], v[0], v[1], v[2], v[3],
+                  v[4], v[5], v[6], v[7], v[8], v[9], v[10], v[11], c.g[5]);
+    EXPECT_TRUE(bm.guardIntact()) << c.what;
+    for (auto [x, y, want] : c.want)
+      EXPECT_EQ(bm.at(x, y), want) << c.what << " at " << x << "," << y << std::hex << ": 0x"
+                                   << bm.at(x, y) << " instead of 0x" << want;
   }
 }
 

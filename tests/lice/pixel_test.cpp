@@ -1,7 +1,7 @@
 // Combine modes (worked examples, the weight of an alpha, every mode at the
 // edge weights against the plain reference), null and empty arguments, pixel
 // access, bitmap comparison and memory bitmap sizes. (Gradients are checked
-// by the picture generator's strips, drawn again pixel for pixel.)
+// in the drawing test and by the picture generator's strips.)
 #include "lice.h"
 #include "lice_combine.h"
 #include "lice_reference.h"
