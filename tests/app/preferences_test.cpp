@@ -79,4 +79,42 @@ TEST(Preferences, OkApplyAndCancelReopenTheStreamOnlyForAChangedRecord)
       << ReadFile(app.SettingsFile());
 }
 
+// Started while no JACK server answers, then Preferences and Cancel: MIDI
+// names that no port has (no [midi] section) are "off" in the file from
+// start-up on, while ports that the user chose are kept for when the server
+// is back; the dialog shows what the record holds.
+TEST(Preferences, MidiNamesAfterAStartWithoutTheJackServer)
+{
+  EnvScope name("JACK_DEFAULT_SERVER", ("plenmora-no-server" + std::to_string(getpid())).c_str()),
+      noStart("JACK_NO_START_SERVER", "1");
+  const std::string kIn = "system:midi_capture_1", kOut = "system:midi_playback_1";
+  const struct
+  {
+    std::string midi, in, out, shownIn, shownOut;
+  } cases[] = {{"", "off", "off", "sel=0 items=off", "sel=0 items=off"},
+               {"[midi]\nindev=" + kIn + "\noutdev=" + kOut + "\n", kIn, kOut,
+                "sel=1 items=off|" + kIn, "sel=1 items=off|" + kOut}};
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(c.in);
+    AppSandbox app;
+    app.WriteSettings("[audio]\nindev=system\noutdev=system\n" + c.midi);
+    const std::string go = app.Home() + "/go";
+    app.Start({"print started", "waitfile " + go, "menu 40006", "dump", "click 2", "state",
+               "menu 40007"});
+    ASSERT_TRUE(app.WaitForOutput("script: started")) << app.OutputSoFar();
+    EXPECT_TRUE(app.SettingsHold({"indev=" + c.in, "outdev=" + c.out}))
+        << ReadFile(app.SettingsFile());
+    WriteFile(go, "");
+    const AppResult r = app.Wait();
+    EXPECT_TRUE(r.ok) << r.err;
+    EXPECT_TRUE(app.SettingsHold({"indev=" + c.in, "outdev=" + c.out}))
+        << ReadFile(app.SettingsFile());
+    EXPECT_EQ("combo 40018 " + c.shownIn, r.ScriptLine("combo 40018")) << r.out;
+    EXPECT_EQ("combo 40019 " + c.shownOut, r.ScriptLine("combo 40019")) << r.out;
+    EXPECT_NE(std::string::npos,
+              r.ScriptLine("state").find(" midiin=" + c.in + " midiout=" + c.out + " "))
+        << r.out;
+  }
+}
 } // namespace
