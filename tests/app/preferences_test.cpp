@@ -35,7 +35,7 @@ TEST(Preferences, OkApplyAndCancelReopenTheStreamOnlyForAChangedRecord)
       {"MIDI channels alone", {kOpen, "selectindex 40021 5", "selectindex 40020 3", "click 1"}, 1},
       {"Cancel after Mono", {kOpen, "click 40023", "select 40013 44100", "click 2"}, 1},
       {"Cancel without a change", {kOpen, "click 2"}, 0}};
-  std::vector<std::string> script = {"wait 200", "print round"};
+  std::vector<std::string> script = {"wait 200", "menubar", "print round"};
   for (const auto& round : rounds)
   {
     script.insert(script.end(), round.steps.begin(), round.steps.end());
@@ -69,6 +69,9 @@ TEST(Preferences, OkApplyAndCancelReopenTheStreamOnlyForAChangedRecord)
     at = next;
   }
   EXPECT_EQ("", r.ScriptLine("still running"));
+  // The application's own menu, once: the host's menu resource merged in and
+  // taken out again.
+  EXPECT_EQ("menubar File(Preferences...|Quit) Help(About)", r.ScriptLine("menubar")) << r.out;
   EXPECT_EQ("messagebox caption=Plenmora type=0 text=Vorlane\\nBuilt on Mar 18 2015",
             r.ScriptLine("messagebox"))
       << r.out;
