@@ -574,13 +574,22 @@ void PopulateAudioOutputList(HWND hwndDlg, const RtAudio::DeviceInfo* info)
                   gState->mAudioOut2);
 }
 
+std::vector<unsigned int> SharedSampleRates(const std::vector<unsigned int>& inputRates,
+                                            const std::vector<unsigned int>& outputRates)
+{
+  std::vector<unsigned int> shared;
+  for (unsigned int inRate : inputRates)
+    for (unsigned int outRate : outputRates)
+      if (inRate == outRate) shared.push_back(inRate);
+  return shared;
+}
+
 void PopulateSampleRateList(HWND hwndDlg, const RtAudio::DeviceInfo* inputInfo,
                             const RtAudio::DeviceInfo* outputInfo)
 {
   ResetCombo(hwndDlg, IDC_PREF_SAMPLE_RATE);
-  for (unsigned inRate : inputInfo->sampleRates)
-    for (unsigned outRate : outputInfo->sampleRates)
-      if (inRate == outRate) AddComboNumber(hwndDlg, IDC_PREF_SAMPLE_RATE, (int)inRate);
+  for (unsigned rate : SharedSampleRates(inputInfo->sampleRates, outputInfo->sampleRates))
+    AddComboNumber(hwndDlg, IDC_PREF_SAMPLE_RATE, (int)rate);
   SelectComboItem(hwndDlg, IDC_PREF_SAMPLE_RATE,
                   FindComboItem(hwndDlg, IDC_PREF_SAMPLE_RATE, gState->mAudioSampleRate));
 }

@@ -2,7 +2,8 @@
 // server of the test's own: every control drawn apart from its neighbours
 // with its whole text, a click on a combo box's arrow reaching that combo
 // box, the second channels following the first, and OK bringing audio and
-// MIDI back after the server went away.
+// MIDI back after the server went away. The sample rates that the dialog
+// offers for two devices.
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <unistd.h>
@@ -188,4 +189,23 @@ TEST(PreferencesDialog, ControlsApartArrowClickAndOkAfterTheServerCameBack)
   Cleanup();
 }
 
+// The sample rates offered are those that both devices share, in the input
+// device's order, once for each equal pair.
+TEST(PreferencesDialog, SampleRatesAreThoseBothDevicesShare)
+{
+  using Rates = std::vector<unsigned int>;
+  const struct
+  {
+    Rates in, out, shared;
+  } cases[] = {{{44100, 48000}, {96000}, {}},
+               {{44100, 48000}, {48000, 96000}, {48000}},
+               {{96000, 44100, 48000}, {48000, 44100, 96000}, {96000, 44100, 48000}},
+               {{44100, 44100, 48000}, {48000, 44100}, {44100, 44100, 48000}},
+               {{48000}, {48000, 48000}, {48000, 48000}},
+               {{}, {44100}, {}},
+               {{44100}, {}, {}}};
+  for (const auto& c : cases)
+    EXPECT_EQ(c.shared, SharedSampleRates(c.in, c.out))
+        << testing::PrintToString(c.in) << " " << testing::PrintToString(c.out);
+}
 } // namespace
