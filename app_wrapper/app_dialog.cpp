@@ -574,13 +574,22 @@ void PopulateAudioOutputList(HWND hwndDlg, const RtAudio::DeviceInfo* info)
                   gState->mAudioOut2);
 }
 
+std::vector<unsigned int> SharedSampleRates(const std::vector<unsigned int>& inputRates,
+                                            const std::vector<unsigned int>& outputRates)
+{
+  std::vector<unsigned int> shared;
+  for (unsigned int inRate : inputRates)
+    for (unsigned int outRate : outputRates)
+      if (inRate == outRate) shared.push_back(inRate);
+  return shared;
+}
+
 void PopulateSampleRateList(HWND hwndDlg, const RtAudio::DeviceInfo* inputInfo,
                             const RtAudio::DeviceInfo* outputInfo)
 {
   ResetCombo(hwndDlg, IDC_PREF_SAMPLE_RATE);
-  for (unsigned inRate : inputInfo->sampleRates)
-    for (unsigned outRate : outputInfo->sampleRates)
-      if (inRate == outRate) AddComboNumber(hwndDlg, IDC_PREF_SAMPLE_RATE, (int)inRate);
+  for (unsigned rate : SharedSampleRates(inputInfo->sampleRates, outputInfo->sampleRates))
+    AddComboNumber(hwndDlg, IDC_PREF_SAMPLE_RATE, (int)rate);
   SelectComboItem(hwndDlg, IDC_PREF_SAMPLE_RATE,
                   FindComboItem(hwndDlg, IDC_PREF_SAMPLE_RATE, gState->mAudioSampleRate));
 }
@@ -603,6 +612,16 @@ void FillMidiPortCombo(HWND dlg, int id, const std::vector<std::string>& names,
   SelectComboItem(dlg, id, idx);
 }
 
+// While MIDI is unavailable: "off", and a port chosen before, which is kept
+// for when MIDI is back, as the choice shown.
+void FillUnavailableMidiPortCombo(HWND dlg, int id, const char* storedName)
+{
+  AddComboItem(dlg, id, "off");
+  const bool kept = strcmp(storedName, "off") != 0;
+  if (kept) AddComboItem(dlg, id, storedName);
+  SelectComboItem(dlg, id, kept ? 1 : 0);
+}
+
 void FillMidiChannelCombo(HWND dlg, int id, int selected)
 {
   AddComboItem(dlg, id, "all");
@@ -621,12 +640,8 @@ bool PopulateMidiDialogs(HWND hwndDlg)
   FillMidiChannelCombo(hwndDlg, IDC_PREF_MIDI_OUT_CHAN, gState->mMidiOutChannel);
   if (!MidiAvailable())
   {
-    // Says so: "off" is all there is, and the stored ports are kept for when
-    // MIDI is back.
-    AddComboItem(hwndDlg, IDC_PREF_MIDI_IN, "off");
-    AddComboItem(hwndDlg, IDC_PREF_MIDI_OUT, "off");
-    SelectComboItem(hwndDlg, IDC_PREF_MIDI_IN, 0);
-    SelectComboItem(hwndDlg, IDC_PREF_MIDI_OUT, 0);
+    FillUnavailableMidiPortCombo(hwndDlg, IDC_PREF_MIDI_IN, gState->mMidiInDevice);
+    FillUnavailableMidiPortCombo(hwndDlg, IDC_PREF_MIDI_OUT, gState->mMidiOutDevice);
     return false;
   }
   FillMidiPortCombo(hwndDlg, IDC_PREF_MIDI_IN, gMIDIInputDevNames, gState->mMidiInDevice);

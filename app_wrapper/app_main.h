@@ -2,6 +2,8 @@
 // and shut-down, the main window and the preferences dialog.
 #pragma once
 
+#include <vector>
+
 #include <RtAudio.h>
 
 #include "swell.h"
@@ -48,6 +50,11 @@ void PopulateAudioOutputList(HWND hwndDlg, const RtAudio::DeviceInfo* info);
 void PopulateSampleRateList(HWND hwndDlg, const RtAudio::DeviceInfo* inputInfo,
                             const RtAudio::DeviceInfo* outputInfo);
 bool PopulateMidiDialogs(HWND hwndDlg);
+// The sample rates that both devices offer, as the sample-rate combo lists
+// them: each input rate, in the input device's order, once for each equal
+// output rate.
+std::vector<unsigned int> SharedSampleRates(const std::vector<unsigned int>& inputRates,
+                                            const std::vector<unsigned int>& outputRates);
 
 // The preferences dialog while it is open, else null.
 HWND GetPreferencesDialog();

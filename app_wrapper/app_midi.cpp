@@ -193,9 +193,23 @@ bool OpenChoice(RtMidi* midi, int port, const char* virtualPortName, const char*
 // opened to learn that again.
 bool MidiReachable() { return !(CurrentApi() == RtMidi::UNIX_JACK && gAudioIDDevNames.empty()); }
 
+// Names that no port has: the empty name and what missing names read as.
+bool NamesNoPort(const char* name)
+{
+  return !*name || !strcmp(name, kMidiInputUnset) || !strcmp(name, kMidiOutputUnset);
+}
+
+void StoreOff(char (&stored)[kAppStateTextSize])
+{
+  if (!gState) return;
+  SetAppStateText(stored, kMidiOff);
+  UpdateINI();
+}
+
 // One side: make its object, number the name with it, open the port, or go
 // off (an unknown name also becomes "off" and is saved). Unreachable MIDI
-// keeps the stored name for when it is back.
+// keeps a stored port name for when it is back; a name that no port has
+// becomes "off" and is saved all the same.
 template <class T>
 bool Choose(const char* name, T*& midi, bool (*make)(), void (*discard)(), const char* virtualName,
             const char* virtualPortName, const char* portName, char (&stored)[kAppStateTextSize])
@@ -204,7 +218,9 @@ bool Choose(const char* name, T*& midi, bool (*make)(), void (*discard)(), const
   if (off || !MidiReachable() || !make())
   {
     discard();
-    return off;
+    if (off || !NamesNoPort(name)) return off;
+    StoreOff(stored);
+    return true;
   }
   try
   {
@@ -218,11 +234,7 @@ bool Choose(const char* name, T*& midi, bool (*make)(), void (*discard)(), const
   if (port == -1)
   {
     discard();
-    if (gState)
-    {
-      SetAppStateText(stored, kMidiOff);
-      UpdateINI();
-    }
+    StoreOff(stored);
     return true;
   }
   if (OpenChoice(midi, port, virtualPortName, portName)) return true;

@@ -27,8 +27,10 @@ bool ProbeMidiIO();
 bool MidiAvailable();
 // Close the side and open the chosen port, making or deleting the side's
 // object as needed; an unknown name becomes "off" in gState and is saved.
-// False when the port could not be opened (the error is printed, the name
-// kept, and the side is off).
+// While MIDI is out of reach a port name is kept for when it is back, but a
+// name that no port has ("no input", "no output", empty) becomes "off" and is
+// saved. False when the port could not be opened (the error is printed, the
+// name kept, and the side is off).
 bool ChooseMidiInput(const char* name);
 bool ChooseMidiOutput(const char* name);
 // Makes the objects anew for the ports of gState when the back end changed

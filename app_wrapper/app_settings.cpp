@@ -135,8 +135,8 @@ void ReadINI()
   SanitiseAudioSizes(s);
   // Missing names read as names no port has; choosing the MIDI ports at
   // start-up turns them into "off" and saves.
-  ReadText("midi", "indev", "no input", s->mMidiInDevice);
-  ReadText("midi", "outdev", "no output", s->mMidiOutDevice);
+  ReadText("midi", "indev", kMidiInputUnset, s->mMidiInDevice);
+  ReadText("midi", "outdev", kMidiOutputUnset, s->mMidiOutDevice);
   s->mMidiInChannel = ReadInt("midi", "inchan", 0, 0, kMaxMidiChannel);
   s->mMidiOutChannel = ReadInt("midi", "outchan", 0, 0, kMaxMidiChannel);
   sAudioChoiceProvisional = ReadInt("audio", "provisional", 0, 0, 1) != 0;

@@ -38,6 +38,9 @@ struct AppState
 // Defaults of the record (and of missing keys, except the MIDI names).
 constexpr const char* kDefaultAudioInputDevice = "system";
 constexpr const char* kDefaultAudioOutputDevice = "system";
+// What a missing [midi] "indev" or "outdev" reads as: names that no port has.
+constexpr const char* kMidiInputUnset = "no input";
+constexpr const char* kMidiOutputUnset = "no output";
 
 extern AppState* gState;
 extern AppState* gTempState;

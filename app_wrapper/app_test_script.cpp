@@ -18,6 +18,9 @@
 //   print TEXT         print TEXT
 //   close              close the main window as its close button does
 //   about              print the open message box's caption, type and text
+//   menubar            print the main window's menu bar as it is shown:
+//                      "menubar TITLE(ITEM|ITEM|...) TITLE(...)", the texts
+//                      without mnemonic marks, a separator as "-"
 //   endmessagebox      press OK in the open message box
 //   backbuffer PATH    once the editor has drawn all of its controls, write
 //                      its back buffer to PATH (binary PPM) and print
@@ -260,6 +263,51 @@ std::string PopupLine()
   return line;
 }
 
+GtkWidget* FindMenuBar(GtkWidget* widget)
+{
+  if (GTK_IS_MENU_BAR(widget)) return widget;
+  if (!GTK_IS_CONTAINER(widget)) return nullptr;
+  GtkWidget* found = nullptr;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+  for (GList* c = children; c && !found; c = c->next) found = FindMenuBar(GTK_WIDGET(c->data));
+  g_list_free(children);
+  return found;
+}
+
+// The shown items of a menu shell: their texts as shown, each followed by its
+// submenu's items in parentheses; separators as "-".
+std::string MenuItems(GtkWidget* shell, const char* separator)
+{
+  std::string line;
+  GList* items = gtk_container_get_children(GTK_CONTAINER(shell));
+  for (GList* i = items; i; i = i->next)
+  {
+    GtkWidget* item = GTK_WIDGET(i->data);
+    if (!gtk_widget_get_visible(item)) continue;
+    if (!line.empty()) line += separator;
+    if (GTK_IS_SEPARATOR_MENU_ITEM(item))
+    {
+      line += "-";
+      continue;
+    }
+    GtkWidget* label = GTK_IS_BIN(item) ? gtk_bin_get_child(GTK_BIN(item)) : nullptr;
+    line += label && GTK_IS_LABEL(label) ? gtk_label_get_text(GTK_LABEL(label)) : "";
+    GtkWidget* sub =
+        GTK_IS_MENU_ITEM(item) ? gtk_menu_item_get_submenu(GTK_MENU_ITEM(item)) : nullptr;
+    if (sub) line += "(" + MenuItems(sub, "|") + ")";
+  }
+  g_list_free(items);
+  return line;
+}
+
+std::string MenuBarLine()
+{
+  GtkWidget* window = gHWND ? SWELL_GetWidget(gHWND) : nullptr;
+  GtkWidget* bar = window ? FindMenuBar(window) : nullptr;
+  if (!bar || !gtk_widget_get_visible(bar)) return "menubar none";
+  return "menubar " + MenuItems(bar, " ");
+}
+
 void Watch()
 {
   static std::string sParams, sPopup;
@@ -435,6 +483,10 @@ void RunStep(const std::string& step)
     {
       Out("messagebox none");
     }
+  }
+  else if (verb == "menubar")
+  {
+    Out(MenuBarLine());
   }
   else if (verb == "endmessagebox")
   {

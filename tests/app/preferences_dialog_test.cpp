@@ -1,7 +1,9 @@
 // The real preferences dialog in this process, on the X server and a JACK
 // server of the test's own: every control drawn apart from its neighbours
 // with its whole text, a click on a combo box's arrow reaching that combo
-// box, and OK bringing audio and MIDI back after the server went away.
+// box, the second channels following the first, and OK bringing audio and
+// MIDI back after the server went away. The sample rates that the dialog
+// offers for two devices.
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <unistd.h>
@@ -81,13 +83,13 @@ std::string Describe(GtkWidget* w)
 // with a plug-in that passes MIDI through on the virtual MIDI ports. No two
 // controls share a pixel (group frames hold the others), and every text is
 // drawn whole inside its control. A click on the Output Device arrow opens
-// its list; Mono, beside it in the resource, stays off. The server goes
-// away under the running stream and comes back; OK, without a change, brings
-// back the stream (none runs) and both virtual MIDI ports, and a note sent in
-// comes out.
+// its list; Mono, beside it in the resource, stays off. Each second channel
+// follows its first. The server goes away under the running stream and comes
+// back; OK, without a change, brings back the stream (none runs) and both
+// virtual MIDI ports, and a note sent in comes out.
 TEST(PreferencesDialog, ControlsApartArrowClickAndOkAfterTheServerCameBack)
 {
-  JackServer server("plenmora_dialog" + std::to_string(getpid()));
+  JackServer server("plenmora_dialog" + std::to_string(getpid()), 44100, 512, 6);
   ASSERT_TRUE(server.Start());
   EnvScope name("JACK_DEFAULT_SERVER", server.Name().c_str());
   TempHome home;
@@ -147,6 +149,31 @@ TEST(PreferencesDialog, ControlsApartArrowClickAndOkAfterTheServerCameBack)
   gtk_combo_box_popdown(GTK_COMBO_BOX(w));
   Drain();
 
+  // The second channel follows the first on the server's six channels: In 1
+  // item 3 (channel 4) shows item 4 in In 2, and a pick in In 2 snaps back to
+  // it; the same for the outputs. The first channels end as they began.
+  using Channel = uint16_t AppState::*;
+  const struct
+  {
+    int id, item, secondId;
+    Channel first, second;
+    int firstValue, secondValue;
+  } choices[] = {
+      {IDC_PREF_IN1, 3, IDC_PREF_IN2, &AppState::mAudioIn1, &AppState::mAudioIn2, 4, 5},
+      {IDC_PREF_IN2, 0, IDC_PREF_IN2, &AppState::mAudioIn1, &AppState::mAudioIn2, 4, 5},
+      {IDC_PREF_IN1, 0, IDC_PREF_IN2, &AppState::mAudioIn1, &AppState::mAudioIn2, 1, 2},
+      {IDC_PREF_OUT1, 2, IDC_PREF_OUT2, &AppState::mAudioOut1, &AppState::mAudioOut2, 3, 4},
+      {IDC_PREF_OUT2, 5, IDC_PREF_OUT2, &AppState::mAudioOut1, &AppState::mAudioOut2, 3, 4},
+      {IDC_PREF_OUT1, 0, IDC_PREF_OUT2, &AppState::mAudioOut1, &AppState::mAudioOut2, 1, 2}};
+  for (const auto& c : choices)
+  {
+    SCOPED_TRACE(testing::Message() << c.id << " item " << c.item);
+    ASSERT_TRUE(SWELL_SimulateUserSelect(GetDlgItem(dlg, c.id), c.item));
+    EXPECT_EQ(c.firstValue, gState->*c.first);
+    EXPECT_EQ(c.secondValue, gState->*c.second);
+    EXPECT_EQ(c.secondValue - 1, SendMessage(GetDlgItem(dlg, c.secondId), CB_GETCURSEL, 0, 0));
+  }
+
   server.Stop();
   EXPECT_TRUE(WaitUntil([] { return !gDAC->isStreamOpen(); }, 5000));
   ASSERT_TRUE(server.Start());
@@ -160,5 +187,25 @@ TEST(PreferencesDialog, ControlsApartArrowClickAndOkAfterTheServerCameBack)
   EXPECT_EQ((std::vector<JackTestClient::Bytes>{{0x90, 0x40, 0x7f}}), client.TakeMidi(1, 5000));
   DestroyWindow(dlg);
   Cleanup();
+}
+
+// The sample rates offered are those that both devices share, in the input
+// device's order, once for each equal pair.
+TEST(PreferencesDialog, SampleRatesAreThoseBothDevicesShare)
+{
+  using Rates = std::vector<unsigned int>;
+  const struct
+  {
+    Rates in, out, shared;
+  } cases[] = {{{44100, 48000}, {96000}, {}},
+               {{44100, 48000}, {48000, 96000}, {48000}},
+               {{96000, 44100, 48000}, {48000, 44100, 96000}, {96000, 44100, 48000}},
+               {{44100, 44100, 48000}, {48000, 44100}, {44100, 44100, 48000}},
+               {{48000}, {48000, 48000}, {48000, 48000}},
+               {{}, {44100}, {}},
+               {{44100}, {}, {}}};
+  for (const auto& c : cases)
+    EXPECT_EQ(c.shared, SharedSampleRates(c.in, c.out))
+        << testing::PrintToString(c.in) << " " << testing::PrintToString(c.out);
 }
 } // namespace

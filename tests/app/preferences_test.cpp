@@ -35,7 +35,7 @@ TEST(Preferences, OkApplyAndCancelReopenTheStreamOnlyForAChangedRecord)
       {"MIDI channels alone", {kOpen, "selectindex 40021 5", "selectindex 40020 3", "click 1"}, 1},
       {"Cancel after Mono", {kOpen, "click 40023", "select 40013 44100", "click 2"}, 1},
       {"Cancel without a change", {kOpen, "click 2"}, 0}};
-  std::vector<std::string> script = {"wait 200", "print round"};
+  std::vector<std::string> script = {"wait 200", "menubar", "print round"};
   for (const auto& round : rounds)
   {
     script.insert(script.end(), round.steps.begin(), round.steps.end());
@@ -69,6 +69,9 @@ TEST(Preferences, OkApplyAndCancelReopenTheStreamOnlyForAChangedRecord)
     at = next;
   }
   EXPECT_EQ("", r.ScriptLine("still running"));
+  // The application's own menu, once: the host's menu resource merged in and
+  // taken out again.
+  EXPECT_EQ("menubar File(Preferences...|Quit) Help(About)", r.ScriptLine("menubar")) << r.out;
   EXPECT_EQ("messagebox caption=Plenmora type=0 text=Vorlane\\nBuilt on Mar 18 2015",
             r.ScriptLine("messagebox"))
       << r.out;
@@ -79,4 +82,42 @@ TEST(Preferences, OkApplyAndCancelReopenTheStreamOnlyForAChangedRecord)
       << ReadFile(app.SettingsFile());
 }
 
+// Started while no JACK server answers, then Preferences and Cancel: MIDI
+// names that no port has (no [midi] section) are "off" in the file from
+// start-up on, while ports that the user chose are kept for when the server
+// is back; the dialog shows what the record holds.
+TEST(Preferences, MidiNamesAfterAStartWithoutTheJackServer)
+{
+  EnvScope name("JACK_DEFAULT_SERVER", ("plenmora-no-server" + std::to_string(getpid())).c_str()),
+      noStart("JACK_NO_START_SERVER", "1");
+  const std::string kIn = "system:midi_capture_1", kOut = "system:midi_playback_1";
+  const struct
+  {
+    std::string midi, in, out, shownIn, shownOut;
+  } cases[] = {{"", "off", "off", "sel=0 items=off", "sel=0 items=off"},
+               {"[midi]\nindev=" + kIn + "\noutdev=" + kOut + "\n", kIn, kOut,
+                "sel=1 items=off|" + kIn, "sel=1 items=off|" + kOut}};
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(c.in);
+    AppSandbox app;
+    app.WriteSettings("[audio]\nindev=system\noutdev=system\n" + c.midi);
+    const std::string go = app.Home() + "/go";
+    app.Start({"print started", "waitfile " + go, "menu 40006", "dump", "click 2", "state",
+               "menu 40007"});
+    ASSERT_TRUE(app.WaitForOutput("script: started")) << app.OutputSoFar();
+    EXPECT_TRUE(app.SettingsHold({"indev=" + c.in, "outdev=" + c.out}))
+        << ReadFile(app.SettingsFile());
+    WriteFile(go, "");
+    const AppResult r = app.Wait();
+    EXPECT_TRUE(r.ok) << r.err;
+    EXPECT_TRUE(app.SettingsHold({"indev=" + c.in, "outdev=" + c.out}))
+        << ReadFile(app.SettingsFile());
+    EXPECT_EQ("combo 40018 " + c.shownIn, r.ScriptLine("combo 40018")) << r.out;
+    EXPECT_EQ("combo 40019 " + c.shownOut, r.ScriptLine("combo 40019")) << r.out;
+    EXPECT_NE(std::string::npos,
+              r.ScriptLine("state").find(" midiin=" + c.in + " midiout=" + c.out + " "))
+        << r.out;
+  }
+}
 } // namespace

@@ -11,7 +11,7 @@
 #include "test_util.h"
 
 // Passes audio through unchanged (inputs to outputs) and counts the blocks;
-// passes incoming MIDI on to its MIDI output when it does MIDI.
+// counts incoming MIDI and passes it on to its MIDI output when it does MIDI.
 class TestPlug : public IPlugStandalone
 {
 public:
@@ -26,8 +26,14 @@ public:
     IPlugStandalone::ProcessDoubleReplacing(inputs, outputs, nFrames);
     ++blocks;
   }
+  void ProcessMidiMsg(IMidiMsg* msg) override
+  {
+    ++midiMessages;
+    IPlugStandalone::ProcessMidiMsg(msg);
+  }
 
   std::atomic<size_t> blocks{0};
+  std::atomic<size_t> midiMessages{0}; // handed in by the host
   std::atomic<int> blockFrames{0};
 };
 

@@ -54,7 +54,8 @@ bool JackServer::Start(int timeoutMs)
 {
   if (mPid <= 0)
     mPid = Spawn("exec jackd -n " + mName + " --no-realtime -d dummy -r " + std::to_string(mRate) +
-                 " -p " + std::to_string(mPeriod) + " -C 2 -P 2 >>/tmp/" + mName + ".log 2>&1");
+                 " -p " + std::to_string(mPeriod) + " -C " + std::to_string(mChannels) + " -P " +
+                 std::to_string(mChannels) + " >>/tmp/" + mName + ".log 2>&1");
   // Until a client can connect, or jackd ended.
   if (WaitUntil([&] { return CanConnect(mName) || waitpid(mPid, nullptr, WNOHANG) != 0; },
                 timeoutMs) &&

@@ -20,8 +20,8 @@
 class JackServer
 {
 public:
-  explicit JackServer(std::string name, int rate = 44100, int period = 512)
-      : mName(std::move(name)), mRate(rate), mPeriod(period)
+  explicit JackServer(std::string name, int rate = 44100, int period = 512, int channels = 2)
+      : mName(std::move(name)), mRate(rate), mPeriod(period), mChannels(channels)
   {
   }
   ~JackServer() { Stop(); }
@@ -41,7 +41,7 @@ public:
 
 private:
   std::string mName;
-  int mRate, mPeriod;
+  int mRate, mPeriod, mChannels;
   pid_t mPid = -1;
 };
 
