@@ -244,12 +244,17 @@ void SWELL_StartPostTimer()
   g_timeout_add(50, FlushPosted, nullptr);
 }
 
-bool SWELL_EnsureGtk()
+bool SWELL_EnsureGtk(int* argc, char*** argv)
 {
   static int state = 0; // 0 not tried, 1 ready, -1 failed
   if (!state)
   {
-    state = gtk_init_check(nullptr, nullptr) ? 1 : -1;
+    state = -1;
+    for (int attempt = 0; attempt < 5 && state < 0; ++attempt)
+    {
+      if (attempt) g_usleep(125000);
+      if (gtk_init_check(argc, argv)) state = 1;
+    }
     setlocale(LC_NUMERIC, "C"); // GTK set it even when the display did not open
   }
   return state > 0;

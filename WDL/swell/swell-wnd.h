@@ -10,13 +10,16 @@
 
 typedef struct _GtkWidget GtkWidget;
 
-// Initialises GTK once (a program that starts GTK with its arguments calls it
-// right after); false when no display can be opened. GTK's start-up takes the
+// Initialises GTK once, with the program's arguments when given (the
+// application's start passes them); false when no display can be opened.
+// An X server busy with other clients coming and going may hang up a new
+// connection at once, so the display is tried a few times over half a
+// second before the program gives up. GTK's start-up takes the
 // C library's locale from the environment, so GTK's own texts are in the
 // user's language; numbers are put back to the "C" form, so that what the
 // program writes and reads (display texts, typed values, CSS, profile files)
 // has "." for its decimal point in every language.
-bool SWELL_EnsureGtk();
+bool SWELL_EnsureGtk(int* argc = nullptr, char*** argv = nullptr);
 
 // SetWindowPos flags.
 #define SWP_NOSIZE 0x0001

@@ -23,7 +23,7 @@ class SWELLAppController
 public:
   int Run(int argc, char** argv)
   {
-    if (!gtk_init_check(&argc, &argv) || !SWELL_EnsureGtk())
+    if (!SWELL_EnsureGtk(&argc, &argv))
     {
       fprintf(stderr, "cannot open the display\n");
       return 1;
