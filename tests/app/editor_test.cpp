@@ -19,6 +19,7 @@
 #include "editor_layout.h"
 #include "jack_support.h"
 #include "lice.h"
+#include "x_client.h"
 
 namespace
 {
@@ -34,8 +35,7 @@ Image Load(const std::string& path) { return Image(LICE_LoadPNG(path.c_str())); 
 // The ids of the visible windows of that title.
 std::vector<std::string> Windows(const std::string& title)
 {
-  std::istringstream ids(
-      RunCommand("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null"));
+  std::istringstream ids(RunXClient("xdotool search --onlyvisible --name '^" + title + "$'"));
   std::vector<std::string> found;
   for (std::string id; std::getline(ids, id);) found.push_back(id);
   return found;
@@ -57,7 +57,7 @@ struct Editor
           for (const std::string& window : Windows("Plenmora"))
           {
             int w = 0, h = 0;
-            sscanf(RunCommand("xdotool getwindowgeometry --shell " + window + " | tr '\\n' ' '")
+            sscanf(RunXClient("xdotool getwindowgeometry --shell " + window + " | tr '\\n' ' '")
                        .c_str(),
                    "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &x, &y, &w, &h);
             if (w != kWidth || h < kHeight) continue;
@@ -73,12 +73,12 @@ struct Editor
   // The editor as it is on the screen now.
   Image Shot(const std::string& path) const
   {
-    RunCommand("import -window " + id + " -crop " + std::to_string(kWidth) + "x" +
+    RunXClient("import -window " + id + " -crop " + std::to_string(kWidth) + "x" +
                std::to_string(kHeight) + "+0+" + std::to_string(menuBar) +
                " +repage PNG24:" + path);
     return Load(path);
   }
-  void Xdo(const std::string& args) const { RunCommand("xdotool " + args); }
+  void Xdo(const std::string& args) const { RunXClient("xdotool " + args); }
   void MoveTo(int ex, int ey) const
   {
     Xdo("mousemove --sync " + std::to_string(x + ex) + " " + std::to_string(y + ey));
@@ -531,7 +531,7 @@ TEST(Editor, AHeldPressOnThePresetBoxChoosesNothingAndSigtermClosesTheOpenMenu)
         10000))
         << "the menu closed: " << app.OutputSoFar();
     int x = 0, y = 0, mw = 0, mh = 0;
-    sscanf(RunCommand("xdotool getwindowgeometry --shell " + menu + " | tr '\\n' ' '").c_str(),
+    sscanf(RunXClient("xdotool getwindowgeometry --shell " + menu + " | tr '\\n' ' '").c_str(),
            "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &x, &y, &mw, &mh);
     e.Xdo("mousemove --sync " + std::to_string(x + mw / 2) + " " +
           std::to_string(y + mh * 25 / 62) + " click 1");

@@ -134,8 +134,8 @@ TEST(PreferencesDialog, ControlsApartArrowClickAndOkAfterTheServerCameBack)
   gdk_window_get_origin(gtk_widget_get_window(w), &x, &y);
   const GdkRectangle a = Area(w);
   // The arrow: the last pixels of the combo box, half way down.
-  RunCommand("xdotool mousemove " + std::to_string(x + a.x + a.width - 8) + " " +
-             std::to_string(y + a.y + a.height / 2) + " click 1");
+  Xdo("mousemove " + std::to_string(x + a.x + a.width - 8) + " " +
+      std::to_string(y + a.y + a.height / 2) + " click 1");
   EXPECT_TRUE(PumpUntil(
       [&]
       {

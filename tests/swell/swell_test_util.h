@@ -7,6 +7,7 @@
 #include <string>
 
 #include "swell.h"
+#include "x_client.h"
 
 // True when the window is on the screen.
 inline bool IsOnScreen(HWND h)
@@ -69,8 +70,7 @@ inline void WhenShown(HWND h, std::function<void()> f)
 // Runs xdotool with the arguments; true when it succeeded.
 inline bool Xdo(const std::string& args)
 {
-  int status = -1;
-  const std::string cmd = "xdotool " + args;
-  return g_spawn_command_line_sync(cmd.c_str(), nullptr, nullptr, &status, nullptr) &&
-         WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  bool ok = false;
+  RunXClient("xdotool " + args, &ok);
+  return ok;
 }
