@@ -175,7 +175,7 @@ TEST(PreferencesDialog, ControlsApartArrowClickAndOkAfterTheServerCameBack)
   }
 
   server.Stop();
-  EXPECT_TRUE(WaitUntil([] { return !gDAC->isStreamOpen(); }, 5000));
+  EXPECT_TRUE(WaitUntil([] { return !gDAC->isStreamOpen(); }, 20000));
   ASSERT_TRUE(server.Start());
   SWELL_SimulateUserClick(GetDlgItem(dlg, IDOK));
   EXPECT_TRUE(gDAC->isStreamRunning());
