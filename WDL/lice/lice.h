@@ -62,7 +62,9 @@ typedef int LICE_CombineMode;
 
 // The integer weight of a float alpha: alpha * 256 truncated toward zero.
 // 0 draws nothing, 256 is full strength. Weights are limited to +-32768
-// (alpha +-128), where no combine formula can overflow.
+// (alpha +-128), where no combine formula can overflow with a source alpha
+// of at most 255 (the fills, which pass the weight as the source alpha too,
+// hold it lower for the formulas that multiply it twice).
 inline int LICE_AlphaToWeight(double alpha)
 {
   const double v = alpha * 256.0;

@@ -77,6 +77,17 @@ void LICE_ClearRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_Pixel m
     for (int i = 0; i < c.w; ++i) row[i] = (row[i] & mask) | orbits;
 }
 
+// Multiply, overlay and the hue adjustment multiply the weight by the colour
+// and by the pixel once more: beyond four times full strength their 32-bit
+// arithmetic would overflow, so the weight is held there (an alpha further
+// out draws as 4.0 does). The other modes take any weight an alpha gives.
+static int HeldWeight(int mode, int weight)
+{
+  const int m = mode & 0xff;
+  return m >= LICE_COMBINE_MUL && m <= LICE_COMBINE_HSVADJUST ? std::clamp(weight, -1024, 1024)
+                                                              : weight;
+}
+
 void LICE_FillRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_Pixel color, float alpha,
                    int mode)
 {
@@ -108,11 +119,12 @@ void LICE_FillRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_Pixel co
     }
   }
   const int r = (int)LICE_GETR(color), g = (int)LICE_GETG(color), b = (int)LICE_GETB(color);
-  LICE_DispatchFill(mode, a,
+  const int held = HeldWeight(mode, a);
+  LICE_DispatchFill(mode, held,
                     [&](auto tag)
                     {
                       _LICE_Template_Blit1<typename decltype(tag)::type>::solidBlit(
-                          (unsigned char*)c.first, c.w, c.h, r, g, b, a, c.span * 4);
+                          (unsigned char*)c.first, c.w, c.h, r, g, b, held, c.span * 4);
                     });
 }
 
@@ -309,12 +321,13 @@ void LICE_PutPixel(LICE_IBitmap* dest, int x, int y, LICE_Pixel color, float alp
         return;
     }
   }
-  LICE_DispatchFill(mode, a,
+  const int held = HeldWeight(mode, a);
+  LICE_DispatchFill(mode, held,
                     [&](auto tag)
                     {
                       decltype(tag)::type::doPix((unsigned char*)p, (int)LICE_GETR(color),
                                                  (int)LICE_GETG(color), (int)LICE_GETB(color),
-                                                 (int)LICE_GETA(color), a);
+                                                 (int)LICE_GETA(color), held);
                     });
 }
 

@@ -1,6 +1,7 @@
-// Every drawing call of the line, polygon, curve, circle and blit families
-// with random and extreme arguments: nothing is ever written
-// outside the bitmap, on upright and bottom-up bitmaps alike.
+// Every drawing call of the line, polygon, curve, circle, blit and fill
+// families with random and extreme arguments: nothing is ever written
+// outside the bitmap, on upright and bottom-up bitmaps alike (and, in the
+// sanitizers' build, no arithmetic overflows).
 #include "draw_probe.h"
 #include "lice.h"
 
@@ -50,7 +51,7 @@ TEST(DrawRobustness, NothingOutsideTheBitmap)
   for (int round = 0; round < 4000; ++round)
   {
     GuardedBitmap bm(1 + r.g() % 40, 1 + r.g() % 30, r.b());
-    switch (round % 15)
+    switch (round % 16)
     {
       case 0:
         LICE_Line(&bm, r.i(), r.i(), r.i(), r.i(), r.c(), r.alpha(), r.mode(), r.b());
@@ -121,6 +122,13 @@ TEST(DrawRobustness, NothingOutsideTheBitmap)
         LICE_Blit(&bm, &src, r.i(), r.i(), r.i(), r.i(), r.i(), r.i(), r.alpha(), r.mode());
         LICE_ScaledBlit(&bm, &src, r.i(), r.i(), r.i(), r.i(), r.f(), r.f(), r.f(), r.f(),
                         r.alpha(), r.mode());
+        break;
+      case 15:
+        LICE_Clear(&bm, r.c()); // the formulas multiply with what is there
+        LICE_FillRect(&bm, r.i(), r.i(), r.i(), r.i(), r.c(), r.alpha(), r.mode());
+        LICE_PutPixel(&bm, r.i() % 40, r.i() % 30, r.c(), r.alpha(), r.mode());
+        LICE_GradRect(&bm, r.i(), r.i(), r.i(), r.i(), r.f(), r.f(), r.f(), r.alpha(), r.f(), r.f(),
+                      r.f(), r.f() / 100, r.f(), r.f(), r.f(), r.f() / 100, r.mode());
         break;
     }
     ASSERT_TRUE(bm.guardIntact()) << "round " << round;
