@@ -3,6 +3,8 @@
 // strides are signed (negative for bottom-up bitmaps).
 #pragma once
 
+#include <array>
+
 #include "lice_combine.h"
 
 #include <cstddef>
@@ -65,23 +67,9 @@ public:
                        int dgdx, int dbdx, int dadx, int drdy, int dgdy, int dbdy, int dady,
                        int span)
   {
-    for (int y = 0; y < h; ++y, dest += span)
-    {
-      int r = ir, g = ig, b = ib, a = ia;
-      unsigned char* out = dest;
-      for (int x = 0; x < w; ++x, out += 4)
-      {
-        F::doPix(out, r / 65536, g / 65536, b / 65536, a / 65536, a / 65536);
-        r += drdx;
-        g += dgdx;
-        b += dbdx;
-        a += dadx;
-      }
-      ir += drdy;
-      ig += dgdy;
-      ib += dbdy;
-      ia += dady;
-    }
+    auto whole = [](int v) { return v / 65536; };
+    gradLoop<int>(dest, w, h, {ir, ig, ib, ia}, {drdx, dgdx, dbdx, dadx}, {drdy, dgdy, dbdy, dady},
+                  whole, whole, span);
   }
 
   // The same with the sums in 64 bits, for gradients that run beyond what
@@ -94,24 +82,10 @@ public:
                            int64_t drdy, int64_t dgdy, int64_t dbdy, int64_t dady,
                            int64_t colorLimit, int64_t alphaLimit, int span)
   {
-    for (int y = 0; y < h; ++y, dest += span)
-    {
-      int64_t r = ir, g = ig, b = ib, a = ia;
-      unsigned char* out = dest;
-      for (int x = 0; x < w; ++x, out += 4)
-      {
-        const int wa = Held(a, alphaLimit);
-        F::doPix(out, Held(r, colorLimit), Held(g, colorLimit), Held(b, colorLimit), wa, wa);
-        r += drdx;
-        g += dgdx;
-        b += dbdx;
-        a += dadx;
-      }
-      ir += drdy;
-      ig += dgdy;
-      ib += dbdy;
-      ia += dady;
-    }
+    gradLoop<int64_t>(
+        dest, w, h, {ir, ig, ib, ia}, {drdx, dgdx, dbdx, dadx}, {drdy, dgdy, dbdy, dady},
+        [colorLimit](int64_t v) { return Held(v, colorLimit); },
+        [alphaLimit](int64_t v) { return Held(v, alphaLimit); }, span);
   }
 
 private:
@@ -119,6 +93,27 @@ private:
   static int Held(int64_t v, int64_t limit)
   {
     return (int)((v < -limit ? -limit : v > limit ? limit : v) / 65536);
+  }
+
+  // Red, green, blue and alpha sums (start, change across, change down),
+  // each pixel's channels made by color and its weight by alpha.
+  template <class Sum, class Color, class Alpha>
+  static void gradLoop(unsigned char* dest, int w, int h, std::array<Sum, 4> start,
+                       std::array<Sum, 4> across, std::array<Sum, 4> down, Color color, Alpha alpha,
+                       int span)
+  {
+    for (int y = 0; y < h; ++y, dest += span)
+    {
+      std::array<Sum, 4> v = start;
+      unsigned char* out = dest;
+      for (int x = 0; x < w; ++x, out += 4)
+      {
+        const int wa = alpha(v[3]);
+        F::doPix(out, color(v[0]), color(v[1]), color(v[2]), wa, wa);
+        for (int c = 0; c < 4; ++c) v[c] += across[c];
+      }
+      for (int c = 0; c < 4; ++c) start[c] += down[c];
+    }
   }
 };
 
