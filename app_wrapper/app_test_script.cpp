@@ -328,27 +328,6 @@ void Watch()
 
 // ---- The meters ----
 
-// The frame of strip (frames stacked top to bottom) that area r of the back
-// buffer shows; -1 when it shows none. The search starts at the frame shown
-// last, where a level that moves a little is found at once.
-int FrameShown(LICE_IBitmap* back, LICE_IBitmap* strip, const editor_layout::Rect& r, int last)
-{
-  auto shows = [&](int f)
-  {
-    for (int y = r.T; y < r.B; ++y)
-      for (int x = r.L; x < r.R; ++x)
-        if ((LICE_GetPixel(back, x, y) ^ LICE_GetPixel(strip, x - r.L, f * r.H() + y - r.T)) &
-            0xffffff00)
-          return false;
-    return true;
-  };
-  const int frames = editor_layout::kMeterFrames;
-  for (int d = 0; d < frames; ++d)
-    for (int f : {last + d, last - d - 1})
-      if (f >= 0 && f < frames && shows(f)) return f;
-  return -1;
-}
-
 struct MeterWatch
 {
   std::unique_ptr<LICE_IBitmap> strip;
@@ -360,11 +339,9 @@ void ReportMeters(MeterWatch* watch)
 {
   IGraphics* gui = gPluginInstance ? gPluginInstance->GetGUI() : nullptr;
   if (!sFirstPaintSeen || !gui || !gui->GetDrawBitmap()) return;
-  LICE_IBitmap* back = (LICE_IBitmap*)gui->GetDrawBitmap();
   std::array<int, 4> frames;
-  for (int m = 0; m < 4; ++m)
-    frames[m] = FrameShown(back, watch->strip.get(), editor_layout::kMeters[m],
-                           std::max(watch->shown[m], 0));
+  MeterFramesShown((LICE_IBitmap*)gui->GetDrawBitmap(), watch->strip.get(), watch->shown.data(),
+                   frames.data());
   if (frames == watch->shown) return;
   watch->shown = frames;
   std::ostringstream line;
@@ -537,6 +514,30 @@ gboolean OnTick(gpointer)
   return G_SOURCE_REMOVE;
 }
 } // namespace
+
+void MeterFramesShown(LICE_IBitmap* picture, LICE_IBitmap* strip, const int hint[4], int frames[4])
+{
+  for (int m = 0; m < 4; ++m)
+  {
+    const editor_layout::Rect& r = editor_layout::kMeters[m];
+    auto shows = [&](int f)
+    {
+      for (int y = r.T; y < r.B; ++y)
+        for (int x = r.L; x < r.R; ++x)
+          if ((LICE_GetPixel(picture, x, y) ^ LICE_GetPixel(strip, x - r.L, f * r.H() + y - r.T)) &
+              0xffffff00)
+            return false;
+      return true;
+    };
+    // Outward from the hint, where a level that moved a little is found at
+    // once.
+    const int last = std::max(hint[m], 0);
+    frames[m] = -1;
+    for (int d = 0; d < editor_layout::kMeterFrames && frames[m] < 0; ++d)
+      for (int f : {last + d, last - d - 1})
+        if (frames[m] < 0 && f >= 0 && f < editor_layout::kMeterFrames && shows(f)) frames[m] = f;
+  }
+}
 
 void StartTestScriptIfRequested()
 {
