@@ -424,7 +424,6 @@ BOOL SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT flags)
 namespace
 {
 bool gHoldShows = false;
-std::vector<HWND> gHeld;
 } // namespace
 
 void SWELL_HoldTopLevelShows(bool hold)
@@ -435,11 +434,11 @@ void SWELL_HoldTopLevelShows(bool hold)
 
 void SWELL_ShowHeldTopLevels()
 {
-  std::vector<HWND> held;
-  held.swap(gHeld);
+  // A copy: showing a window may make or destroy others.
+  const std::vector<HWND> topLevels = gTopLevels;
   const bool hold = gHoldShows;
   gHoldShows = false;
-  for (HWND h : held)
+  for (HWND h : topLevels)
     if (IsWindow(h) && h->heldShow)
     {
       const int cmd = h->heldShow;
@@ -460,10 +459,7 @@ BOOL ShowWindow(HWND hwnd, int cmd)
   }
   else if (gHoldShows && hwnd->kind == SWELL_WndKind::TopLevel &&
            !gtk_widget_get_visible(hwnd->widget))
-  {
-    if (!hwnd->heldShow) gHeld.push_back(hwnd);
     hwnd->heldShow = cmd;
-  }
   else if (cmd == 2 && hwnd->kind == SWELL_WndKind::TopLevel)
     gtk_window_present(GTK_WINDOW(hwnd->widget));
   else
