@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -49,8 +51,9 @@ class HangingUpDisplay
 public:
   HangingUpDisplay()
   {
-    const std::string real = getenv("DISPLAY") ? getenv("DISPLAY") : "";
-    mServer = "/tmp/.X11-unix/X" + real.substr(real.find(':') + 1, real.find('.') - 1);
+    const char* real = getenv("DISPLAY");
+    const char* number = real ? strchr(real, ':') : nullptr;
+    mServer = "/tmp/.X11-unix/X" + std::to_string(number ? atoi(number + 1) : 0);
     mListener = socket(AF_UNIX, SOCK_STREAM, 0);
     for (mNumber = 700 + getpid() % 200; mNumber < 1000; ++mNumber)
       if (Bind(mListener, Path())) break;
